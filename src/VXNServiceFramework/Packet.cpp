@@ -1,0 +1,19 @@
+#include "VXNServiceFramework/Packet.h"
+
+#include "VXNServiceFramework/WrongPacketFormat.h"
+
+QString Packet::command() const {
+    throw WrongPacketFormat();
+}
+
+void Packet::setResult(int, const QString&) {
+    throw WrongPacketFormat();
+}
+
+int Packet::result() const {
+    throw WrongPacketFormat();
+}
+
+QString Packet::details() const {
+    throw WrongPacketFormat();
+}
