@@ -1,0 +1,101 @@
+#include "scheduler/ScheduleSql.h"
+
+#include <QSet>
+
+namespace {
+
+// Names a double-quoted text would resolve to in UPDATE and DELETE statements on this table:
+// SQLite reads "x" as a column when such a column exists and as a string only otherwise.
+bool namesColumn(const QString& text) {
+    static const QSet<QString> columns = {
+        QStringLiteral("globalid"),     QStringLiteral("servicename"),
+        QStringLiteral("scheduleid"),   QStringLiteral("starttime"),
+        QStringLiteral("intervaltype"), QStringLiteral("intervalvalue"),
+        QStringLiteral("stoptime"),     QStringLiteral("commandtosend"),
+        QStringLiteral("tag"),          QStringLiteral("rowid"),
+        QStringLiteral("oid"),          QStringLiteral("_rowid_"),
+    };
+    return columns.contains(text.toLower());
+}
+
+QString number(qint64 value) {
+    return QString::number(value);
+}
+
+} // namespace
+
+QString escapeStoredText(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\''), QStringLiteral("&apos;"));
+    out.replace(QLatin1Char('"'), QStringLiteral("&quot;"));
+    return out;
+}
+
+QString unescapeStoredText(const QString& text) {
+    QString out = text;
+    out.replace(QStringLiteral("&apos;"), QStringLiteral("'"));
+    out.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    return out;
+}
+
+QString quotedSqlText(const QString& text) {
+    if (namesColumn(text)) {
+        QString inner = text;
+        inner.replace(QLatin1Char('\''), QStringLiteral("''"));
+        return QLatin1Char('\'') + inner + QLatin1Char('\'');
+    }
+    QString inner = text;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+// The statements substitute all their values in one pass, so a value holding "%2" stays as it is.
+QString insertStatement(const QString& serviceName, const ScheduleItem& item) {
+    return QStringLiteral("INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, "
+                          "IntervalValue, StopTime, CommandToSend, Tag) "
+                          "VALUES(%1, %2, %3, %4, %5, %6, %7, %8);")
+        .arg(quotedSqlText(serviceName), number(item.scheduleId), number(secondsOf(item.startTime)),
+             number(item.intervalType), number(item.intervalValue),
+             number(secondsOf(item.stopTime)), quotedSqlText(escapeStoredText(item.commandToSend)),
+             quotedSqlText(escapeStoredText(item.tag)));
+}
+
+QString updateStatement(const QString& serviceName, const ScheduleItem& item) {
+    return QStringLiteral("UPDATE Scheduler SET StartTime = %1, IntervalType = %2, "
+                          "IntervalValue = %3, StopTime = %4, CommandToSend = %5, Tag = %6 "
+                          "WHERE ServiceName=%7 AND ScheduleID=%8;")
+        .arg(number(secondsOf(item.startTime)), number(item.intervalType),
+             number(item.intervalValue), number(secondsOf(item.stopTime)),
+             quotedSqlText(escapeStoredText(item.commandToSend)),
+             quotedSqlText(escapeStoredText(item.tag)), quotedSqlText(serviceName),
+             number(item.scheduleId));
+}
+
+QString deleteStatement(const QString& serviceName, qint32 scheduleId) {
+    return QStringLiteral("DELETE FROM Scheduler WHERE ServiceName=%1 AND ScheduleID=%2;")
+        .arg(quotedSqlText(serviceName), number(scheduleId));
+}
+
+QString loadStatement() {
+    return QStringLiteral("SELECT GlobalID, ServiceName, ScheduleID, StartTime, IntervalType, "
+                          "IntervalValue, StopTime, CommandToSend, Tag FROM Scheduler "
+                          "ORDER BY ServiceName, ScheduleID;");
+}
+
+std::optional<LoadedItem> itemFromRow(const SqlRow& row) {
+    const QString serviceName = row.value(QStringLiteral("ServiceName"));
+    if (serviceName.isEmpty())
+        return std::nullopt;
+    LoadedItem loaded;
+    loaded.serviceName = serviceName;
+    ScheduleItem& item = loaded.item;
+    item.scheduleId = qint32(row.value(QStringLiteral("ScheduleID")).toUInt());
+    item.intervalType = int(row.value(QStringLiteral("IntervalType")).toUInt());
+    item.intervalValue = qint32(row.value(QStringLiteral("IntervalValue")).toUInt());
+    item.startTime = localFromSeconds(row.value(QStringLiteral("StartTime")).toLongLong());
+    item.stopTime = optionalLocalFromSeconds(row.value(QStringLiteral("StopTime")).toLongLong());
+    item.commandToSend = unescapeStoredText(row.value(QStringLiteral("CommandToSend")));
+    item.tag = unescapeStoredText(row.value(QStringLiteral("Tag")));
+    item.permanent = true;
+    return loaded;
+}

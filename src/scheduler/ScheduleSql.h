@@ -1,0 +1,33 @@
+#pragma once
+
+#include "scheduler/ScheduleItem.h"
+
+#include <QMap>
+#include <QString>
+#include <optional>
+
+// SQL for the Scheduler table. Ids and times are written only as decimal numbers; every text
+// goes between quotes with its own quote character made harmless, so no stored text can end
+// the literal or the statement.
+
+// Command and tag texts in the table: ' becomes &apos;, then " becomes &quot; (and back).
+QString escapeStoredText(const QString& text);
+QString unescapeStoredText(const QString& text);
+
+// A double-quoted SQL string literal holding `text` unchanged.
+QString quotedSqlText(const QString& text);
+
+QString insertStatement(const QString& serviceName, const ScheduleItem& item);
+QString updateStatement(const QString& serviceName, const ScheduleItem& item);
+QString deleteStatement(const QString& serviceName, qint32 scheduleId);
+QString loadStatement();
+
+// One row of the load statement's answer (column name -> text).
+using SqlRow = QMap<QString, QString>;
+
+struct LoadedItem {
+    QString serviceName;
+    ScheduleItem item;
+};
+// The item a stored row describes; nullopt for a row without a service name.
+std::optional<LoadedItem> itemFromRow(const SqlRow& row);
