@@ -1,0 +1,222 @@
+#include "test_http_fixture.h"
+
+#include "VXNServiceFramework/Connection.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+ListenerLimits quickLimits() {
+    ListenerLimits limits;
+    limits.connection.readTimeoutMs = 300;
+    limits.connection.closeTimeoutMs = 2000;
+    return limits;
+}
+
+class HttpServerTest : public ::testing::Test {
+protected:
+    explicit HttpServerTest(const ListenerLimits& limits = quickLimits())
+        : server(router, limits) {}
+
+    QByteArray exchange(const QByteArray& bytes, qsizetype pieceSize = 0) {
+        RawClient client(server.port());
+        EXPECT_TRUE(client.connected());
+        client.send(bytes, pieceSize);
+        return client.readAnswer();
+    }
+
+    ScriptedRouter router;
+    ServerThread server;
+};
+
+const QByteArray BadRequest =
+    "HTTP/1.1 400 Bad request\r\nContent-Length:0\r\nConnection:close\r\n\r\n";
+
+TEST_F(HttpServerTest, ListensOnAnAutomaticPort) {
+    EXPECT_TRUE(server.listener().isListening());
+    EXPECT_NE(server.port(), 0);
+}
+
+TEST_F(HttpServerTest, SlashesAreRemovedFromTheTarget) {
+    for (const QByteArray target :
+         {"RGPGenerateReport", "/RGPGenerateReport", "/RGPGenerate/Report"}) {
+        const QByteArray answer = exchange(request(target, "<x/>"));
+        EXPECT_EQ(answer,
+                  "HTTP/1.1 200 OK\r\nContent-Length:9\r\nConnection:close\r\n\r\necho:<x/>")
+            << target.constData();
+    }
+    const auto calls = router.calls();
+    ASSERT_EQ(calls.size(), 3u);
+    for (const auto& call : calls) {
+        EXPECT_EQ(call.command, QStringLiteral("RGPGenerateReport"));
+        EXPECT_EQ(call.body, "<x/>");
+    }
+}
+
+TEST_F(HttpServerTest, HeaderNamesAreCaseSensitiveAndTrimmed) {
+    struct Case {
+        const char* head;
+        bool served;
+    };
+    const Case cases[] = {
+        {"GET Cmd HTTP/1.1\r\ncontent-length:3\r\n\r\n", false},
+        {"GET Cmd HTTP/1.1\r\nContent-Length : 3 \r\n\r\n", true},
+        {"GET Cmd HTTP/1.1\r\nX-Other: a:b\r\nContent-Length:\t3\r\n\r\n", true},
+        {"GET Cmd HTTP/1.1\r\n\r\n", false},                             // no Content-Length
+        {"GET Cmd HTTP/1.1\r\nContent-Length 3\r\n\r\n", false},         // no colon
+        {"GARBAGE\r\nContent-Length:3\r\n\r\n", false},                  // request line
+        {"GET Cmd?novalue HTTP/1.1\r\nContent-Length:3\r\n\r\n", false}, // query
+    };
+    for (const Case& c : cases) {
+        const QByteArray answer = exchange(QByteArray(c.head) + "abc");
+        if (c.served) {
+            EXPECT_EQ(answerBody(answer), "echo:abc") << c.head;
+        } else {
+            EXPECT_EQ(answer, BadRequest) << c.head;
+        }
+    }
+    EXPECT_EQ(router.calls().size(), 2u);
+}
+
+TEST_F(HttpServerTest, QueryIsParsedAndTheRequestServed) {
+    const QByteArray answer = exchange(request("/Cmd?first=1&second=a+b%21", "q"));
+    EXPECT_EQ(answerBody(answer), "echo:q");
+    ASSERT_EQ(router.calls().size(), 1u);
+    EXPECT_EQ(router.calls()[0].command, QStringLiteral("Cmd"));
+}
+
+TEST_F(HttpServerTest, BytesBeyondContentLengthAreIgnored) {
+    const QByteArray answer = exchange("GET Cmd HTTP/1.1\r\nContent-Length:3\r\n\r\nabcdef");
+    EXPECT_EQ(answerBody(answer), "echo:abc");
+}
+
+TEST_F(HttpServerTest, ShortBodyIsABadRequestAfterTheReadLimit) {
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray answer = exchange("GET Cmd HTTP/1.1\r\nContent-Length:10\r\n\r\nabcd");
+    EXPECT_EQ(answer, BadRequest);
+    EXPECT_GE(timer.elapsed(), 250);
+    EXPECT_TRUE(router.calls().empty());
+}
+
+TEST_F(HttpServerTest, SilentPeerIsABadRequestAfterTheReadLimit) {
+    EXPECT_EQ(exchange("GET Cmd HTTP/1.1\r\nContent-"), BadRequest);
+}
+
+TEST_F(HttpServerTest, BodyArrivingInPiecesIsReadWhole) {
+    QByteArray body;
+    for (int i = 0; i < 3000; ++i) {
+        body += static_cast<char>('a' + i % 26);
+    }
+    for (const qsizetype piece : {1, 7, 1000}) {
+        const QByteArray answer = exchange(request("/Cmd", body), piece);
+        EXPECT_EQ(answerBody(answer), "echo:" + body) << "pieces of " << piece;
+    }
+}
+
+TEST_F(HttpServerTest, UnknownCommandGetsTheEmptyEnvelope) {
+    const QString text = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?><VXNResponse/>");
+    QByteArray utf16le;
+    for (QChar c : text) {
+        utf16le += static_cast<char>(c.unicode());
+        utf16le += '\0';
+    }
+    const QByteArray answer = exchange(request("Unknown", "<VXNRequest/>"));
+    EXPECT_TRUE(answer.startsWith(
+        "HTTP/1.1 200 OK\r\nContent-Length:" + QByteArray::number(text.size() * 2) + "\r\n"))
+        << answer.constData();
+    EXPECT_EQ(answerBody(answer), utf16le);
+}
+
+TEST_F(HttpServerTest, FailingHandlerIsNotAnEmptySuccessAndServingGoesOn) {
+    EXPECT_TRUE(exchange(request("Throw", "x")).startsWith("HTTP/1.1 500 "));
+    EXPECT_EQ(answerBody(exchange(request("Cmd", "y"))), "echo:y");
+}
+
+TEST_F(HttpServerTest, ManyRequestsAreServedAtOnce) {
+    constexpr int Clients = 8;
+    router.gated = true;
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < Clients; ++i) {
+        clients.push_back(std::make_unique<RawClient>(server.port()));
+        clients.back()->send(request("Cmd", QByteArray::number(i)));
+    }
+    // Every handler is running at the same time, each blocked until released.
+    EXPECT_TRUE(router.entered.tryAcquire(Clients, 10000));
+    EXPECT_EQ(server.listener().activeConnections(), Clients);
+    router.permits.release(Clients);
+    for (int i = 0; i < Clients; ++i) {
+        EXPECT_EQ(answerBody(clients[i]->readAnswer()), "echo:" + QByteArray::number(i));
+    }
+}
+
+TEST_F(HttpServerTest, ServerClosesAPeerThatStaysAfterTheAnswer) {
+    RawClient client(server.port());
+    client.send(request("Cmd", "x"));
+    EXPECT_EQ(answerBody(client.readAnswer()), "echo:x");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(client.waitForServerClose(10000));
+    EXPECT_GE(timer.elapsed(), 1000); // the peer had its time to close first
+}
+
+TEST_F(HttpServerTest, FinishedConnectionsAreReclaimed) {
+    for (int i = 0; i < 5; ++i) {
+        RawClient client(server.port());
+        client.send(request("Cmd", "x"));
+        client.readAnswer();
+        client.close();
+    }
+    const QDeadlineTimer deadline(5000);
+    while (server.groupSize() > 0 && !deadline.hasExpired()) {
+        QThread::msleep(10);
+    }
+    EXPECT_EQ(server.groupSize(), 0);
+    EXPECT_EQ(server.listener().activeConnections(), 0);
+}
+
+ListenerLimits boundedLimits() {
+    ListenerLimits limits = quickLimits();
+    limits.maxConnections = 2;
+    limits.connection.maxHeaderBytes = 256;
+    limits.connection.maxBodyBytes = 100;
+    return limits;
+}
+
+class BoundedHttpServerTest : public HttpServerTest {
+protected:
+    BoundedHttpServerTest() : HttpServerTest(boundedLimits()) {}
+};
+
+TEST_F(BoundedHttpServerTest, OversizedHeadOrBodyIsABadRequest) {
+    const QByteArray longHeader = "X-Long:" + QByteArray(300, 'x') + "\r\n";
+    EXPECT_EQ(exchange("GET Cmd HTTP/1.1\r\n" + longHeader + "Content-Length:1\r\n\r\nx"),
+              BadRequest);
+    EXPECT_EQ(exchange("GET Cmd HTTP/1.1\r\nContent-Length:101\r\n\r\n" + QByteArray(101, 'x')),
+              BadRequest);
+    EXPECT_EQ(exchange("GET Cmd HTTP/1.1\r\nContent-Length:-1\r\n\r\n"), BadRequest);
+    EXPECT_EQ(answerBody(exchange(request("Cmd", QByteArray(100, 'x')))),
+              "echo:" + QByteArray(100, 'x'));
+}
+
+TEST_F(BoundedHttpServerTest, ConnectionsBeyondTheBoundWait) {
+    router.gated = true;
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = 0; i < 4; ++i) {
+        clients.push_back(std::make_unique<RawClient>(server.port()));
+        clients.back()->send(request("Cmd", QByteArray::number(i)));
+    }
+    EXPECT_TRUE(router.entered.tryAcquire(2, 5000));
+    EXPECT_FALSE(router.entered.tryAcquire(1, 300)); // the others wait for a slot
+    EXPECT_EQ(server.listener().activeConnections(), 2);
+    router.permits.release(4);
+    for (auto& client : clients) {
+        EXPECT_TRUE(answerBody(client->readAnswer()).startsWith("echo:"));
+        client->close();
+    }
+    EXPECT_EQ(router.calls().size(), 4u);
+}
+
+} // namespace
