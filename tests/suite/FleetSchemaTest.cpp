@@ -1,0 +1,69 @@
+#include "suite/FleetSchema.h"
+#include "suite/Sqlite.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+class FleetSchemaTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = std::make_unique<SqliteConnection>(dir.filePath(QStringLiteral("schema.db")));
+        FleetSchema::create(*db);
+    }
+    QString scalar(const char* sql) { return db->scalar(QString::fromLatin1(sql)); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SqliteConnection> db;
+};
+
+TEST_F(FleetSchemaTest, YearTablesHoldEveryOffsetOfTheirPeriod) {
+    struct Case {
+        const char* table;
+        const char* range;
+    };
+    for (const Case& c : {Case{"YearHours", "0-8783:8784"}, Case{"YearDays", "0-365:366"},
+                          Case{"YearWeeks", "1-53:53"}, Case{"YearMonths", "1-12:12"}}) {
+        const QString sql = QStringLiteral("SELECT min(DateNum) || '-' || max(DateNum) || ':' || "
+                                           "count(*) FROM %1")
+                                .arg(QString::fromLatin1(c.table));
+        EXPECT_EQ(db->scalar(sql).toStdString(), c.range) << c.table;
+    }
+}
+
+TEST_F(FleetSchemaTest, SchedulerAssignsGlobalIdsAndKeepsQuotedTexts) {
+    // The scheduler's own statement form, double-quoted texts included.
+    db->exec(QStringLiteral(
+        "INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, IntervalValue, "
+        "StopTime, CommandToSend, Tag) VALUES(\"RG\", 1, 100, 2, 1, 0, \"&apos;x&quot;\", "
+        "\"t\");"));
+    db->exec(QStringLiteral(
+        "INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, IntervalValue, "
+        "StopTime, CommandToSend, Tag) VALUES(\"RG\", 1, 200, 2, 1, 0, \"c\", \"t\");"));
+    EXPECT_EQ(scalar("SELECT group_concat(GlobalID) FROM Scheduler"), QStringLiteral("1,2"));
+    EXPECT_EQ(scalar("SELECT CommandToSend FROM Scheduler WHERE GlobalID = 1"),
+              QStringLiteral("&apos;x&quot;"));
+}
+
+TEST_F(FleetSchemaTest, ReferenceDataForReportsAndMail) {
+    EXPECT_EQ(scalar("SELECT Name FROM DevicePropertyDescr WHERE PropertyID = 47"),
+              QStringLiteral("zepHrDevCountTable"));
+    EXPECT_EQ(scalar("SELECT group_concat(Name) FROM (SELECT Name FROM PropertyColumnDescr "
+                     "WHERE R_PropertyID = 47 ORDER BY ColumnID)"),
+              QStringLiteral("zepHrDevCountJobType,zepHrDevCountMediaSize,zepHrDevCountDuplex,"
+                             "zepHrDevCountColor,zepHrDevCountValue"));
+    EXPECT_EQ(scalar("SELECT Name FROM PropertyColumnDescr WHERE R_PropertyID = 8"),
+              QStringLiteral("Value"));
+    EXPECT_EQ(scalar("SELECT group_concat(AlertTrendGroup) FROM (SELECT DISTINCT "
+                     "AlertTrendGroup FROM AlertTrendGroup ORDER BY 1)"),
+              QStringLiteral("0,1,2,3"));
+    EXPECT_EQ(scalar("SELECT AlertTrendGroup FROM AlertTrendGroup WHERE AlertValue = "
+                     "'fieldService'"),
+              QStringLiteral("3"));
+    EXPECT_EQ(scalar("SELECT count(*) FROM Settings WHERE Name IN ('SMTPServerName', "
+                     "'SMTPServerPort', 'SMTPRequiresAuthentication', 'SMTPServerLogin', "
+                     "'SMTPServerPassword', 'SMTPServerConnectionTimeout', 'ReplyAddress')"),
+              QStringLiteral("7"));
+    EXPECT_TRUE(FleetSchema::exists(*db));
+}
+} // namespace
