@@ -164,6 +164,12 @@ void PacketDOM::parse(const QByteArray& body) {
 
     MemBufInputSource source(reinterpret_cast<const XMLByte*>(body.constData()),
                              XMLSize_t(body.size()), "body", false);
+    // UTF-16 without byte-order mark and without declaration: the first character is '<' in
+    // either byte order (a NUL byte never starts a document in any other encoding).
+    if (body.startsWith(QByteArrayView("<\0", 2)))
+        source.setEncoding(u"UTF-16LE");
+    else if (body.startsWith(QByteArrayView("\0<", 2)))
+        source.setEncoding(u"UTF-16BE");
     try {
         parser->parse(source);
     } catch (const OutOfMemoryException&) {
