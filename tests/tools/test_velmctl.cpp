@@ -1,0 +1,104 @@
+#include "MessageText.h"
+#include "support/ScriptedHttpPeer.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray utf16le(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome velmctl(const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess process;
+    process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"), arguments);
+    EXPECT_TRUE(process.waitForStarted(10000));
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+const QString Answer =
+    QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?>"
+                   "<VXNResponse><Result>0</Result><Details>OK \u00e9</Details></VXNResponse>");
+
+TEST(Velmctl, WrapsAFragmentAndPrintsTheDecodedAnswer) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(ScriptedHttpPeer::ok(utf16le(Answer)));
+    const Outcome run = velmctl({QStringLiteral("--url"), peer.url().toString(),
+                                 QStringLiteral("RGPGetReportStatus"), QStringLiteral("-")},
+                                "  <ReportID>7</ReportID>\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(QString::fromUtf8(run.out), Answer + QLatin1Char('\n'));
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const auto request = peer.requests()[0];
+    EXPECT_EQ(request.target, QStringLiteral("RGPGetReportStatus"));
+    EXPECT_EQ(request.body,
+              "<VXNRequest command=\"RGPGetReportStatus\"><ReportID>7</ReportID></VXNRequest>");
+}
+
+TEST(Velmctl, SendsAWholeUtf16DocumentAsGivenAndShowsRawAnswers) {
+    const QByteArray document = utf16le(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><VXNRequest command=\"Cmd\"/>"));
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(document);
+    file.flush();
+    ScriptedHttpPeer peer;
+    const QByteArray answer("HTTP/1.1 200 OK\r\nContent-Length:3\r\n\r\na\0b", 40);
+    peer.enqueue(ScriptedHttpPeer::raw(answer));
+    const Outcome run = velmctl({QStringLiteral("--raw"), QStringLiteral("--url"),
+                                 peer.url().toString(), QStringLiteral("Cmd"), file.fileName()});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(run.out, answer);
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_EQ(peer.requests()[0].body, document);
+}
+
+TEST(Velmctl, FailuresEndWithDistinctCodes) {
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        port = probe.serverPort();
+    }
+    const Outcome refused =
+        velmctl({QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:%1/").arg(port),
+                 QStringLiteral("Cmd")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("connection to")) << refused.err.constData();
+
+    ScriptedHttpPeer peer;
+    peer.enqueue(ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nno colon\r\n\r\n"));
+    EXPECT_EQ(
+        velmctl({QStringLiteral("--url"), peer.url().toString(), QStringLiteral("Cmd")}).exitCode,
+        2);
+    EXPECT_EQ(velmctl({QStringLiteral("Cmd")}).exitCode, 64);
+}
+
+TEST(MessageText, DecodesEveryAcceptedEncoding) {
+    const QString text = QStringLiteral("<a>\u00e9</a>");
+    EXPECT_EQ(MessageText::decode(text.toUtf8()), text);
+    EXPECT_EQ(MessageText::decode(utf16le(text)), text);
+    EXPECT_EQ(MessageText::decode("\xFF\xFE" + utf16le(text)), text);
+    QByteArray be;
+    for (QChar c : text) {
+        be += static_cast<char>(c.unicode() >> 8);
+        be += static_cast<char>(c.unicode() & 0xff);
+    }
+    EXPECT_EQ(MessageText::decode(be), text);
+    EXPECT_EQ(MessageText::requestBody(QStringLiteral("A&B"), ""),
+              "<VXNRequest command=\"A&amp;B\"></VXNRequest>");
+}
+
+} // namespace

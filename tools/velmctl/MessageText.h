@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Bodies as users give them and as services answer them: UTF-8 or UTF-16 (either byte
+// order, with or without byte-order mark).
+namespace MessageText {
+
+// The text of a body in whichever of those encodings it is.
+QString decode(const QByteArray& bytes);
+
+// The request body for `command`: a whole document (an XML declaration or a VXNRequest root)
+// goes out as given; anything else is a fragment of parameters, wrapped as
+// <VXNRequest command="COMMAND">...</VXNRequest> in UTF-8.
+QByteArray requestBody(const QString& command, const QByteArray& input);
+
+} // namespace MessageText
