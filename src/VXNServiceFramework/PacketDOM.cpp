@@ -290,6 +290,14 @@ void PacketDOM::childPairs(const DOMNode* node, StringMap& map) {
         node, [&](QString name, QString text) { map.insert(std::move(name), std::move(text)); });
 }
 
+void PacketDOM::childPairs(const DOMElement* element, StringPairs& pairs) {
+    childPairs(static_cast<const DOMNode*>(element), pairs);
+}
+
+void PacketDOM::childPairs(const DOMElement* element, StringMap& map) {
+    childPairs(static_cast<const DOMNode*>(element), map);
+}
+
 const PacketDOM::DOMElement* PacketDOM::firstElement(const QString& name) const {
     const DOMElement* found = nullptr;
     forEachElementNamed(m_document.get(), name, [&](const DOMElement* element) {
@@ -309,4 +317,8 @@ QString PacketDOM::textContent(const DOMNode* node) {
             text += QStringView(n->getNodeValue());
     }
     return text;
+}
+
+QString PacketDOM::textContent(const DOMElement* element) {
+    return textContent(static_cast<const DOMNode*>(element));
 }

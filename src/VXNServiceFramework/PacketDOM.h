@@ -70,11 +70,15 @@ public:
     static void childPairs(const DOMNode* node, StringPairs& pairs);
     // As above into a map; a later duplicate name overwrites an earlier one.
     static void childPairs(const DOMNode* node, StringMap& map);
+    // The same for an element, callable without Xerces' headers (which relate the two types).
+    static void childPairs(const DOMElement* element, StringPairs& pairs);
+    static void childPairs(const DOMElement* element, StringMap& map);
 
     // First element called `name` in document order, or null.
     const DOMElement* firstElement(const QString& name) const;
     // The concatenated text of all text and CDATA descendants of `node`.
     static QString textContent(const DOMNode* node);
+    static QString textContent(const DOMElement* element);
 
     // The document (null until parsed or built) and its root element (null when absent).
     DOMDocument* document() const { return m_document.get(); }
