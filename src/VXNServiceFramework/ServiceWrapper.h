@@ -78,9 +78,9 @@ protected:
     }
     int executeApplication() override { return m_application->exec(); }
     void quitApplication(int code) override {
-        if (App* app = m_application.get()) {
+        if (QCoreApplication* app = QCoreApplication::instance()) {
             QMetaObject::invokeMethod(
-                app, [app, code] { app->exit(code); }, Qt::QueuedConnection);
+                app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
         }
     }
 

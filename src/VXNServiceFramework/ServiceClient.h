@@ -1,0 +1,151 @@
+#pragma once
+
+#include "VXNServiceFramework/HttpClient.h"
+#include "VXNServiceFramework/Packet.h"
+#include "VXNServiceFramework/WrongPacketFormat.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QReadWriteLock>
+#include <QStringList>
+#include <QUrl>
+#include <QWaitCondition>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <type_traits>
+
+class LocalDispatcher;
+class ThreadGroup;
+
+namespace VXNServiceClient {
+using ConnectionError = ::ConnectionError;
+using CommunicationError = ::CommunicationError;
+// The naming service does not know the command (or could not be asked).
+class UnknownCommand : public std::exception {
+public:
+    const char* what() const noexcept override { return "UnknownCommand"; }
+};
+} // namespace VXNServiceClient
+
+// The one way to call another service, in this process or in another one. A command served by a
+// service of this process is dispatched directly on the calling thread; any other goes over HTTP
+// to the URL the naming service gives for it (cached), with up to five attempts. Every failure
+// becomes a response with a non-zero Result:
+//   1 "Connection to service failed", 2 "Can't find service for command: <command>",
+//   4 "Wrong response format: <parser message>", 6 "Communication with service failed".
+// Safe to call from any number of threads at once.
+class ServiceClient {
+public:
+    static constexpr int maxAttempts = 5;
+    static constexpr std::chrono::milliseconds retryPause{3000};
+
+    ServiceClient();
+    ~ServiceClient();
+    ServiceClient(const ServiceClient&) = delete;
+    ServiceClient& operator=(const ServiceClient&) = delete;
+
+    // The process-wide client, created on first use. The application creates it on the main
+    // thread, whose event loop reclaims its sender threads.
+    static ServiceClient& instance();
+
+    // Sends `request` (not taken over) and answers a new R, or null when not waiting and the
+    // command was not served in this process. Never throws.
+    template <class R> std::unique_ptr<R> sendCommand(Packet& request, bool waitForResponse);
+
+    // Sends `request` on a sender thread without waiting; failures are dropped after the
+    // retries. Returns at once.
+    void sendAsync(std::unique_ptr<Packet> request);
+
+    // The HTTP exchange with retries: a command that cannot be reached (no connection, or not
+    // known to the naming service) is tried again after the retry pause with a fresh lookup,
+    // five attempts in all. Throws ConnectionError, UnknownCommand or CommunicationError.
+    QByteArray sendRequest(const QByteArray& body, const QString& command, bool waitForResponse);
+
+    // The URL of the service for `command`: the naming service itself for its own commands and
+    // VXNGetVersion, else the cached URL unless `forceLookup`, else asked with NSFindService.
+    // Throws UnknownCommand when the naming service does not give one.
+    QString resolveServiceUrl(const QString& command, bool forceLookup);
+
+    // Registers `ownUrl` and `commands` (in the given order) with the naming service; logs the
+    // outcome on "info" and answers whether it succeeded.
+    bool registerService(const QUrl& ownUrl, const QStringList& commands);
+
+    void setNamingServiceUrl(const QUrl& url);
+    QUrl namingServiceUrl() const;
+
+    // The services of this process; null: none.
+    void setLocalDispatcher(LocalDispatcher* dispatcher);
+
+    // The cached URL for `command`; empty when none.
+    QString cachedUrl(const QString& command) const;
+
+    // For tests: the transport limits and how the retry pause is waited (the pause is
+    // retryPause whatever the function does).
+    void setHttpLimits(const HttpClientLimits& limits);
+    void setRetrySleep(std::function<void(std::chrono::milliseconds)> sleep);
+
+    // Ends waiting retry pauses at once and makes further attempts fail to connect; called when
+    // the process ends so that sender threads do not hold it up.
+    void shutdown();
+
+private:
+    struct Outcome {
+        QByteArray body;
+        int code = 0; // 0: body holds the answer
+        QString details;
+    };
+
+    // Null when no service of this process answered.
+    std::unique_ptr<Packet> dispatchInProcess(Packet& request);
+    Outcome exchange(Packet& request, bool waitForResponse);
+    static void adopt(Packet& target, const Packet& source);
+    void pauseBeforeRetry();
+
+    mutable QMutex m_settingsLock; // naming-service URL, dispatcher, limits, retry sleep
+    QUrl m_namingServiceUrl;
+    LocalDispatcher* m_dispatcher = nullptr;
+    HttpClientLimits m_limits;
+    std::function<void(std::chrono::milliseconds)> m_retrySleep;
+
+    mutable QReadWriteLock m_cacheLock;
+    QMap<QString, QString> m_urlCache;
+
+    QMutex m_shutdownLock;
+    QWaitCondition m_shutdownCondition;
+    std::atomic<bool> m_shutdown{false};
+
+    std::unique_ptr<ThreadGroup> m_senders;
+};
+
+template <class R>
+std::unique_ptr<R> ServiceClient::sendCommand(Packet& request, bool waitForResponse) {
+    static_assert(std::is_base_of_v<Packet, R> && std::is_default_constructible_v<R>,
+                  "R is a response packet class");
+    if (std::unique_ptr<Packet> local = dispatchInProcess(request)) {
+        if (auto* same = dynamic_cast<R*>(local.get())) {
+            local.release();
+            return std::unique_ptr<R>(same);
+        }
+        auto response = std::make_unique<R>();
+        adopt(*response, *local);
+        return response;
+    }
+    Outcome outcome = exchange(request, waitForResponse);
+    if (!waitForResponse) {
+        return nullptr;
+    }
+    auto response = std::make_unique<R>();
+    if (outcome.code == 0) {
+        try {
+            response->parse(outcome.body);
+        } catch (const WrongPacketFormat& e) {
+            response->setResult(4, QStringLiteral("Wrong response format: ") + e.message());
+        }
+    } else {
+        response->setResult(outcome.code, outcome.details);
+    }
+    return response;
+}
