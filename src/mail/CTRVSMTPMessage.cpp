@@ -1,0 +1,163 @@
+#include "mail/CTRVSMTPMessage.h"
+
+#include "mail/MimeCodecs.h"
+
+#include <algorithm>
+
+namespace {
+
+QByteArray addressList(const QList<CTRVSMTPAddress>& addresses, QByteArrayView charset) {
+    QByteArray out;
+    for (const CTRVSMTPAddress& address : addresses) {
+        if (!out.isEmpty())
+            out.append(',');
+        out.append(address.ToHeaderText(charset));
+    }
+    return out;
+}
+
+bool hasLineBreak(const CTRVSMTPAddress& address) {
+    return MimeCodecs::ContainsLineBreak(address.name) ||
+           MimeCodecs::ContainsLineBreak(address.address);
+}
+
+} // namespace
+
+void CTRVSMTPMessage::AddRecipient(const CTRVSMTPAddress& recipient, RecipientType type) {
+    switch (type) {
+    case TO:
+        m_to.append(recipient);
+        break;
+    case CC:
+        m_cc.append(recipient);
+        break;
+    case BCC:
+        m_bcc.append(recipient);
+        break;
+    }
+}
+
+const QList<CTRVSMTPAddress>& CTRVSMTPMessage::Recipients(RecipientType type) const {
+    switch (type) {
+    case CC:
+        return m_cc;
+    case BCC:
+        return m_bcc;
+    case TO:
+        break;
+    }
+    return m_to;
+}
+
+void CTRVSMTPMessage::makeRootContainer() {
+    m_root.SetText(kMultipartPreamble);
+    m_root.SetContentType("multipart/mixed");
+}
+
+void CTRVSMTPMessage::SetText(QByteArrayView text) {
+    if (!m_mime) {
+        m_root.SetText(text);
+        return;
+    }
+    for (qsizetype i = 0; i < m_root.ChildBodyPartCount(); ++i) {
+        CTRVSMTPBodyPart& child = m_root.ChildBodyPart(i);
+        if (child.ContentType() == "text/plain") {
+            child.SetText(text);
+            return;
+        }
+    }
+    makeRootContainer();
+    CTRVSMTPBodyPart textPart;
+    textPart.SetCharset(m_root.Charset());
+    textPart.SetText(text);
+    m_root.AddChildBodyPart(textPart);
+}
+
+void CTRVSMTPMessage::SetMime(bool on) {
+    // Only a change of mode moves the text: switching on twice would otherwise overwrite the
+    // text part with the container's preamble.
+    if (on == m_mime)
+        return;
+    m_mime = on;
+    if (!on) {
+        m_root.RemoveAllChildBodyParts();
+        return;
+    }
+    const QByteArray savedText = m_root.Text();
+    makeRootContainer();
+    if (!savedText.isEmpty())
+        SetText(savedText);
+}
+
+void CTRVSMTPMessage::AddBodyPart(const CTRVSMTPBodyPart& part) {
+    SetMime(true);
+    m_root.AddChildBodyPart(part);
+}
+
+QByteArray CTRVSMTPMessage::GetHeader() const {
+    return GetHeader(QDateTime::currentDateTime());
+}
+
+QByteArray CTRVSMTPMessage::GetHeader(const QDateTime& localTime) const {
+    const QByteArray charset = Charset();
+    QByteArray out;
+    out += "From: " + m_from.ToHeaderText(charset) + "\r\n";
+    out += "To: " + addressList(m_to, charset) + "\r\n";
+    if (!m_cc.isEmpty())
+        out += "Cc: " + addressList(m_cc, charset) + "\r\n";
+    out += "Subject: " + MimeCodecs::EncodeWords(m_subject, charset) + "\r\n";
+    if (!m_xMailer.isEmpty())
+        out += "X-Mailer: " + m_xMailer + "\r\n";
+    if (m_mime) {
+        if (m_root.Base64())
+            out += "Content-Transfer-Encoding: base64\r\n";
+        else if (m_root.QuotedPrintable())
+            out += "Content-Transfer-Encoding: quoted-printable\r\n";
+        out += "MIME-Version: 1.0\r\nContent-Type: " + m_root.ContentType();
+        if (m_root.ChildBodyPartCount() > 0)
+            out += "; boundary=\"" + m_root.Boundary() + "\"";
+        out += "\r\n";
+    } else {
+        out += "Content-Type: " + m_root.ContentType() + ";\r\n\tcharset=" + charset + "\r\n";
+    }
+    if (!m_replyTo.address.isEmpty())
+        out += "Reply-To: " + m_replyTo.ToHeaderText(charset) + "\r\n";
+    out += "Date: " + MimeCodecs::FormatDate(localTime) + "\r\n";
+    switch (m_priority) {
+    case LOW_PRIORITY:
+        out += "X-Priority: 5\r\n";
+        break;
+    case NORMAL_PRIORITY:
+        out += "X-Priority: 3\r\n";
+        break;
+    case HIGH_PRIORITY:
+        out += "X-Priority: 1\r\n";
+        break;
+    case NO_PRIORITY:
+        break;
+    }
+    for (const QByteArray& line : m_customHeaders)
+        out += line + "\r\n";
+    return out;
+}
+
+QByteArray CTRVSMTPMessage::FieldWithLineBreak() const {
+    if (hasLineBreak(m_from))
+        return "From";
+    const std::pair<const char*, const QList<CTRVSMTPAddress>*> lists[] = {
+        {"To", &m_to}, {"Cc", &m_cc}, {"Bcc", &m_bcc}};
+    for (const auto& [name, list] : lists) {
+        if (std::any_of(list->begin(), list->end(), hasLineBreak))
+            return name;
+    }
+    if (hasLineBreak(m_replyTo))
+        return "Reply-To";
+    if (MimeCodecs::ContainsLineBreak(m_subject))
+        return "Subject";
+    if (MimeCodecs::ContainsLineBreak(m_xMailer))
+        return "X-Mailer";
+    if (std::any_of(m_customHeaders.begin(), m_customHeaders.end(),
+                    [](const QByteArray& line) { return MimeCodecs::ContainsLineBreak(line); }))
+        return "extra header line";
+    return m_root.FieldWithLineBreak();
+}
