@@ -1,0 +1,20 @@
+#pragma once
+
+#include "VXNServiceFramework/RequestPacket.h"
+
+#include <QByteArray>
+
+// "WEBUploadTemporaryFile": a file handed to the web service, its bytes in base64 (RFC 4648,
+// standard alphabet, "=" padding, no line breaks).
+class CmdWebUploadTemporaryFileRequest : public RequestPacket {
+public:
+    static inline const QString commandName = QStringLiteral("WEBUploadTemporaryFile");
+
+    CmdWebUploadTemporaryFileRequest() : RequestPacket(commandName) {}
+
+    QString fileName;
+    QByteArray data;
+
+    void parse(const QByteArray& body) override;
+    void serialize(QByteArray& body) override;
+};

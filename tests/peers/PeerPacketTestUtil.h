@@ -1,0 +1,27 @@
+#pragma once
+
+#include "VXNServiceFramework/Packet.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+// The body a packet writes, as text (DOM-family bodies are UTF-16LE).
+inline QString bodyText(Packet& packet) {
+    QByteArray body;
+    packet.serialize(body);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+}
+
+// Writes `from` and reads the body into a fresh `To`.
+template <class To, class From> std::unique_ptr<To> roundTrip(From& from) {
+    QByteArray body;
+    from.serialize(body);
+    auto to = std::make_unique<To>();
+    to->parse(body);
+    return to;
+}
+
+inline QByteArray utf16(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
