@@ -1,0 +1,13 @@
+#include "VXNServiceFramework/Commands/MGMTCloseApplication_Request.h"
+
+namespace MGMTCloseApplication_Request {
+
+namespace {
+constexpr xmlb::field fields[] = {
+    xmlb::attr<&c_VXNRequest::command>("command", true),
+};
+} // namespace
+
+const xmlb::type_desc c_VXNRequest::xml_type = xmlb::make_type(fields);
+
+} // namespace MGMTCloseApplication_Request
