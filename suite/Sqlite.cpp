@@ -14,6 +14,10 @@ SqliteConnection::SqliteConnection(const QString& path, bool create) {
         throw SqliteError(rc, message);
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // The scheduler writes its texts in double quotes; keep SQLite's lenient reading of them
+    // whatever the library's compile-time default.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 1, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 1, nullptr);
 }
 
 SqliteConnection::~SqliteConnection() {

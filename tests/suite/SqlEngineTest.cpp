@@ -1,0 +1,105 @@
+#include "suite/SqlEngine.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+class SqlEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { engine.prepareDatabase(); }
+
+    QTemporaryDir dir;
+    SqlEngine engine{dir.filePath(QStringLiteral("db.sqlite")), 20000};
+};
+
+TEST_F(SqlEngineTest, StatementsShareOneConnectionInOrder) {
+    const SqlOutcome out = engine.run({
+        QStringLiteral("CREATE TEMP TABLE t_1_ (id INTEGER PRIMARY KEY, v TEXT, n)"),
+        QStringLiteral("INSERT INTO t_1_ (v, n) VALUES ('a\"<b', NULL)"),
+        QStringLiteral("INSERT INTO t_1_ (v, n) VALUES ('c', 3)"),
+        QStringLiteral("SELECT id, v, n FROM t_1_ ORDER BY id"),
+        QStringLiteral("SELECT id FROM t_1_ WHERE 0"),
+        QStringLiteral("DROP TABLE t_1_"),
+    });
+    ASSERT_EQ(out.code, 0) << out.message.toStdString();
+    ASSERT_EQ(out.resultSets.size(), 6);
+    EXPECT_EQ(out.resultSets[1].lastRowId, 1);
+    EXPECT_EQ(out.resultSets[2].lastRowId, 2);
+    const auto& rows = out.resultSets[3].rows;
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].value(QStringLiteral("v")), QStringLiteral("a\"<b"));
+    EXPECT_TRUE(rows[0].contains(QStringLiteral("n"))) << "NULL is an empty column, not a gap";
+    EXPECT_EQ(rows[1].value(QStringLiteral("n")), QStringLiteral("3"));
+    // Queries give no row id; other statements always do, so an empty query result stands out.
+    EXPECT_EQ(out.resultSets[3].lastRowId, -1);
+    EXPECT_EQ(out.resultSets[4].lastRowId, -1);
+    EXPECT_TRUE(out.resultSets[4].rows.isEmpty());
+    EXPECT_NE(out.resultSets[0].lastRowId, -1);
+    EXPECT_NE(out.resultSets[5].lastRowId, -1);
+}
+
+TEST_F(SqlEngineTest, AnErrorNamesTheStatementAndSQLitesMessage) {
+    struct Case {
+        QStringList statements;
+        int failed;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("SELECT 1"), QStringLiteral("SELECT * FROM Nope"),
+          QStringLiteral("SELECT 2")},
+         1,
+         "Query 2 of 3 failed: no such table: Nope"},
+        {{QStringLiteral("SELEC 1")}, 0, "near \"SELEC\": syntax error (at character 1)"},
+        {{QStringLiteral("SELECT 1"), QStringLiteral("INSERT INTO Groups (GroupID, Name) "
+                                                     "VALUES (1, NULL)")},
+         1,
+         "NOT NULL constraint failed: Groups.Name"},
+    };
+    for (const Case& c : cases) {
+        const SqlOutcome out = engine.run(c.statements);
+        EXPECT_NE(out.code, 0);
+        EXPECT_EQ(out.failedQuery, c.failed);
+        EXPECT_TRUE(out.message.contains(QLatin1String(c.text))) << out.message.toStdString();
+        EXPECT_TRUE(out.resultSets.isEmpty());
+    }
+}
+
+TEST_F(SqlEngineTest, ConcurrentRequestsKeepTheirTempTablesAndEveryWrite) {
+    constexpr int threads = 6;
+    constexpr int writes = 20;
+    std::vector<int> seen(threads, -1);
+    std::vector<int> failures(threads, 0);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < writes; ++i) {
+                const SqlOutcome out = engine.run({
+                    QStringLiteral("CREATE TEMP TABLE same_ (v)"),
+                    QStringLiteral("INSERT INTO same_ VALUES (%1)").arg(t),
+                    QStringLiteral("INSERT INTO Settings (Name, Value) VALUES ('k%1_%2', 'v')")
+                        .arg(t)
+                        .arg(i),
+                    QStringLiteral("SELECT group_concat(v) AS v FROM same_"),
+                    QStringLiteral("DROP TABLE same_"),
+                });
+                if (out.code != 0) {
+                    ++failures[t];
+                    continue;
+                }
+                seen[t] = out.resultSets[3].rows[0].value(QStringLiteral("v")).toInt();
+            }
+        });
+    }
+    for (auto& w : workers)
+        w.join();
+    for (int t = 0; t < threads; ++t) {
+        EXPECT_EQ(failures[t], 0);
+        EXPECT_EQ(seen[t], t);
+    }
+    const SqlOutcome count =
+        engine.run({QStringLiteral("SELECT count(*) AS n FROM Settings WHERE Name LIKE 'k%'")});
+    EXPECT_EQ(count.resultSets[0].rows[0].value(QStringLiteral("n")).toInt(), threads * writes);
+}
+} // namespace

@@ -1,0 +1,46 @@
+#include "suite/NamingTable.h"
+#include "suite/UploadStore.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+TEST(UploadStore, KeepsTheNameUnderAUniquePathBelowTheRoot) {
+    QTemporaryDir root;
+    const UploadStore store(root.path());
+    const auto first = store.store(QStringLiteral("Report 1.html"), QByteArray("<p>x</p>"));
+    const auto second = store.store(QStringLiteral("Report 1.html"), QByteArray("other"));
+    ASSERT_TRUE(first.ok) << first.error.toStdString();
+    ASSERT_TRUE(second.ok);
+    EXPECT_NE(first.path, second.path);
+    EXPECT_TRUE(first.path.endsWith(QStringLiteral("/Report 1.html")));
+    EXPECT_FALSE(first.path.startsWith(QLatin1Char('/')));
+    QFile file(root.filePath(first.path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("<p>x</p>"));
+    EXPECT_TRUE(store.store(QStringLiteral("empty.gif"), QByteArray()).ok);
+}
+
+TEST(UploadStore, RefusesNamesThatCouldLeaveItsDirectory) {
+    QTemporaryDir root;
+    const UploadStore store(root.path());
+    for (const char* name :
+         {"../x.html", "a/b.html", "a\\b.html", "..", ".", "", "x..y", "/etc/passwd", "c:evil"}) {
+        const auto outcome = store.store(QString::fromLatin1(name), QByteArray("data"));
+        EXPECT_FALSE(outcome.ok) << name;
+        EXPECT_FALSE(outcome.error.isEmpty()) << name;
+    }
+    EXPECT_TRUE(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST(NamingTable, TheLaterRegistrationWins) {
+    NamingTable table;
+    table.registerService(QStringLiteral("http://a:1/"),
+                          {QStringLiteral("RGPGenerateReport"), QStringLiteral("SchRegister")});
+    table.registerService(QStringLiteral("http://b:2/"), {QStringLiteral("SchRegister")});
+    EXPECT_EQ(table.find(QStringLiteral("RGPGenerateReport")), QStringLiteral("http://a:1/"));
+    EXPECT_EQ(table.find(QStringLiteral("SchRegister")), QStringLiteral("http://b:2/"));
+    EXPECT_EQ(table.find(QStringLiteral("Unknown")), QString());
+}
+} // namespace
