@@ -91,7 +91,8 @@ int read_sequence(c_xml_reader& r, const type_desc& type, void* object, int& t) 
         if (t == tok_none)
             return r.last_error();
         if (count < f.min_occurs)
-            return r.error(err_mandatory_missing, f.name, type.source, __LINE__);
+            if (int rc = r.error(err_mandatory_missing, f.name, type.source, __LINE__))
+                return rc;
     }
     return 0;
 }
@@ -115,7 +116,8 @@ int read_all(c_xml_reader& r, const type_desc& type, void* object, int& t) {
     for (std::size_t i = 0; i < type.count && i < 64; ++i) {
         const field& f = type.fields[i];
         if (f.kind == field_kind::element && f.min_occurs > 0 && !(seen & bit(i)))
-            return r.error(err_mandatory_missing, f.name, type.source, __LINE__);
+            if (int rc = r.error(err_mandatory_missing, f.name, type.source, __LINE__))
+                return rc;
     }
     return 0;
 }
