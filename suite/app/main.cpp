@@ -1,61 +1,99 @@
 #include "suite/FleetGenerator.h"
+#include "suite/PeerSuite.h"
 #include "suite/Sqlite.h"
+
+#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/StopSignalNotifier.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
+
+namespace {
+int generate(const QCommandLineParser& parser, const QString& db) {
+    FleetOptions options;
+    bool ok[4] = {true, true, true, true};
+    options.devices = parser.value(QStringLiteral("generate-fleet")).toInt(&ok[0]);
+    options.days = parser.value(QStringLiteral("days")).toInt(&ok[1]);
+    options.seed = parser.value(QStringLiteral("seed")).toULongLong(&ok[2]);
+    options.end = parser.isSet(QStringLiteral("end"))
+                      ? parser.value(QStringLiteral("end")).toLongLong(&ok[3])
+                      : defaultFleetEnd();
+    if (!(ok[0] && ok[1] && ok[2] && ok[3])) {
+        std::fprintf(stderr, "velm-peers: --generate-fleet, --days, --seed and --end take "
+                             "decimal numbers\n");
+        return 2;
+    }
+    try {
+        const FleetStats stats = generateFleet(db, options);
+        std::printf("Fleet written: %d devices, %d users, %lld counter samples, %lld history "
+                    "cells, %lld jobs, %d discoveries, %d alerts, %d upgrades, %d resets\n",
+                    stats.devices, stats.users, stats.counterSamples, stats.historyCells,
+                    stats.jobs, stats.discoveries, stats.alerts, stats.upgrades, stats.resets);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velm-peers: %s\n", e.what());
+        return 1;
+    }
+}
+
+int serve(QCoreApplication& app, const QCommandLineParser& parser, const QString& db) {
+    bool ok = false;
+    const uint port = parser.value(QStringLiteral("port")).toUInt(&ok);
+    if (!ok || port > 65535 || !parser.isSet(QStringLiteral("html"))) {
+        std::fprintf(stderr, "velm-peers: the services need --port PORT (0: any) and --html DIR\n");
+        return 2;
+    }
+    PeerSuite suite({db, parser.value(QStringLiteral("html")), quint16(port)});
+    StopSignalNotifier stopper({SIGTERM, SIGINT}, [&](int) {
+        VELM_INFO << "Stopping";
+        suite.stop();
+        app.quit();
+    });
+    if (!suite.start())
+        return 1;
+    const int code = QCoreApplication::exec();
+    suite.stop();
+    VELM_INFO << "Stopped";
+    return code;
+}
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velm-peers"));
+    Log::install();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Companion peer services and fleet generator"));
+    parser.setApplicationDescription(
+        QStringLiteral("Companion peer services (naming, database, device management, web) "
+                       "and fleet generator"));
     parser.addHelpOption();
-    const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("SQLite database file."),
-                                QStringLiteral("FILE"));
-    const QCommandLineOption fleet(QStringLiteral("generate-fleet"),
-                                   QStringLiteral("Write a fleet of DEVICES devices and exit."),
-                                   QStringLiteral("DEVICES"));
-    const QCommandLineOption days(QStringLiteral("days"), QStringLiteral("Days of history."),
-                                  QStringLiteral("DAYS"), QStringLiteral("90"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Random seed."),
-                                  QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption end(QStringLiteral("end"),
-                                 QStringLiteral("End of the history, seconds since 1970 "
-                                                "(default: start of today, UTC)."),
-                                 QStringLiteral("SECONDS"));
-    parser.addOptions({db, fleet, days, seed, end});
+    parser.addOptions({
+        {QStringLiteral("db"), QStringLiteral("SQLite database file."), QStringLiteral("FILE")},
+        {QStringLiteral("port"), QStringLiteral("Port to listen on (0: any)."),
+         QStringLiteral("PORT")},
+        {QStringLiteral("html"), QStringLiteral("Web root for uploaded files."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("generate-fleet"), QStringLiteral("Write a fleet of DEVICES and exit."),
+         QStringLiteral("DEVICES")},
+        {QStringLiteral("days"), QStringLiteral("Days of history."), QStringLiteral("DAYS"),
+         QStringLiteral("90")},
+        {QStringLiteral("seed"), QStringLiteral("Random seed."), QStringLiteral("N"),
+         QStringLiteral("1")},
+        {QStringLiteral("end"),
+         QStringLiteral("End of the history, seconds since 1970 (default: start of today, UTC)."),
+         QStringLiteral("SECONDS")},
+    });
     parser.process(app);
 
-    if (!parser.isSet(db)) {
+    if (!parser.isSet(QStringLiteral("db"))) {
         std::fprintf(stderr, "velm-peers: --db FILE is required\n");
         return 2;
     }
-    if (parser.isSet(fleet)) {
-        FleetOptions options;
-        bool ok[4] = {true, true, true, true};
-        options.devices = parser.value(fleet).toInt(&ok[0]);
-        options.days = parser.value(days).toInt(&ok[1]);
-        options.seed = parser.value(seed).toULongLong(&ok[2]);
-        options.end = parser.isSet(end) ? parser.value(end).toLongLong(&ok[3]) : defaultFleetEnd();
-        if (!(ok[0] && ok[1] && ok[2] && ok[3])) {
-            std::fprintf(stderr, "velm-peers: --generate-fleet, --days, --seed and --end take "
-                                 "decimal numbers\n");
-            return 2;
-        }
-        try {
-            const FleetStats stats = generateFleet(parser.value(db), options);
-            std::printf("Fleet written: %d devices, %d users, %lld counter samples, %lld history "
-                        "cells, %lld jobs, %d discoveries, %d alerts, %d upgrades, %d resets\n",
-                        stats.devices, stats.users, stats.counterSamples, stats.historyCells,
-                        stats.jobs, stats.discoveries, stats.alerts, stats.upgrades, stats.resets);
-            return 0;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "velm-peers: %s\n", e.what());
-            return 1;
-        }
-    }
-    std::fprintf(stderr, "velm-peers: the services need --port PORT and --html DIR\n");
-    return 2;
+    const QString db = parser.value(QStringLiteral("db"));
+    if (parser.isSet(QStringLiteral("generate-fleet")))
+        return generate(parser, db);
+    return serve(app, parser, db);
 }

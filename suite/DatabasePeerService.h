@@ -1,0 +1,21 @@
+#pragma once
+
+#include "SqlEngine.h"
+
+#include "VXNServiceFramework/Service.h"
+#include "peers/CmdDBSProcessQueryRequest.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+
+// The database service: DBSProcessQuery over the SQLite file.
+class DatabasePeerService : public Service {
+public:
+    // The code answered when a column name cannot travel as an XML attribute name.
+    static constexpr int columnNameError = 1001;
+
+    explicit DatabasePeerService(const SqlEngine& engine);
+
+    std::unique_ptr<CmdDBSProcessQueryResponse> processQuery(CmdDBSProcessQueryRequest& request);
+
+private:
+    const SqlEngine& m_engine;
+};

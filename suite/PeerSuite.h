@@ -1,0 +1,62 @@
+#pragma once
+
+#include "DatabasePeerService.h"
+#include "DevicePeerService.h"
+#include "NamingPeerService.h"
+#include "WebPeerService.h"
+
+#include "VXNServiceFramework/LocalDispatcher.h"
+#include "VXNServiceFramework/RequestRouter.h"
+
+#include <QMap>
+#include <chrono>
+#include <memory>
+
+class Listener;
+class ThreadGroup;
+
+// The companion peer process: naming, database, device management and web services behind one
+// HTTP listener. Runs on the event loop of the thread that starts it.
+class PeerSuite : public RequestRouter, public LocalDispatcher {
+public:
+    struct Options {
+        QString databasePath;
+        QString htmlRoot;
+        quint16 port = 0; // 0: the system chooses
+        int busyTimeoutMs = SqlEngine::defaultBusyTimeoutMs;
+    };
+
+    explicit PeerSuite(Options options);
+    ~PeerSuite() override;
+
+    // Prepares the database (schema when missing, WAL), listens, and registers every command
+    // with its own naming service. False, with the reason logged on "err", when it cannot.
+    bool start();
+    // Stops taking connections and waits for the requests being served.
+    void stop(std::chrono::milliseconds drainPoll = std::chrono::milliseconds(50));
+
+    quint16 port() const;
+    QString url() const;
+    QStringList commands() const { return m_commands.keys(); }
+
+    std::unique_ptr<Packet> route(const QString& command, const QByteArray& body) override;
+    std::unique_ptr<Packet> dispatchLocal(Packet& request) override;
+
+private:
+    Service* serviceFor(const QString& command) const { return m_commands.value(command); }
+
+    Options m_options;
+    SqlEngine m_engine;
+    DeviceDirectory m_directory;
+    UploadStore m_uploads;
+    NamingTable m_names;
+    NamingPeerService m_naming;
+    DatabasePeerService m_database;
+    DevicePeerService m_devices;
+    WebPeerService m_web;
+    QMap<QString, Service*> m_commands;
+    // Destroyed first: the listener, then the group that waits for the connection threads,
+    // which use the services above.
+    std::unique_ptr<ThreadGroup> m_group;
+    std::unique_ptr<Listener> m_listener;
+};

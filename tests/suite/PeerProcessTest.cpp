@@ -1,0 +1,200 @@
+#include "PeerProcess.h"
+
+#include "peers/CmdDBSProcessQueryRequest.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+#include "peers/CmdDMSGetDeviceListRequest.h"
+#include "peers/CmdDMSGetDeviceListResponse.h"
+#include "peers/CmdDMSGetPropertiesRequest.h"
+#include "peers/CmdDMSGetPropertiesResponse.h"
+#include "peers/CmdWebUploadTemporaryFileRequest.h"
+#include "peers/CmdWebUploadTemporaryFileResponse.h"
+#include "suite/CmdVXNGetVersionResponse.h"
+#include "suite/FleetGenerator.h"
+
+#include "VXNServiceFramework/RequestPacket.h"
+#include "suite/NamingPeerService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+class PeerProcessTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<QTemporaryDir>();
+        generateFleet(s_dir->filePath(QStringLiteral("fleet.db")), {8, 4, 11, 1796601600});
+        s_peers = std::make_unique<PeerProcess>();
+        s_started = s_peers->start(
+            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
+             s_dir->filePath(QStringLiteral("fleet.db")), QStringLiteral("--html"), html()});
+    }
+    static void TearDownTestSuite() {
+        s_peers->terminate();
+        s_peers.reset();
+        s_dir.reset();
+    }
+    void SetUp() override { ASSERT_TRUE(s_started) << s_peers->log().toStdString(); }
+
+    static QString html() { return s_dir->filePath(QStringLiteral("html")); }
+    static std::unique_ptr<CmdDBSProcessQueryResponse> query(const QStringList& statements) {
+        CmdDBSProcessQueryRequest request;
+        for (const QString& sql : statements)
+            request.addQuery(sql);
+        return s_peers->call<CmdDBSProcessQueryResponse>(request);
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> s_dir;
+    static inline std::unique_ptr<PeerProcess> s_peers;
+    static inline bool s_started = false;
+};
+
+TEST_F(PeerProcessTest, OneRequestCreatesFillsReadsAndDropsATempTable) {
+    const auto response = query({
+        QStringLiteral("CREATE TEMP TABLE devIDs_1_ (R_DevID INTEGER PRIMARY KEY, Note TEXT)"),
+        QStringLiteral("INSERT INTO devIDs_1_ SELECT DeviceID, 'x\"<y' FROM Devices WHERE "
+                       "DeviceID IN (2,5)"),
+        QStringLiteral("SELECT R_DevID AS DeviceID, Note FROM devIDs_1_ ORDER BY 1"),
+        QStringLiteral("DROP TABLE devIDs_1_"),
+    });
+    ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+    const auto& sets = response->resultSets();
+    ASSERT_EQ(sets.size(), 4);
+    EXPECT_EQ(sets[1].lastRowId, 5);
+    EXPECT_EQ(sets[2].lastRowId, -1);
+    ASSERT_EQ(sets[2].rows.size(), 2);
+    EXPECT_EQ(sets[2].rows[1].value(QStringLiteral("DeviceID")), QStringLiteral("5"));
+    EXPECT_EQ(sets[2].rows[1].value(QStringLiteral("Note")), QStringLiteral("x\"<y"));
+    EXPECT_TRUE(sets[3].rows.isEmpty());
+    // The table went with the request's connection.
+    EXPECT_NE(query({QStringLiteral("SELECT * FROM devIDs_1_")})->result(), 0);
+}
+
+TEST_F(PeerProcessTest, AnSqlErrorAnswersSQLitesCodeAndMessage) {
+    const auto response =
+        query({QStringLiteral("SELECT 1 AS one"), QStringLiteral("SELECT Name FROM NoSuchTable")});
+    EXPECT_EQ(response->result(), 1); // SQLITE_ERROR
+    EXPECT_EQ(response->details().toStdString(), "Query 2 of 2 failed: no such table: NoSuchTable");
+    EXPECT_TRUE(response->resultSets().isEmpty());
+
+    const auto unnamed = query({QStringLiteral("SELECT count(*) FROM Devices")});
+    EXPECT_NE(unnamed->result(), 0);
+    EXPECT_TRUE(unnamed->details().contains(QStringLiteral("count(*)")));
+}
+
+TEST_F(PeerProcessTest, ConcurrentRequestsHaveTempTablesOfTheirOwn) {
+    // Both requests hold a table of the same name while a slow statement keeps them busy.
+    QString seen[2];
+    std::thread workers[2];
+    for (int i = 0; i < 2; ++i) {
+        workers[i] = std::thread([&, i] {
+            const auto response = query({
+                QStringLiteral("CREATE TEMP TABLE R1__7_ (v)"),
+                QStringLiteral("INSERT INTO R1__7_ VALUES ('request%1')").arg(i),
+                QStringLiteral("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+                               "WHERE n < 300000) SELECT max(n) AS n FROM c"),
+                QStringLiteral("SELECT group_concat(v) AS v FROM R1__7_"),
+                QStringLiteral("DROP TABLE R1__7_"),
+            });
+            if (response->result() == 0 && response->resultSets().size() == 5)
+                seen[i] = response->resultSets()[3].rows.value(0).value(QStringLiteral("v"));
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+    EXPECT_EQ(seen[0], QStringLiteral("request0"));
+    EXPECT_EQ(seen[1], QStringLiteral("request1"));
+}
+
+TEST_F(PeerProcessTest, NamingServiceFindsTheLaterRegistration) {
+    NSRegisterRequest first;
+    first.URL = QStringLiteral("http://127.0.0.1:1001/");
+    first.method = {QStringLiteral("RGPGenerateReport"), QStringLiteral("SchRegister")};
+    NSRegisterRequest second;
+    second.URL = QStringLiteral("http://127.0.0.1:1002/");
+    second.method = {QStringLiteral("SchRegister")};
+    EXPECT_EQ(s_peers->call<NSRegisterResponse>(first)->result(), 0);
+    EXPECT_EQ(s_peers->call<NSRegisterResponse>(second)->result(), 0);
+
+    const auto find = [](const char* command) {
+        NSFindRequest request;
+        request.Command = QString::fromLatin1(command);
+        return s_peers->call<NSFindResponse>(request);
+    };
+    EXPECT_EQ(find("RGPGenerateReport")->ServiceURL, first.URL);
+    EXPECT_EQ(find("SchRegister")->ServiceURL, second.URL);
+    EXPECT_EQ(find("DBSProcessQuery")->ServiceURL, s_peers->url().toString())
+        << "the suite registers its own commands";
+    const auto unknown = find("NoSuchCommand");
+    EXPECT_EQ(unknown->result(), 2);
+    EXPECT_EQ(unknown->details(), QStringLiteral("Can't find service for command: NoSuchCommand"));
+
+    RequestPacket version(QStringLiteral("VXNGetVersion"));
+    EXPECT_FALSE(s_peers->call<CmdVXNGetVersionResponse>(version)->version.isEmpty());
+}
+
+TEST_F(PeerProcessTest, DeviceListCarriesTablePropertiesAndSettings) {
+    CmdDMSGetDeviceListRequest request;
+    request.devices.append(CmdDMSGetDeviceListRequest::DeviceFilter{3, {}});
+    request.forceUpToDate = true;
+    request.propertyNames = {QStringLiteral("zepHrDevCountTable"), QStringLiteral("IP")};
+    const auto response = s_peers->call<CmdDMSGetDeviceListResponse>(request);
+    ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+    ASSERT_EQ(response->devices.size(), 1);
+    const auto& device = response->devices[0];
+    EXPECT_EQ(device.id, 3);
+    EXPECT_TRUE(device.properties.value(QStringLiteral("IP")).startsWith(QStringLiteral("10.")));
+    const auto rows = device.tables.value(QStringLiteral("zepHrDevCountTable"));
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_TRUE(rows[0].contains(QStringLiteral("zepHrDevCountValue")));
+
+    CmdDMSGetPropertiesRequest settings;
+    settings.propertyNames = {QStringLiteral("SMTPServerName"), QStringLiteral("ReplyAddress"),
+                              QStringLiteral("Unknown")};
+    const auto answer = s_peers->call<CmdDMSGetPropertiesResponse>(settings);
+    EXPECT_EQ(answer->property(QStringLiteral("SMTPServerName")), QStringLiteral("localhost"));
+    EXPECT_FALSE(answer->property(QStringLiteral("ReplyAddress")).isEmpty());
+    EXPECT_TRUE(answer->property(QStringLiteral("Unknown")).isEmpty());
+}
+
+TEST_F(PeerProcessTest, UploadIsStoredBelowTheWebRootAndBadNamesAreRefused) {
+    CmdWebUploadTemporaryFileRequest upload;
+    upload.fileName = QStringLiteral("Chart1796601600.gif");
+    upload.data = QByteArray("GIF89a\x00\x01\x02", 9);
+    const auto response = s_peers->call<CmdWebUploadTemporaryFileResponse>(upload);
+    ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+    EXPECT_TRUE(response->path.endsWith(QStringLiteral("/Chart1796601600.gif")));
+    QFile file(QDir(html()).filePath(response->path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), upload.data);
+
+    upload.fileName = QStringLiteral("../outside.gif");
+    const auto refused = s_peers->call<CmdWebUploadTemporaryFileResponse>(upload);
+    EXPECT_NE(refused->result(), 0);
+    EXPECT_TRUE(refused->details().contains(QStringLiteral("path separator")));
+    EXPECT_TRUE(refused->path.isEmpty());
+    EXPECT_FALSE(QFile::exists(s_dir->filePath(QStringLiteral("outside.gif"))));
+}
+
+TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
+    QTemporaryDir dir;
+    PeerProcess peers;
+    ASSERT_TRUE(peers.start({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
+                             dir.filePath(QStringLiteral("new.db")), QStringLiteral("--html"),
+                             dir.filePath(QStringLiteral("html"))}))
+        << peers.log().toStdString();
+    CmdDBSProcessQueryRequest request;
+    request.addQuery(QStringLiteral("INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, "
+                                    "IntervalType, IntervalValue, StopTime, CommandToSend, Tag) "
+                                    "VALUES(\"RG\", 4, 100, 1, 1, 0, \"cmd\", \"tag\");"));
+    request.addQuery(QStringLiteral("SELECT count(*) AS n FROM YearHours"));
+    const auto response = peers.call<CmdDBSProcessQueryResponse>(request);
+    ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+    EXPECT_EQ(response->resultSets()[0].lastRowId, 1) << "GlobalID assigned by the database";
+    EXPECT_EQ(response->resultSets()[1].rows[0].value(QStringLiteral("n")), QStringLiteral("8784"));
+    EXPECT_EQ(peers.terminate(), 0);
+    EXPECT_TRUE(peers.log().contains(QStringLiteral("Stopped")));
+}
+} // namespace
