@@ -1,0 +1,120 @@
+#include "scheduler/CVELMSchThread.h"
+
+#include "scheduler/CommandName.h"
+#include "scheduler/NextRunTime.h"
+#include "scheduler/ScheduleStore.h"
+#include "scheduler/ScheduledCommandSender.h"
+
+#include "VXNServiceFramework/Log.h"
+
+#include <QDeadlineTimer>
+
+CVELMSchThread::CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
+                               std::chrono::seconds waitCap)
+    : Thread(nullptr), m_store(store), m_sender(sender), m_waitCapSeconds(waitCap.count()) {}
+
+CVELMSchThread::~CVELMSchThread() {
+    stop();
+    wait();
+}
+
+void CVELMSchThread::wake() {
+    QMutexLocker lock(&m_waitMutex);
+    m_wakePending = true;
+    m_waitCondition.wakeAll();
+}
+
+void CVELMSchThread::stop() {
+    QMutexLocker lock(&m_waitMutex);
+    m_stopRequested = true;
+    m_waitCondition.wakeAll();
+}
+
+void CVELMSchThread::run() {
+    for (;;) {
+        {
+            QMutexLocker lock(&m_waitMutex);
+            if (m_stopRequested)
+                return;
+            // Changes made from here on are seen by this pass or set the flag again.
+            m_wakePending = false;
+        }
+        const qint64 waitMs = waitBefore(pass());
+        QMutexLocker lock(&m_waitMutex);
+        if (m_stopRequested)
+            return;
+        if (!m_wakePending) {
+            m_waitCondition.wait(&m_waitMutex, waitMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                          : QDeadlineTimer(waitMs));
+        }
+    }
+}
+
+qint64 CVELMSchThread::waitBefore(const std::optional<QDateTime>& next) const {
+    if (!next) {
+        VELM_INFO << "Next schedule check: infinitive.";
+        return -1;
+    }
+    VELM_INFO << "Next time: " << next->toString();
+    // A time in the past wraps to a large number and so gets the capped wait.
+    const quint32 diff = quint32(next->toSecsSinceEpoch() - QDateTime::currentSecsSinceEpoch());
+    const qint64 waitMs = diff <= m_waitCapSeconds ? qint64(diff) * 1000 : m_waitCapSeconds * 1000;
+    VELM_INFO << "Next schedule check: " << waitMs << " ms.";
+    return waitMs;
+}
+
+std::optional<QDateTime> CVELMSchThread::pass() {
+    QMutexLocker lock(&m_store.mutex());
+    ScheduleStore::Services& services = m_store.services();
+    if (services.empty())
+        return std::nullopt;
+    const QDateTime now = QDateTime::currentDateTime();
+    VELM_INFO << "Now: " << now.toString();
+    std::optional<QDateTime> earliest;
+    for (auto& [serviceName, items] : services) {
+        for (auto& [id, item] : items) {
+            examine(item, now);
+            if (item.nextTime && (!earliest || *earliest > *item.nextTime))
+                earliest = item.nextTime;
+        }
+    }
+    return earliest;
+}
+
+void CVELMSchThread::examine(ScheduleItem& item, const QDateTime& now) {
+    if (isEnded(item)) {
+        item.nextTime.reset();
+        return;
+    }
+    if (item.nextTime) {
+        const QDateTime planned = *item.nextTime;
+        const qint64 left = planned.toSecsSinceEpoch() - now.toSecsSinceEpoch();
+        VELM_INFO << "Planned start time: " << planned.toString();
+        VELM_INFO << "Next task time: " << planned.toString();
+        VELM_INFO << "time left: " << quint32(left);
+        if (left > -firingWindowSeconds && left < firingWindowSeconds) {
+            VELM_INFO << "Send command: " << item.commandToSend;
+            fire(item);
+            // Seen from just after the planned time, so an item fired a little early does not
+            // get the same time again and fire twice.
+            const QDateTime after = std::max(QDateTime::currentDateTime(), planned.addMSecs(1));
+            item.nextTime =
+                nextRunTime(item.startTime, item.intervalType, item.intervalValue, after);
+            return;
+        }
+        if (left > 0)
+            return;
+        // Missed (the clock jumped, or the pass came too late): keeping the past time would
+        // leave the item waiting for it forever, so it goes on with its next run instead.
+        VELM_WARNING << "Missed start time: " << planned.toString();
+    }
+    item.nextTime = nextRunTime(item.startTime, item.intervalType, item.intervalValue,
+                                QDateTime::currentDateTime());
+}
+
+void CVELMSchThread::fire(const ScheduleItem& item) {
+    const QString command = commandNameOf(item.commandToSend);
+    if (command.isEmpty())
+        return;
+    m_sender.send(std::make_unique<CSendCommand>(command, item.commandToSend));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "VXNServiceFramework/Thread.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QWaitCondition>
+#include <chrono>
+#include <optional>
+
+class ScheduleStore;
+class ScheduledCommandSender;
+struct ScheduleItem;
+
+// The scheduler's one worker: passes over every item, fires the due ones, and sleeps until the
+// earliest next run (at most the wait cap) or until the store changes.
+//
+// Its own mutex guards only the wake and stop flags: it is never held during a pass, so a
+// command that changes the store may wake the worker while holding the store lock. A wake that
+// comes during a pass leaves the flag set and the worker makes another pass instead of sleeping.
+class CVELMSchThread : public Thread {
+public:
+    // Items fire when their planned time is less than this many seconds away.
+    static constexpr qint64 firingWindowSeconds = 5;
+
+    CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
+                   std::chrono::seconds waitCap);
+    ~CVELMSchThread() override;
+
+    // From any thread; never blocks on a pass.
+    void wake();
+    // The loop ends after its current pass or wait.
+    void stop();
+
+    // One pass over the store under its lock; the earliest next run time of all items.
+    std::optional<QDateTime> pass();
+
+protected:
+    void run() override;
+
+private:
+    void examine(ScheduleItem& item, const QDateTime& now);
+    void fire(const ScheduleItem& item);
+    // Milliseconds to sleep until `next`, logged; -1 for no limit.
+    qint64 waitBefore(const std::optional<QDateTime>& next) const;
+
+    ScheduleStore& m_store;
+    ScheduledCommandSender& m_sender;
+    const qint64 m_waitCapSeconds;
+
+    QMutex m_waitMutex;
+    QWaitCondition m_waitCondition;
+    bool m_wakePending = false;
+    bool m_stopRequested = false;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "scheduler/ScheduleItem.h"
+
+#include "VXNServiceFramework/RequestPacket.h"
+#include "VXNServiceFramework/ResponsePacket.h"
+
+// "SchRegister": register a new item (ScheduleID -1) or replace the item with that id.
+class CmdSchRegisterRequest : public RequestPacket {
+public:
+    CmdSchRegisterRequest();
+
+    void parse(const QByteArray& body) override;
+    void serialize(QByteArray& body) override;
+
+    QString serviceName;
+    // The id to replace, or -1 to have one assigned; item.scheduleId is not used.
+    qint64 scheduleId = -1;
+    ScheduleItem item;
+};
+
+class CmdSchRegisterResponse : public ResponsePacket {
+public:
+    CmdSchRegisterResponse() = default;
+
+    void parse(const QByteArray& body) override;
+    void serialize(QByteArray& body) override;
+
+    // The item's id, or -2 when the id to replace does not exist.
+    qint32 scheduleId = -1;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "VXNServiceFramework/PacketDOM.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+// Texts shared by the scheduler's packets.
+namespace schedulePacket {
+
+// Unsigned decimal seconds since 1970 as a local date-time; not a number reads as 0.
+QDateTime timeFromText(const QString& text);
+// As above, but 0 (or not a number) means no time.
+std::optional<QDateTime> optionalTimeFromText(const QString& text);
+QString textOf(const QDateTime& time);
+// "0" for no time.
+QString textOf(const std::optional<QDateTime>& time);
+
+QString booleanText(bool value);
+
+// Appends <name><![CDATA[text]]></name> to `parent`.
+void appendCData(PacketDOM::DOMDocument* document, PacketDOM::DOMElement* parent,
+                 const QString& name, const QString& text);
+
+} // namespace schedulePacket

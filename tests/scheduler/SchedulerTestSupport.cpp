@@ -1,0 +1,172 @@
+#include "SchedulerTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QThread>
+#include <cstring>
+#include <sqlite3.h>
+
+void SqliteScheduleDatabase::Closer::operator()(sqlite3* db) const {
+    sqlite3_close(db);
+}
+
+SqliteScheduleDatabase::SqliteScheduleDatabase() {
+    sqlite3* raw = nullptr;
+    sqlite3_open(":memory:", &raw);
+    m_db.reset(raw);
+    exec(QStringLiteral(
+        "CREATE TABLE Scheduler (GlobalID INTEGER PRIMARY KEY AUTOINCREMENT, ServiceName TEXT NOT "
+        "NULL, ScheduleID INTEGER NOT NULL, StartTime INTEGER NOT NULL, IntervalType INTEGER NOT "
+        "NULL, IntervalValue INTEGER NOT NULL, StopTime INTEGER NOT NULL DEFAULT 0, "
+        "CommandToSend TEXT, Tag TEXT);"));
+}
+
+SqliteScheduleDatabase::~SqliteScheduleDatabase() = default;
+
+namespace {
+int collectRow(void* out, int n, char** values, char** names) {
+    SqlRow row;
+    for (int i = 0; i < n; ++i)
+        row.insert(QString::fromUtf8(names[i]), QString::fromUtf8(values[i] ? values[i] : ""));
+    static_cast<QVector<SqlRow>*>(out)->append(row);
+    return 0;
+}
+} // namespace
+
+ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
+    QMutexLocker lock(&m_mutex);
+    m_statements.append(statement);
+    while (m_held)
+        m_released.wait(&m_mutex);
+    ScheduleQueryAnswer answer;
+    if (m_failure != 0) {
+        answer.result = m_failure;
+        answer.details = QStringLiteral("scripted failure");
+        return answer;
+    }
+    char* error = nullptr;
+    if (sqlite3_exec(m_db.get(), statement.toUtf8().constData(), collectRow, &answer.rows,
+                     &error) != SQLITE_OK) {
+        answer.result = 1;
+        answer.details = QString::fromUtf8(error);
+    }
+    sqlite3_free(error);
+    return answer;
+}
+
+bool SqliteScheduleDatabase::exec(const QString& sql) {
+    QMutexLocker lock(&m_mutex);
+    return sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
+QStringList SqliteScheduleDatabase::rows() {
+    QMutexLocker lock(&m_mutex);
+    QVector<SqlRow> rows;
+    sqlite3_exec(m_db.get(),
+                 "SELECT ServiceName, ScheduleID, CommandToSend, Tag FROM Scheduler ORDER BY "
+                 "GlobalID;",
+                 collectRow, &rows, nullptr);
+    QStringList out;
+    for (const SqlRow& row : rows) {
+        out.append(QStringList{
+            row.value(QStringLiteral("ServiceName")), row.value(QStringLiteral("ScheduleID")),
+            row.value(QStringLiteral("CommandToSend")), row.value(QStringLiteral("Tag"))}
+                       .join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+QStringList SqliteScheduleDatabase::statements() const {
+    QMutexLocker lock(&m_mutex);
+    return m_statements;
+}
+
+void SqliteScheduleDatabase::setFailure(int result) {
+    QMutexLocker lock(&m_mutex);
+    m_failure = result;
+}
+
+void SqliteScheduleDatabase::hold() {
+    QMutexLocker lock(&m_mutex);
+    m_held = true;
+}
+
+void SqliteScheduleDatabase::release() {
+    QMutexLocker lock(&m_mutex);
+    m_held = false;
+    m_released.wakeAll();
+}
+
+void RecordingSender::send(std::unique_ptr<CSendCommand> command) {
+    QMutexLocker lock(&m_mutex);
+    m_sent.append({command->command(), command->text(), QDateTime::currentDateTime()});
+    m_changed.wakeAll();
+}
+
+QVector<RecordingSender::Sent> RecordingSender::sent() const {
+    QMutexLocker lock(&m_mutex);
+    return m_sent;
+}
+
+bool RecordingSender::waitForCount(int count, std::chrono::milliseconds timeout) const {
+    const QDeadlineTimer deadline(timeout.count());
+    QMutexLocker lock(&m_mutex);
+    while (m_sent.size() < count) {
+        if (!m_changed.wait(&m_mutex, deadline))
+            return m_sent.size() >= count;
+    }
+    return true;
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const QDeadlineTimer deadline(timeout.count());
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+namespace {
+QMutex captureMutex;
+QStringList captured;
+int captures = 0;
+QtMessageHandler previousHandler = nullptr;
+
+// The scheduler's logs are kept while a capture lives and dropped otherwise, so the test
+// output stays readable.
+void captureLine(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (context.category && (std::strcmp(context.category, "info") == 0 ||
+                             std::strcmp(context.category, "warning") == 0)) {
+        QMutexLocker lock(&captureMutex);
+        if (captures > 0)
+            captured.append(text);
+        return;
+    }
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+const bool installed = [] {
+    previousHandler = qInstallMessageHandler(captureLine);
+    return true;
+}();
+} // namespace
+
+LogCapture::LogCapture() {
+    QMutexLocker lock(&captureMutex);
+    captured.clear();
+    ++captures;
+}
+
+LogCapture::~LogCapture() {
+    QMutexLocker lock(&captureMutex);
+    --captures;
+}
+
+QStringList LogCapture::lines() const {
+    QMutexLocker lock(&captureMutex);
+    return captured;
+}
