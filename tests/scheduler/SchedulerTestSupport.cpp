@@ -133,6 +133,7 @@ namespace {
 QMutex captureMutex;
 QStringList captured;
 int captures = 0;
+std::function<void(const QString&)> lineHook;
 QtMessageHandler previousHandler = nullptr;
 
 // The scheduler's logs are kept while a capture lives and dropped otherwise, so the test
@@ -140,9 +141,15 @@ QtMessageHandler previousHandler = nullptr;
 void captureLine(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (context.category && (std::strcmp(context.category, "info") == 0 ||
                              std::strcmp(context.category, "warning") == 0)) {
-        QMutexLocker lock(&captureMutex);
-        if (captures > 0)
-            captured.append(text);
+        std::function<void(const QString&)> hook;
+        {
+            QMutexLocker lock(&captureMutex);
+            if (captures > 0)
+                captured.append(text);
+            hook = lineHook;
+        }
+        if (hook)
+            hook(text);
         return;
     }
     if (previousHandler)
@@ -155,15 +162,17 @@ const bool installed = [] {
 }();
 } // namespace
 
-LogCapture::LogCapture() {
+LogCapture::LogCapture(std::function<void(const QString&)> onLine) {
     QMutexLocker lock(&captureMutex);
     captured.clear();
     ++captures;
+    lineHook = std::move(onLine);
 }
 
 LogCapture::~LogCapture() {
     QMutexLocker lock(&captureMutex);
     --captures;
+    lineHook = nullptr;
 }
 
 QStringList LogCapture::lines() const {

@@ -72,10 +72,11 @@ private:
 // Polls `condition` until it holds or `timeout` passes.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// Captures the lines of the "info" and "warning" logs while it lives.
+// Captures the lines of the "info" and "warning" logs while it lives; `onLine` runs for each
+// line on the logging thread (a test may hold that thread up there).
 class LogCapture {
 public:
-    LogCapture();
+    explicit LogCapture(std::function<void(const QString&)> onLine = {});
     ~LogCapture();
     QStringList lines() const;
 };
