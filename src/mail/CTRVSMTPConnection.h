@@ -67,6 +67,8 @@ public:
 
 private:
     bool send(QByteArrayView data);
+    // Header, separator, body and end-of-data mark of SendMessage.
+    bool sendMessageContent(const CTRVSMTPMessage& message);
     int waitMilliseconds() const;
     QByteArray challenge() const;
     bool refuseLineBreak(const char* function, const char* what, QByteArrayView value);

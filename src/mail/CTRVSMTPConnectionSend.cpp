@@ -50,6 +50,23 @@ bool CTRVSMTPConnection::SendMessage(const CTRVSMTPMessage& message) {
             "CTRVSMTPConnection::SendMessage, An unexpected DATA response was received"));
         return false;
     }
+    if (!sendMessageContent(message)) {
+        // The server is inside DATA now: a QUIT would only become part of an unfinished message
+        // and its reply would never come. Dropping the connection makes the server discard the
+        // partial message.
+        Disconnect(false);
+        return false;
+    }
+    if (!ReadCommandResponse(250)) {
+        SetSMTPLastSystemError(kErrorUnexpectedReply);
+        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, An unexpected end of message "
+                               "response was received"));
+        return false;
+    }
+    return true;
+}
+
+bool CTRVSMTPConnection::sendMessageContent(const CTRVSMTPMessage& message) {
     if (!send(message.GetHeader())) {
         OnError(withSystemError("CTRVSMTPConnection::SendMessage, Failed in call to send the "
                                 "header, GetLastError returns: "));
@@ -70,12 +87,6 @@ bool CTRVSMTPConnection::SendMessage(const CTRVSMTPMessage& message) {
     if (!send("\r\n.\r\n")) {
         OnError(withSystemError("CTRVSMTPConnection::SendMessage, Failed in call to send end of "
                                 "message indicator, GetLastError returns: "));
-        return false;
-    }
-    if (!ReadCommandResponse(250)) {
-        SetSMTPLastSystemError(kErrorUnexpectedReply);
-        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, An unexpected end of message "
-                               "response was received"));
         return false;
     }
     return true;

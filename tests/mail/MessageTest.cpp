@@ -1,5 +1,7 @@
 #include "mail/CTRVSMTPMessage.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>

@@ -1,6 +1,8 @@
 #include "mail/MimeCodecs.h"
 #include "mail/CBase64Coder.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>

@@ -3,6 +3,8 @@
 #include "mail/CVELMSMTPConnection.h"
 #include "mail/SMTPSystemError.h"
 
+#include "QtPrinters.h"
+
 #include <QStringList>
 
 // Keeps every reported error together with the thread's system error code at that moment.
