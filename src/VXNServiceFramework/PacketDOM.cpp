@@ -226,7 +226,7 @@ PacketDOM::DOMElement* PacketDOM::createTextElement(const QString& name, const Q
         buildDocument();
     return guarded([&] {
         DOMElement* element = m_document->createElement(toXml(name));
-        element->appendChild(m_document->createTextNode(toXml(text)));
+        element->appendChild(m_document->createTextNode(toXml(xmlCharsOnly(text))));
         return element;
     });
 }
@@ -236,7 +236,7 @@ PacketDOM::DOMElement* PacketDOM::addElement(const QString& name, const QString&
     DOMElement* element = createTextElement(name, text);
     return guarded([&] {
         if (!id.isEmpty())
-            element->setAttribute(u"ID", toXml(id));
+            element->setAttribute(u"ID", toXml(xmlCharsOnly(id)));
         rootElement()->appendChild(element);
         return element;
     });

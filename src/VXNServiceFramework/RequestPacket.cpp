@@ -5,5 +5,6 @@
 #include <xercesc/dom/DOMElement.hpp>
 
 void RequestPacket::buildDocument() {
-    createDocument(QStringLiteral("VXNRequest"))->setAttribute(u"command", toXml(m_command));
+    createDocument(QStringLiteral("VXNRequest"))
+        ->setAttribute(u"command", toXml(xmlCharsOnly(m_command)));
 }

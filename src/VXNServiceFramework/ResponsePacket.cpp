@@ -61,7 +61,7 @@ void ResponsePacket::writeEnvelope() {
     for (const auto& [name, text] : fields) {
         DOMElement* element = firstChildElement(root, name);
         if (element) {
-            element->setTextContent(toXml(text));
+            element->setTextContent(toXml(xmlCharsOnly(text)));
         } else {
             element = createTextElement(name, text);
             root->insertBefore(element,

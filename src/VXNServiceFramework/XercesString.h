@@ -15,3 +15,33 @@ inline const XMLCh* toXml(const QString& text) {
 inline QString fromXml(const XMLCh* text) {
     return text ? QString::fromUtf16(text) : QString();
 }
+
+// `text` with every character that XML 1.0 cannot carry (control characters other than tab,
+// line feed and carriage return, NUL, unpaired surrogates, U+FFFE, U+FFFF) replaced by U+FFFD.
+// Xerces' writer refuses a document holding such a character and stops a string at NUL, so one
+// stray character would otherwise cost the whole body or silently cut a value.
+inline QString xmlCharsOnly(const QString& text) {
+    const auto allowed = [](char16_t c) {
+        return c >= 0x20 ? c < 0xFFFE : (c == 0x9 || c == 0xA || c == 0xD);
+    };
+    QString result;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool high = QChar::isHighSurrogate(c);
+        const bool paired = high && i + 1 < size && QChar::isLowSurrogate(text.at(i + 1).unicode());
+        const bool ok = paired || (!high && !QChar::isLowSurrogate(c) && allowed(c));
+        if (ok && result.isNull()) {
+            i += paired;
+            continue;
+        }
+        if (result.isNull())
+            result = text.left(i);
+        if (ok)
+            result += paired ? text.mid(i, 2) : QString(QChar(c));
+        else
+            result += QChar(QChar::ReplacementCharacter);
+        i += paired;
+    }
+    return result.isNull() ? text : result;
+}

@@ -347,3 +347,28 @@ TEST(PacketDOM, OversizedBodiesAreRefused) {
     EXPECT_EQ(response->result(), 4);
     EXPECT_TRUE(response->details().contains(QStringLiteral("exceeds")));
 }
+
+TEST(PacketDOM, CharactersXmlCannotCarryAreReplacedInsteadOfLosingTheBody) {
+    const QString bad = QStringLiteral("a") + QChar(1) + QStringLiteral("b") + QChar(0) +
+                        QStringLiteral("c") + QChar(0xD800) + QStringLiteral("d") + QChar(0xFFFE) +
+                        QStringLiteral("\t\U0001F600");
+    const QString expected = QStringLiteral("a\uFFFDb\uFFFDc\uFFFDd\uFFFD\t\U0001F600");
+
+    ResponsePacket response(1, bad);
+    response.addElement(QStringLiteral("Data"), bad, bad);
+    QByteArray body;
+    ASSERT_NO_THROW(response.serialize(body));
+    const auto reread = parsedResponse(body);
+    EXPECT_EQ(reread->result(), 1);
+    EXPECT_EQ(reread->details(), expected);
+    EXPECT_EQ(reread->elementText(QStringLiteral("Data")), expected);
+    EXPECT_EQ(reread->elementId(QStringLiteral("Data")), expected);
+
+    RequestPacket request(bad);
+    QByteArray requestBody;
+    ASSERT_NO_THROW(request.serialize(requestBody));
+    RequestPacket requestBack;
+    requestBack.parse(requestBody);
+    ASSERT_NE(requestBack.rootElement(), nullptr);
+    EXPECT_EQ(QStringView(requestBack.rootElement()->getAttribute(u"command")), expected);
+}
