@@ -1,0 +1,194 @@
+#include "VXNServiceFramework/ServiceClient.h"
+
+#include "VXNServiceFramework/AcyncSender.h"
+#include "VXNServiceFramework/LocalDispatcher.h"
+#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/NamingService.h"
+#include "VXNServiceFramework/ThreadGroup.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+using VXNServiceClient::UnknownCommand;
+
+ServiceClient::ServiceClient() : m_senders(std::make_unique<ThreadGroup>()) {}
+
+ServiceClient::~ServiceClient() {
+    shutdown();
+    m_senders.reset(); // waits for the sender threads, which now end quickly
+}
+
+ServiceClient& ServiceClient::instance() {
+    static ServiceClient client;
+    return client;
+}
+
+void ServiceClient::setNamingServiceUrl(const QUrl& url) {
+    QMutexLocker lock(&m_settingsLock);
+    m_namingServiceUrl = url;
+}
+
+QUrl ServiceClient::namingServiceUrl() const {
+    QMutexLocker lock(&m_settingsLock);
+    return m_namingServiceUrl;
+}
+
+void ServiceClient::setLocalDispatcher(LocalDispatcher* dispatcher) {
+    QMutexLocker lock(&m_settingsLock);
+    m_dispatcher = dispatcher;
+}
+
+void ServiceClient::setHttpLimits(const HttpClientLimits& limits) {
+    QMutexLocker lock(&m_settingsLock);
+    m_limits = limits;
+}
+
+void ServiceClient::setRetrySleep(std::function<void(std::chrono::milliseconds)> sleep) {
+    QMutexLocker lock(&m_settingsLock);
+    m_retrySleep = std::move(sleep);
+}
+
+QString ServiceClient::cachedUrl(const QString& command) const {
+    QReadLocker lock(&m_cacheLock);
+    return m_urlCache.value(command);
+}
+
+void ServiceClient::shutdown() {
+    QMutexLocker lock(&m_shutdownLock);
+    m_shutdown.store(true, std::memory_order_release);
+    m_shutdownCondition.wakeAll();
+}
+
+std::unique_ptr<Packet> ServiceClient::dispatchInProcess(Packet& request) {
+    LocalDispatcher* dispatcher = nullptr;
+    {
+        QMutexLocker lock(&m_settingsLock);
+        dispatcher = m_dispatcher;
+    }
+    return dispatcher ? dispatcher->dispatchLocal(request) : nullptr;
+}
+
+void ServiceClient::adopt(Packet& target, const Packet& source) {
+    try {
+        target.setResult(source.result(), source.details());
+    } catch (const WrongPacketFormat&) {
+        // Not a response at all: the handler misbehaved.
+        target.setResult(-1, QStringLiteral("Command handler raised an exception"));
+    }
+}
+
+ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResponse) {
+    Outcome outcome;
+    QString command;
+    try {
+        command = request.command();
+        request.serialize(outcome.body);
+    } catch (const WrongPacketFormat& e) {
+        // A request that cannot be written is never sent.
+        outcome.code = 3;
+        outcome.details = QStringLiteral("Wrong request format: ") + e.message();
+        return outcome;
+    }
+    try {
+        outcome.body = sendRequest(outcome.body, command, waitForResponse);
+    } catch (const ConnectionError&) {
+        outcome.code = 1;
+        outcome.details = QStringLiteral("Connection to service failed");
+    } catch (const UnknownCommand&) {
+        outcome.code = 2;
+        outcome.details = QStringLiteral("Can't find service for command: ") + command;
+    } catch (const CommunicationError&) {
+        outcome.code = 6;
+        outcome.details = QStringLiteral("Communication with service failed");
+    } catch (const std::exception&) {
+        // Nothing else is expected from the transport; the caller still gets a failure.
+        outcome.code = 6;
+        outcome.details = QStringLiteral("Communication with service failed");
+    }
+    if (outcome.code != 0) {
+        outcome.body.clear();
+    }
+    return outcome;
+}
+
+QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& command,
+                                      bool waitForResponse) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            if (m_shutdown.load(std::memory_order_acquire)) {
+                throw ConnectionError();
+            }
+            const QString url = resolveServiceUrl(command, attempt > 1);
+            HttpClientLimits limits;
+            {
+                QMutexLocker lock(&m_settingsLock);
+                limits = m_limits;
+            }
+            return HttpClient(limits).send(QUrl(url), command, body, waitForResponse);
+        } catch (const ConnectionError&) {
+            if (attempt >= maxAttempts || m_shutdown.load(std::memory_order_acquire)) {
+                throw;
+            }
+        } catch (const UnknownCommand&) {
+            if (attempt >= maxAttempts || m_shutdown.load(std::memory_order_acquire)) {
+                throw;
+            }
+        }
+        VELM_ERR << "SendRequest retry in "
+                 << static_cast<int>(
+                        std::chrono::duration_cast<std::chrono::seconds>(retryPause).count())
+                 << "sec.";
+        pauseBeforeRetry();
+    }
+}
+
+void ServiceClient::pauseBeforeRetry() {
+    std::function<void(std::chrono::milliseconds)> sleep;
+    {
+        QMutexLocker lock(&m_settingsLock);
+        sleep = m_retrySleep;
+    }
+    if (sleep) {
+        sleep(retryPause);
+        return;
+    }
+    QMutexLocker lock(&m_shutdownLock);
+    QDeadlineTimer deadline(retryPause);
+    while (!m_shutdown.load(std::memory_order_acquire) && !deadline.hasExpired()) {
+        m_shutdownCondition.wait(&m_shutdownLock, deadline);
+    }
+}
+
+QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLookup) {
+    if (NamingService::isOwnCommand(command)) {
+        return namingServiceUrl().toString();
+    }
+    if (!forceLookup) {
+        QReadLocker lock(&m_cacheLock);
+        auto it = m_urlCache.constFind(command);
+        if (it != m_urlCache.constEnd()) {
+            return it.value();
+        }
+    }
+    const std::optional<QString> url = NamingService::findService(*this, command);
+    if (!url) {
+        throw UnknownCommand();
+    }
+    QWriteLocker lock(&m_cacheLock);
+    m_urlCache.insert(command, *url);
+    return *url;
+}
+
+bool ServiceClient::registerService(const QUrl& ownUrl, const QStringList& commands) {
+    VELM_INFO << "Registration in naming service: "
+              << QString::fromLatin1(namingServiceUrl().toEncoded());
+    const bool registered = NamingService::registerService(*this, ownUrl, commands);
+    VELM_INFO << (registered ? "Registration successful" : "Registration failed");
+    return registered;
+}
+
+void ServiceClient::sendAsync(std::unique_ptr<Packet> request) {
+    // Owned by the group from here on, which deletes it after its run.
+    auto* sender = new AcyncSender(m_senders.get(), *this, std::move(request));
+    sender->start();
+}
