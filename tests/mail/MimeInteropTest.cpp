@@ -93,7 +93,7 @@ void writeFile(const QString& path, const QByteArray& content) {
 }
 
 const QString kText = QString::fromUtf8(
-    "Grüße aus Köln,\n"
+    ".Grüße aus Köln,\n"
     ".this line starts with a dot\n"
     ".\n"
     "Zähler = 42 % über dem Vormonat; a long line follows that is far longer than "
