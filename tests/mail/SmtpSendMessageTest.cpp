@@ -7,6 +7,8 @@
 
 #include <QTemporaryDir>
 
+#include <thread>
+
 namespace {
 
 constexpr quint32 kShortTimeout = 250;
@@ -184,6 +186,41 @@ TEST_F(SmtpSendMessage, RecipientWithLineBreakIsRefusedWhenSentAlone) {
     }
     ASSERT_TRUE(server.WaitFinished());
     EXPECT_EQ(server.Received(), QByteArray("HELO client.test\r\nQUIT\r\n"));
+}
+
+TEST_F(SmtpSendMessage, ConnectionsOnSeveralThreadsDoNotShareState) {
+    // Each thread has its own connection, server and last system error code.
+    constexpr int kThreads = 4;
+    std::vector<std::unique_ptr<ScriptedSmtpServer>> servers;
+    for (int i = 0; i < kThreads; ++i) {
+        const QStringList reply = i % 2 ? QStringList{"S: 250 queued"} : QStringList{"S: 552 full"};
+        servers.push_back(std::make_unique<ScriptedSmtpServer>(
+            greeting() + envelope() + QStringList{"C: DATA", "S: 354 go", "D:"} + reply + quit()));
+    }
+    std::vector<Outcome> outcomes(kThreads);
+    std::vector<int> lastCodes(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            RecordingConnection connection;
+            connection.SetHeloHostName("client.test");
+            connection.SetTimeout(2000);
+            if (connection.Connect("127.0.0.1", 0, {}, {}, servers[i]->Port()))
+                outcomes[i].sent = connection.SendMessage(plainMessage());
+            outcomes[i].errors = connection.errors;
+            lastCodes[i] = SMTPLastSystemError();
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int i = 0; i < kThreads; ++i) {
+        EXPECT_TRUE(servers[i]->WaitFinished());
+        EXPECT_EQ(servers[i]->Failures(), QStringList()) << i;
+        EXPECT_EQ(outcomes[i].sent, i % 2 == 1) << i;
+        EXPECT_EQ(outcomes[i].errors.size(), i % 2 ? 0 : 1) << i;
+        EXPECT_EQ(lastCodes[i], i % 2 ? 0 : 22) << i;
+        EXPECT_TRUE(servers[i]->Data().endsWith("\r\nlast\r\n.\r\n")) << i;
+    }
 }
 
 } // namespace
