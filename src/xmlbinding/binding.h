@@ -42,7 +42,7 @@ inline constexpr int unbounded = -1;
 // its occurrences; for an attribute min 1 means required.
 struct field {
     field_kind kind;
-    const char* name;
+    std::string_view name;
     int min_occurs;
     int max_occurs;
     field_read read;
@@ -308,7 +308,7 @@ template <auto P> int write_text_field(c_xml_writer& w, const void* object, cons
 // A child element; a QList or std::vector member holds repeated ones, std::optional an
 // optional one.
 template <auto P>
-constexpr field elem(const char* name, int min_occurs = 1, int max_occurs = 1,
+constexpr field elem(std::string_view name, int min_occurs = 1, int max_occurs = 1,
                      const facets* restriction = nullptr) {
     return {field_kind::element,
             name,
@@ -320,7 +320,8 @@ constexpr field elem(const char* name, int min_occurs = 1, int max_occurs = 1,
 }
 
 template <auto P>
-constexpr field attr(const char* name, bool required = false, const facets* restriction = nullptr) {
+constexpr field attr(std::string_view name, bool required = false,
+                     const facets* restriction = nullptr) {
     return {field_kind::attribute,
             name,
             required ? 1 : 0,

@@ -10,6 +10,11 @@ namespace xmlb {
 void apply_whitespace(std::string& value, whitespace ws) {
     if (ws == whitespace::preserve)
         return;
+    bool any = false;
+    for (const char c : value)
+        any = any || c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    if (!any)
+        return;
     for (char& c : value)
         if (c == '\t' || c == '\n' || c == '\r')
             c = ' ';

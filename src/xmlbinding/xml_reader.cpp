@@ -60,10 +60,6 @@ bool is_xml_char(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
-std::string_view local_part(std::string_view name) {
-    const auto colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
 bool iequals(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -124,10 +120,6 @@ int c_xml_reader::char_error(int line) {
     return fail(err_encoding_mismatch, "Invalid byte sequence for the character encoding", line);
 }
 
-std::string_view c_xml_reader::local_name() const {
-    return local_part(m_name);
-}
-
 std::string_view c_xml_reader::attr_name() const {
     if (m_attr_cur >= m_attrs.size())
         return {};
@@ -136,7 +128,16 @@ std::string_view c_xml_reader::attr_name() const {
 }
 
 std::string_view c_xml_reader::attr_local_name() const {
-    return local_part(attr_name());
+    if (m_attr_cur >= m_attrs.size())
+        return {};
+    const attribute& a = m_attrs[m_attr_cur];
+    return std::string_view(m_attr_text)
+        .substr(a.local_off, a.name_len - (a.local_off - a.name_off));
+}
+
+std::size_t c_xml_reader::local_offset(const std::string& out, std::size_t start) {
+    const std::size_t colon = out.find(':', start);
+    return colon == std::string::npos ? start : colon + 1;
 }
 
 std::string_view c_xml_reader::attr_value() const {
@@ -742,6 +743,7 @@ int c_xml_reader::parse_start_tag() {
     m_name.clear();
     if (int rc = read_name(m_name))
         return rc;
+    m_local_off = local_offset(m_name, 0);
     m_attr_text.clear();
     m_attrs.clear();
     m_attr_next = m_attr_cur = 0;
@@ -770,6 +772,7 @@ int c_xml_reader::parse_start_tag() {
         if (int rc = read_name(m_attr_text))
             return rc;
         a.name_len = std::uint32_t(m_attr_text.size() - a.name_off);
+        a.local_off = std::uint32_t(local_offset(m_attr_text, a.name_off));
         skip_ws();
         if (m_c != '=')
             return XMLB_FAIL(err_not_well_formed, not_well_formed);
@@ -828,6 +831,7 @@ int c_xml_reader::parse_end_tag() {
     m_name.clear();
     if (int rc = read_name(m_name))
         return rc;
+    m_local_off = local_offset(m_name, 0);
     skip_ws();
     if (m_c != '>')
         return m_c > 0x10FFFF

@@ -88,7 +88,7 @@ public:
 
     int token() const { return m_token; }
     std::string_view name() const { return m_name; }
-    std::string_view local_name() const;
+    std::string_view local_name() const { return std::string_view(m_name).substr(m_local_off); }
     bool is_empty() const { return m_empty; }
     std::string_view attr_name() const;
     std::string_view attr_local_name() const;
@@ -112,7 +112,7 @@ private:
         const std::string* name;
     };
     struct attribute {
-        std::uint32_t name_off, name_len, value_off, value_len;
+        std::uint32_t name_off, name_len, value_off, value_len, local_off;
     };
     struct ns_decl {
         std::string prefix, uri;
@@ -148,6 +148,8 @@ private:
     int fail(int code, std::string_view item, int line);
     int char_error(int line);
     int read_name(std::string& out);
+    // Offset of the local part in a name read into out from start.
+    static std::size_t local_offset(const std::string& out, std::size_t start);
     int read_char_ref(char32_t& value);
     int expect_keyword(std::string_view word, int code);
     int parse_xml_decl();
@@ -183,6 +185,7 @@ private:
     bool m_empty = false;
     int m_token = tok_none;
     std::string m_name;
+    std::size_t m_local_off = 0; // where the name's local part begins
     std::string m_scratch;
     std::string m_value;
     std::string m_open;                      // names of the open elements, back to back
