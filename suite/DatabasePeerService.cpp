@@ -1,25 +1,65 @@
 #include "DatabasePeerService.h"
 
+#include "peers/QueryXml.h"
+
 #include "VXNServiceFramework/Log.h"
 #include "VXNServiceFramework/XercesString.h"
 
+#include <QMap>
 #include <xercesc/util/XMLChar.hpp>
 
+namespace queryxml = peers::queryxml;
+
 namespace {
-// A column that is not an XML name (such as "count(*)") cannot be written as an attribute.
-QString invalidColumn(const QList<DBSResultSet>& sets, int* query) {
-    for (int i = 0; i < sets.size(); ++i) {
-        if (sets[i].rows.isEmpty())
-            continue;
-        for (auto it = sets[i].rows.first().cbegin(); it != sets[i].rows.first().cend(); ++it) {
-            if (!XERCES_CPP_NAMESPACE::XMLChar1_0::isValidName(toXml(it.key()))) {
-                *query = i;
-                return it.key();
-            }
-        }
+// Writes the answer's XML while the rows come from the database, without holding them. Columns
+// go out in name order (the order of a row map); a repeated name keeps its last value, as in a
+// row map. A name or value XML cannot carry is recorded as the answer's problem.
+class XmlBodySink : public SqlRowSink {
+public:
+    XmlBodySink() : m_writer(0, QStringLiteral("OK")) {}
+
+    void beginSet() override {
+        ++m_set;
+        m_writer.beginRows();
     }
-    return {};
-}
+    void columns(const QStringList& names) override {
+        QMap<QString, qsizetype> byName;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            byName.insert(names[i], i);
+        m_names = byName.keys();
+        m_order = byName.values();
+        m_values.resize(m_names.size());
+        for (const QString& name : m_names)
+            if (m_problem.isEmpty() && !XERCES_CPP_NAMESPACE::XMLChar1_0::isValidName(toXml(name)))
+                m_problem = QStringLiteral("Query %1: the column name '%2' is not a valid XML "
+                                           "name; give the column an alias")
+                                .arg(m_set)
+                                .arg(name);
+    }
+    void row(const QString* values) override {
+        for (qsizetype i = 0; i < m_order.size(); ++i) {
+            m_values[i] = values[m_order[i]];
+            if (m_problem.isEmpty() && !queryxml::isXmlText(m_values[i]))
+                m_problem = QStringLiteral("Query %1: the value of column '%2' holds a character "
+                                           "XML cannot carry")
+                                .arg(m_set)
+                                .arg(m_names[i]);
+        }
+        m_writer.row(m_names.constData(), m_values.constData(), int(m_names.size()));
+    }
+    void endSet(int lastRowId) override { m_writer.endRows(lastRowId); }
+
+    const QString& problem() const { return m_problem; }
+    QByteArray finish() { return m_writer.finish(); }
+
+private:
+    queryxml::BodyWriter m_writer;
+    int m_set = 0;
+    QList<QString> m_names;
+    QList<qsizetype> m_order;
+    QList<QString> m_values;
+    QString m_problem;
+};
 } // namespace
 
 DatabasePeerService::DatabasePeerService(const SqlEngine& engine) : m_engine(engine) {
@@ -29,24 +69,18 @@ DatabasePeerService::DatabasePeerService(const SqlEngine& engine) : m_engine(eng
 std::unique_ptr<CmdDBSProcessQueryResponse>
 DatabasePeerService::processQuery(CmdDBSProcessQueryRequest& request) {
     auto response = std::make_unique<CmdDBSProcessQueryResponse>();
-    SqlOutcome outcome = m_engine.run(request.queries());
-    if (outcome.code != 0) {
-        VELM_ERR << "DBSProcessQuery: " << outcome.message;
-        response->setResult(outcome.code, outcome.message);
+    XmlBodySink sink;
+    const SqlFailure failure = m_engine.run(request.queries(), sink);
+    if (failure.code != 0) {
+        VELM_ERR << "DBSProcessQuery: " << failure.message;
+        response->setResult(failure.code, failure.message);
         return response;
     }
-    int query = -1;
-    if (const QString column = invalidColumn(outcome.resultSets, &query); !column.isEmpty()) {
-        const QString message =
-            QStringLiteral("Query %1 of %2: the column name '%3' is not a valid XML name; give "
-                           "the column an alias")
-                .arg(query + 1)
-                .arg(request.queries().size())
-                .arg(column);
-        VELM_ERR << "DBSProcessQuery: " << message;
-        response->setResult(columnNameError, message);
+    if (!sink.problem().isEmpty()) {
+        VELM_ERR << "DBSProcessQuery: " << sink.problem();
+        response->setResult(columnNameError, sink.problem());
         return response;
     }
-    response->resultSets() = std::move(outcome.resultSets);
+    response->setWrittenBody(sink.finish());
     return response;
 }

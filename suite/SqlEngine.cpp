@@ -4,59 +4,87 @@
 #include "Sqlite.h"
 
 #include <limits>
+#include <memory>
 
 namespace {
-// Runs every statement of one text (normally one), collecting the rows of its queries.
-DBSResultSet runText(SqliteConnection& db, const QString& text) {
-    DBSResultSet set;
+[[noreturn]] void failPrepare(SqliteConnection& db, int rc, const QByteArray& utf8,
+                              const char* start) {
+    const int offset = sqlite3_error_offset(db.handle());
+    QString message = db.errorMessage();
+    if (offset >= 0) {
+        const auto before =
+            QString::fromUtf8(utf8.constData(), int(start - utf8.constData()) + offset);
+        message += QStringLiteral(" (at character %1)").arg(before.size() + 1);
+    }
+    throw SqliteError(rc, message);
+}
+
+// Runs every statement of one text (normally one) as one result set.
+void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
+    sink.beginSet();
     const QByteArray utf8 = text.toUtf8();
     const char* tail = utf8.constData();
     const char* end = tail + utf8.size();
     bool lastWasQuery = false;
+    QList<QString> values;
     while (tail < end) {
         sqlite3_stmt* raw = nullptr;
         const char* start = tail;
         const int rc = sqlite3_prepare_v2(db.handle(), start, int(end - start), &raw, &tail);
-        if (rc != SQLITE_OK) {
-            const int offset = sqlite3_error_offset(db.handle());
-            QString message = db.errorMessage();
-            if (offset >= 0)
-                message += QStringLiteral(" (at character %1)")
-                               .arg(QString::fromUtf8(utf8.constData(),
-                                                      int(start - utf8.constData()) + offset)
-                                        .size() +
-                                    1);
-            throw SqliteError(rc, message);
-        }
+        if (rc != SQLITE_OK)
+            failPrepare(db, rc, utf8, start);
         if (!raw)
             break; // only blanks or comments were left
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw,
                                                                               sqlite3_finalize);
         const int columns = sqlite3_column_count(raw);
-        QStringList names;
-        for (int i = 0; i < columns; ++i)
-            names.append(QString::fromUtf8(sqlite3_column_name(raw, i)));
+        if (columns > 0) {
+            QStringList names;
+            for (int i = 0; i < columns; ++i)
+                names.append(QString::fromUtf8(sqlite3_column_name(raw, i)));
+            sink.columns(names);
+            values.resize(columns);
+        }
         int step;
         while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-            DBSResultSet::Row row;
             for (int i = 0; i < columns; ++i) {
                 const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(raw, i));
-                row.insert(names[i], QString::fromUtf8(value, sqlite3_column_bytes(raw, i)));
+                values[i] = QString::fromUtf8(value, sqlite3_column_bytes(raw, i));
             }
-            set.rows.append(std::move(row));
+            sink.row(values.constData());
         }
         if (step != SQLITE_DONE)
             db.fail(step);
         lastWasQuery = columns > 0;
     }
+    int lastRowId = -1;
     if (!lastWasQuery) {
         // Statements that are not queries answer a row id, so a caller can tell their empty
         // result from a query that found nothing.
         const qint64 id = sqlite3_last_insert_rowid(db.handle());
-        set.lastRowId = id <= std::numeric_limits<int>::max() ? int(id) : 0;
+        lastRowId = id <= std::numeric_limits<int>::max() ? int(id) : 0;
     }
-    return set;
+    sink.endSet(lastRowId);
 }
+
+class ResultSetSink : public SqlRowSink {
+public:
+    explicit ResultSetSink(QList<DBSResultSet>& sets) : m_sets(sets) {}
+
+    void beginSet() override { m_sets.append(DBSResultSet()); }
+    void columns(const QStringList& names) override { m_names = names; }
+    void row(const QString* values) override {
+        DBSResultSet::Row row;
+        for (qsizetype i = 0; i < m_names.size(); ++i)
+            row.insert(m_names[i], values[i]);
+        m_sets.last().rows.append(std::move(row));
+    }
+    void endSet(int lastRowId) override { m_sets.last().lastRowId = lastRowId; }
+
+private:
+    QList<DBSResultSet>& m_sets;
+    QStringList m_names;
+};
 } // namespace
 
 SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
@@ -70,22 +98,30 @@ void SqlEngine::prepareDatabase() const {
     db.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
 }
 
-SqlOutcome SqlEngine::run(const QStringList& statements) const {
-    SqlOutcome outcome;
+SqlFailure SqlEngine::run(const QStringList& statements, SqlRowSink& sink) const {
+    SqlFailure failure;
     int position = 0;
     try {
         SqliteConnection db(m_path, false);
         sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
         for (; position < statements.size(); ++position)
-            outcome.resultSets.append(runText(db, statements[position]));
+            runText(db, statements[position], sink);
     } catch (const SqliteError& e) {
-        outcome.code = e.code();
-        outcome.failedQuery = position;
-        outcome.message = QStringLiteral("Query %1 of %2 failed: %3")
+        failure.code = e.code();
+        failure.failedQuery = position;
+        failure.message = QStringLiteral("Query %1 of %2 failed: %3")
                               .arg(position + 1)
                               .arg(statements.size())
                               .arg(e.message());
-        outcome.resultSets.clear();
     }
+    return failure;
+}
+
+SqlOutcome SqlEngine::run(const QStringList& statements) const {
+    SqlOutcome outcome;
+    ResultSetSink sink(outcome.resultSets);
+    static_cast<SqlFailure&>(outcome) = run(statements, sink);
+    if (outcome.code != 0)
+        outcome.resultSets.clear();
     return outcome;
 }

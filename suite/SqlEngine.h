@@ -6,11 +6,27 @@
 #include <QString>
 #include <QStringList>
 
-// What one request of statements produced: either every result set, or the first failure.
-struct SqlOutcome {
+// Receives what the statements of one request produce, in order: per statement one set, with
+// the columns and rows of a query.
+class SqlRowSink {
+public:
+    virtual ~SqlRowSink() = default;
+    virtual void beginSet() = 0;
+    // The column names of a query statement, before its rows.
+    virtual void columns(const QStringList& names) = 0;
+    // One value per column, in column order (NULL as empty text).
+    virtual void row(const QString* values) = 0;
+    virtual void endSet(int lastRowId) = 0;
+};
+
+struct SqlFailure {
     int code = 0;         // 0, or SQLite's (extended) result code
     QString message;      // SQLite's message, with the failing statement's position
     int failedQuery = -1; // 0-based position of the failing statement
+};
+
+// What one request of statements produced: either every result set, or the first failure.
+struct SqlOutcome : SqlFailure {
     QList<DBSResultSet> resultSets;
 };
 
@@ -29,6 +45,9 @@ public:
 
     // Creates the schema when the file lacks it and switches the file to WAL mode.
     void prepareDatabase() const;
+    // Streams the sets into `sink`; on failure the sink holds a partial answer to discard.
+    SqlFailure run(const QStringList& statements, SqlRowSink& sink) const;
+    // Collects the sets; on failure they are empty.
     SqlOutcome run(const QStringList& statements) const;
 
     const QString& path() const { return m_path; }

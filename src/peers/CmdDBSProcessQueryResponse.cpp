@@ -1,46 +1,31 @@
 #include "peers/CmdDBSProcessQueryResponse.h"
 
-#include "peers/DomWalk.h"
+#include "peers/QueryXml.h"
 
-namespace dom = peers::dom;
+namespace queryxml = peers::queryxml;
 
 void CmdDBSProcessQueryResponse::parse(const QByteArray& body) {
-    ResponsePacket::parse(body);
-    m_resultSets.clear();
-    dom::forEachDescendant(rootElement(), QStringLiteral("Rows"), [&](const dom::Element* rows) {
-        DBSResultSet set;
-        bool present = false;
-        const QString lastRowId = dom::attribute(rows, QStringLiteral("LastRowID"), &present);
-        if (present) {
-            bool ok = false;
-            const int id = lastRowId.toInt(&ok, 10);
-            set.lastRowId = ok ? id : -1;
-        }
-        dom::forEachDescendant(rows, QStringLiteral("Row"), [&](const dom::Element* row) {
-            DBSResultSet::Row columns;
-            dom::forEachAttribute(row, [&](const QString& name, const QString& value) {
-                columns.insert(name, value);
-            });
-            set.rows.append(std::move(columns));
-        });
-        m_resultSets.append(std::move(set));
-    });
+    queryxml::ParsedBody parsed = queryxml::parseBody(body);
+    if (!parsed.ok) {
+        m_resultSets.clear();
+        setResult(4, QStringLiteral("Wrong response format: ") + parsed.error);
+        return;
+    }
+    setResult(parsed.result, parsed.details);
+    m_resultSets = std::move(parsed.resultSets);
 }
 
 void CmdDBSProcessQueryResponse::serialize(QByteArray& body) {
-    buildDocument();
-    const QString rowsName = QStringLiteral("Rows");
-    const QString rowName = QStringLiteral("Row");
-    const QString lastRowIdName = QStringLiteral("LastRowID");
-    for (const DBSResultSet& set : m_resultSets) {
-        dom::Element* rows = dom::appendElement(rootElement(), rowsName);
-        if (set.lastRowId != -1)
-            dom::setAttribute(rows, lastRowIdName, QString::number(set.lastRowId));
-        for (const DBSResultSet::Row& row : set.rows) {
-            dom::Element* element = dom::appendElement(rows, rowName);
-            for (auto it = row.cbegin(); it != row.cend(); ++it)
-                dom::setAttribute(element, it.key(), it.value());
-        }
+    if (!m_writtenBody.isEmpty()) {
+        body = m_writtenBody;
+        return;
     }
-    ResponsePacket::serialize(body);
+    queryxml::BodyWriter writer(result(), details());
+    for (const DBSResultSet& set : m_resultSets)
+        writer.addResultSet(set);
+    body = writer.finish();
+}
+
+void CmdDBSProcessQueryResponse::setWrittenBody(QByteArray body) {
+    m_writtenBody = std::move(body);
 }

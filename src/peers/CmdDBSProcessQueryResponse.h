@@ -20,6 +20,9 @@ struct DBSResultSet {
 
 // The answer to "DBSProcessQuery": Result and Details, then one Rows element per statement in
 // request order, each Row carrying its columns as attributes.
+//
+// An answer can hold many thousands of rows, so the body is written and read as a stream of
+// the same XML rather than through a DOM document (document() stays empty).
 class CmdDBSProcessQueryResponse : public ResponsePacket {
 public:
     using ResponsePacket::ResponsePacket;
@@ -31,6 +34,12 @@ public:
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;
 
+    // For a producer that wrote the whole body itself while reading the database (the
+    // database service): serialize() then answers these bytes; result() and details() must
+    // agree with them.
+    void setWrittenBody(QByteArray body);
+
 private:
     QList<DBSResultSet> m_resultSets;
+    QByteArray m_writtenBody;
 };

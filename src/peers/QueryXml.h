@@ -1,0 +1,61 @@
+#pragma once
+
+#include "peers/CmdDBSProcessQueryResponse.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The DBSProcessQuery answer as a stream of XML text. An answer holds thousands of rows; built
+// as a DOM it costs several times the query itself, so the response writes and reads its body
+// directly, as the same well-formed UTF-16 XML the DOM writer produces.
+namespace peers::queryxml {
+
+// Appends `text` escaped for an attribute value (quoted with '"') or for element content, with
+// the entities the DOM writer uses ('>' stays as it is inside attribute values).
+// Tab, line feed and carriage return in attributes become character references so that they
+// survive attribute-value normalisation.
+void appendEscaped(QString& out, QStringView text, bool attribute);
+// False when `text` holds a character XML 1.0 cannot carry (control characters other than tab,
+// line feed and carriage return, unpaired surrogates, U+FFFE, U+FFFF).
+bool isXmlText(QStringView text);
+
+// Builds a response body: the declaration, the envelope, then the result sets.
+class BodyWriter {
+public:
+    BodyWriter(int result, const QString& details);
+
+    void beginRows();
+    // Columns are (name, value) pairs, written in the given order.
+    void row(const QString* names, const QString* values, int count);
+    // Closes the current Rows, with LastRowID when it is not -1.
+    void endRows(int lastRowId);
+    void addResultSet(const DBSResultSet& set);
+    // Finishes the document and answers it as UTF-16LE bytes without byte-order mark.
+    QByteArray finish();
+
+private:
+    QString m_text;
+    qsizetype m_rowsStart = -1;
+    bool m_rowsHaveChildren = false;
+};
+
+struct ParsedBody {
+    bool ok = false;
+    QString error; // the reader's message when not ok
+    int result = 0;
+    QString details;
+    QList<DBSResultSet> resultSets;
+    bool operator==(const ParsedBody&) const = default;
+};
+
+// Reads a response body (UTF-16 with or without declaration, or UTF-8) the way the DOM reader
+// does: Result and Details are the texts of the only element of that name (empty when absent
+// or repeated; a Result that is not a number reads as 0); every Rows element, in document
+// order, with every Row inside it.
+ParsedBody parseBody(const QByteArray& body);
+// The same with the general XML reader only (no fast scanner); the reference for tests.
+ParsedBody parseBodyFully(const QByteArray& body);
+ParsedBody parseBody(const QByteArray& body, bool fast);
+
+} // namespace peers::queryxml

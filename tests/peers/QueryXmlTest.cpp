@@ -1,0 +1,157 @@
+#include "peers/QueryXml.h"
+#include "PeerPacketTestUtil.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+#include "peers/DomWalk.h"
+
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+namespace queryxml = peers::queryxml;
+namespace dom = peers::dom;
+
+namespace {
+// The same answer built through the DOM and written by the DOM writer.
+class DomQueryResponse : public ResponsePacket {
+public:
+    QList<DBSResultSet> sets;
+    void serialize(QByteArray& body) override {
+        buildDocument();
+        for (const DBSResultSet& set : sets) {
+            auto* rows = dom::appendElement(rootElement(), QStringLiteral("Rows"));
+            if (set.lastRowId != -1)
+                dom::setAttribute(rows, QStringLiteral("LastRowID"),
+                                  QString::number(set.lastRowId));
+            for (const auto& row : set.rows) {
+                auto* element = dom::appendElement(rows, QStringLiteral("Row"));
+                for (auto it = row.cbegin(); it != row.cend(); ++it)
+                    dom::setAttribute(element, it.key(), it.value());
+            }
+        }
+        ResponsePacket::serialize(body);
+    }
+};
+
+QList<DBSResultSet> sampleSets() {
+    DBSResultSet empty;
+    DBSResultSet inserted;
+    inserted.lastRowId = 12;
+    DBSResultSet rows;
+    rows.rows.append({{QStringLiteral("IP"), QStringLiteral("10.0.0.9")},
+                      {QStringLiteral("Name"), QStringLiteral("R&D <2nd> \"floor\" it's")},
+                      {QStringLiteral("Empty"), QString()}});
+    rows.rows.append({{QStringLiteral("IP"), QStringLiteral("Grüße 😀")}});
+    return {empty, inserted, rows};
+}
+
+TEST(QueryXml, StreamedBodyEqualsTheDomWritersBody) {
+    CmdDBSProcessQueryResponse streamed(3, QStringLiteral("a<b & c"));
+    DomQueryResponse built;
+    built.setResult(3, QStringLiteral("a<b & c"));
+    streamed.resultSets() = built.sets = sampleSets();
+    QByteArray a, b;
+    streamed.serialize(a);
+    built.serialize(b);
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(a.constData()), a.size() / 2)
+                  .toStdString(),
+              QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData()), b.size() / 2)
+                  .toStdString());
+}
+
+TEST(QueryXml, LineBreaksAndTabsInValuesSurvive) {
+    CmdDBSProcessQueryResponse response;
+    DBSResultSet set;
+    set.rows.append({{QStringLiteral("CommandToSend"),
+                      QStringLiteral("<VXNRequest>\r\n\t<A>x</A>\n</VXNRequest>")}});
+    response.addResultSet(set);
+    const auto back = roundTrip<CmdDBSProcessQueryResponse>(response);
+    ASSERT_EQ(back->resultSets().size(), 1);
+    EXPECT_EQ(back->resultSets()[0], set);
+}
+
+TEST(QueryXml, ReadsLikeTheDomReader) {
+    // Result and Details follow the DOM reading rules: only element of its name, numbers in
+    // base 10, anything else 0 or empty.
+    const char* bodies[] = {
+        "<VXNResponse><Result>7</Result><Details>x</Details><Details>y</Details></VXNResponse>",
+        "<VXNResponse><Result>abc</Result><Details>x<b>y</b>z</Details></VXNResponse>",
+        "<?xml version=\"1.0\"?><VXNResponse><Details>only</Details></VXNResponse>",
+        "<VXNResponse><Rows><Result>5</Result></Rows><Result>6</Result></VXNResponse>",
+        "<VXNResponse>\n <Result> 12 </Result>\n <Details>&lt;&#65;&#x42;</Details></VXNResponse>",
+    };
+    for (const char* text : bodies) {
+        const QByteArray body = utf16(QString::fromUtf8(text));
+        ResponsePacket viaDom;
+        viaDom.parse(body);
+        CmdDBSProcessQueryResponse streamed;
+        streamed.parse(body);
+        EXPECT_EQ(streamed.result(), viaDom.result()) << text;
+        EXPECT_EQ(streamed.details().toStdString(), viaDom.details().toStdString()) << text;
+    }
+}
+
+TEST(QueryXml, FastScannerAgreesWithTheFullReader) {
+    const char* bodies[] = {
+        "<VXNResponse><Result>0</Result><Details>OK</Details><Rows LastRowID='4'><Row a='1' "
+        "b=\"&quot;&apos;\"/></Rows></VXNResponse>",
+        "<VXNResponse><!-- note --><Rows><Row a=\"1\"/></Rows></VXNResponse>",
+        "<VXNResponse><Details><![CDATA[<x>]]></Details></VXNResponse>",
+        "<!DOCTYPE r [<!ENTITY e \"ent\">]><VXNResponse><Details>&e;</Details></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"1\" a=\"2\"/></Rows></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"1\"></Rows></VXNResponse>",
+        "<VXNResponse><Details>a]]>b</Details></VXNResponse>",
+        "<VXNResponse><Details>&#0;</Details></VXNResponse>",
+        "<VXNResponse><Details>&# 65;</Details></VXNResponse>",
+        "<VXNResponse><Details>&unknown;</Details></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"x\ny\"/></Rows></VXNResponse>",
+        "<VXNResponse><Details>a\r\nb</Details></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"<\"/></Rows></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"1\"b=\"2\"/></Rows></VXNResponse>",
+        "<VXNResponse/><extra/>",
+        "<VXNResponse><Größe>1</Größe><Rows><Row x:y=\"1\"/></Rows></VXNResponse>",
+        "<VXNResponse><Rows><Row a=\"1\"/><x><Row b=\"2\"/></x></Rows><Row c=\"3\"/></VXNResponse>",
+        "",
+        "   ",
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<VXNResponse>\n</VXNResponse>\n",
+    };
+    for (const char* text : bodies) {
+        const QByteArray body = utf16(QString::fromUtf8(text));
+        const auto fast = queryxml::parseBody(body);
+        const auto full = queryxml::parseBodyFully(body);
+        EXPECT_EQ(fast.ok, full.ok) << text;
+        EXPECT_TRUE(fast == full) << text << "\n fast: " << fast.error.toStdString()
+                                  << "\n full: " << full.error.toStdString();
+    }
+}
+
+TEST(QueryXml, MutatedBodiesReadTheSameEitherWay) {
+    CmdDBSProcessQueryResponse response(0, QStringLiteral("O'K & fine"));
+    response.resultSets() = sampleSets();
+    QByteArray body;
+    response.serialize(body);
+    const QString original =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+    const char16_t pieces[] = {u'<', u'>',  u'&',  u'"',  u'\'', u';', u'/', u'=', u' ', u'#',
+                               u'x', u'\n', u'\r', u'\0', u'A',  u']', u'!', u'?', u'é', u':'};
+    QRandomGenerator random(20261207);
+    int disagreements = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QString text = original;
+        for (int n = random.bounded(1, 4); n > 0; --n) {
+            const int at = random.bounded(int(text.size()));
+            const char16_t piece = pieces[random.bounded(int(std::size(pieces)))];
+            if (random.bounded(3) == 0)
+                text.insert(at, QChar(piece));
+            else
+                text[at] = QChar(piece);
+        }
+        const QByteArray mutated = utf16(text);
+        if (!(queryxml::parseBody(mutated) == queryxml::parseBodyFully(mutated))) {
+            ++disagreements;
+            ADD_FAILURE() << text.toUtf8().toPercentEncoding(" <>=/&;'\"?!#").toStdString();
+            if (disagreements > 5)
+                break;
+        }
+    }
+    EXPECT_EQ(disagreements, 0);
+}
+} // namespace
