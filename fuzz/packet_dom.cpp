@@ -4,10 +4,70 @@
 #include "VXNServiceFramework/ResponsePacket.h"
 #include "VXNServiceFramework/WrongPacketFormat.h"
 
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMNamedNodeMap.hpp>
+#include <xercesc/dom/DOMNode.hpp>
 
 namespace {
+
+// The system's Xerces-C library carries no coverage instrumentation, so libFuzzer cannot see
+// which parser paths an input took. Outcomes stand in for it: every distinct parse error and
+// every new shape of the parsed tree lights a counter of libFuzzer's extra-counter section,
+// which it treats like coverage and keeps the input for.
+#if defined(__clang__) && defined(__linux__)
+__attribute__((used, section("__libfuzzer_extra_counters"))) uint8_t outcomeCounters[1 << 14];
+void noteOutcome(size_t hash) {
+    ++outcomeCounters[hash % sizeof outcomeCounters];
+}
+#else
+void noteOutcome(size_t) {}
+#endif
+
+size_t bucket(size_t n) {
+    size_t b = 0;
+    while (n) {
+        n >>= 1;
+        ++b;
+    }
+    return b;
+}
+
+void noteShape(const PacketDOM& packet) {
+    QString error = packet.parseError();
+    error.remove(QRegularExpression(QStringLiteral("[0-9]+"))); // positions are not paths
+    noteOutcome(qHash(error, 1));
+    const xercesc::DOMNode* top = packet.document();
+    if (!top)
+        return;
+    size_t nodes = 0, text = 0;
+    int depth = 0;
+    for (const xercesc::DOMNode* node = top; node;) {
+        ++nodes;
+        const auto type = size_t(node->getNodeType());
+        const xercesc::DOMNamedNodeMap* attributes = node->getAttributes();
+        const size_t attributeCount = attributes ? attributes->getLength() : 0;
+        if (const XMLCh* value = node->getNodeValue())
+            text += std::char_traits<char16_t>::length(value);
+        noteOutcome(qHashMulti(2, type, std::min(depth, 8), bucket(attributeCount)));
+        if (node->getFirstChild()) {
+            node = node->getFirstChild();
+            ++depth;
+            continue;
+        }
+        while (node != top && !node->getNextSibling()) {
+            node = node->getParentNode();
+            --depth;
+        }
+        node = node == top ? nullptr : node->getNextSibling();
+    }
+    noteOutcome(qHashMulti(3, bucket(nodes), bucket(text)));
+}
 
 void readEverything(PacketDOM& packet) {
     for (const QString& name :
@@ -29,6 +89,7 @@ void roundTrip(PacketDOM& packet) {
     try {
         packet.serialize(body);
     } catch (const WrongPacketFormat&) {
+        noteOutcome(4);
         return; // the writer may refuse what it cannot write; it must not crash
     }
     packet.parse(body);
@@ -42,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     ResponsePacket response;
     response.parse(body);
+    noteShape(response);
     response.result();
     response.details();
     readEverything(response);
