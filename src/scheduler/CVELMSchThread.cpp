@@ -7,8 +7,6 @@
 
 #include "VXNServiceFramework/Log.h"
 
-#include <QDeadlineTimer>
-
 CVELMSchThread::CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
                                std::chrono::seconds waitCap)
     : Thread(nullptr), m_store(store), m_sender(sender), m_waitCapSeconds(waitCap.count()) {}
@@ -19,34 +17,35 @@ CVELMSchThread::~CVELMSchThread() {
 }
 
 void CVELMSchThread::wake() {
-    QMutexLocker lock(&m_waitMutex);
+    std::lock_guard lock(m_waitMutex);
     m_wakePending = true;
-    m_waitCondition.wakeAll();
+    m_waitCondition.notify_all();
 }
 
 void CVELMSchThread::stop() {
-    QMutexLocker lock(&m_waitMutex);
+    std::lock_guard lock(m_waitMutex);
     m_stopRequested = true;
-    m_waitCondition.wakeAll();
+    m_waitCondition.notify_all();
 }
 
 void CVELMSchThread::run() {
     for (;;) {
         {
-            QMutexLocker lock(&m_waitMutex);
+            std::lock_guard lock(m_waitMutex);
             if (m_stopRequested)
                 return;
             // Changes made from here on are seen by this pass or set the flag again.
             m_wakePending = false;
         }
         const qint64 waitMs = waitBefore(pass());
-        QMutexLocker lock(&m_waitMutex);
-        if (m_stopRequested)
-            return;
-        if (!m_wakePending) {
-            m_waitCondition.wait(&m_waitMutex, waitMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                          : QDeadlineTimer(waitMs));
-        }
+        std::unique_lock lock(m_waitMutex);
+        const auto woken = [this] {
+            return m_wakePending || m_stopRequested;
+        };
+        if (waitMs < 0)
+            m_waitCondition.wait(lock, woken);
+        else
+            m_waitCondition.wait_for(lock, std::chrono::milliseconds(waitMs), woken);
     }
 }
 
@@ -64,7 +63,7 @@ qint64 CVELMSchThread::waitBefore(const std::optional<QDateTime>& next) const {
 }
 
 std::optional<QDateTime> CVELMSchThread::pass() {
-    QMutexLocker lock(&m_store.mutex());
+    std::lock_guard lock(m_store.mutex());
     ScheduleStore::Services& services = m_store.services();
     if (services.empty())
         return std::nullopt;

@@ -3,9 +3,9 @@
 #include "VXNServiceFramework/Thread.h"
 
 #include <QDateTime>
-#include <QMutex>
-#include <QWaitCondition>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 class ScheduleStore;
@@ -48,8 +48,8 @@ private:
     ScheduledCommandSender& m_sender;
     const qint64 m_waitCapSeconds;
 
-    QMutex m_waitMutex;
-    QWaitCondition m_waitCondition;
+    std::mutex m_waitMutex;
+    std::condition_variable m_waitCondition;
     bool m_wakePending = false;
     bool m_stopRequested = false;
 };

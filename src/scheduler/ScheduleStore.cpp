@@ -37,9 +37,8 @@ ScheduleStore::~ScheduleStore() {
     m_worker->wait();
 }
 
-void ScheduleStore::waitUntilLoaded() {
-    while (!m_loaded)
-        m_loadedCondition.wait(&m_mutex);
+void ScheduleStore::waitUntilLoaded(std::unique_lock<std::mutex>& lock) {
+    m_loadedCondition.wait(lock, [this] { return m_loaded; });
 }
 
 void ScheduleStore::execute(const QString& statement) {
@@ -52,8 +51,8 @@ void ScheduleStore::execute(const QString& statement) {
 qint32 ScheduleStore::registerItem(const QString& serviceName, qint64 requestedId,
                                    ScheduleItem item) {
     item.nextTime.reset();
-    QMutexLocker lock(&m_mutex);
-    waitUntilLoaded();
+    std::unique_lock lock(m_mutex);
+    waitUntilLoaded(lock);
     ServiceItems& serviceItems = m_services[serviceName];
     if (requestedId < 0) {
         item.scheduleId = nextFreeId(serviceItems);
@@ -80,8 +79,8 @@ qint32 ScheduleStore::registerItem(const QString& serviceName, qint64 requestedI
 }
 
 void ScheduleStore::unregister(const QString& serviceName, const ScheduleIdSelection& selection) {
-    QMutexLocker lock(&m_mutex);
-    waitUntilLoaded();
+    std::unique_lock lock(m_mutex);
+    waitUntilLoaded(lock);
     const auto service = m_services.find(serviceName);
     if (service == m_services.end())
         return;
@@ -108,8 +107,8 @@ void ScheduleStore::unregister(const QString& serviceName, const ScheduleIdSelec
 
 std::optional<ScheduleStore::ServiceItems>
 ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& selection) {
-    QMutexLocker lock(&m_mutex);
-    waitUntilLoaded();
+    std::unique_lock lock(m_mutex);
+    waitUntilLoaded(lock);
     const auto service = m_services.find(serviceName);
     if (service == m_services.end())
         return std::nullopt;
@@ -125,7 +124,7 @@ ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& sele
 }
 
 void ScheduleStore::load() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     const ScheduleQueryAnswer answer = m_database.run(loadStatement());
     if (answer.result == 0) {
         int count = 0;
@@ -144,18 +143,18 @@ void ScheduleStore::load() {
 }
 
 void ScheduleStore::skipLoad() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     markLoaded();
 }
 
 void ScheduleStore::markLoaded() {
     m_loaded = true;
-    m_loadedCondition.wakeAll();
+    m_loadedCondition.notify_all();
     m_worker->wake();
 }
 
 bool ScheduleStore::isLoaded() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_loaded;
 }
 

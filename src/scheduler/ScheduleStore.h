@@ -3,11 +3,11 @@
 #include "scheduler/CmdSchIdList.h"
 #include "scheduler/ScheduleItem.h"
 
-#include <QMutex>
-#include <QWaitCondition>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class CVELMSchThread;
@@ -51,17 +51,17 @@ public:
     void startWorker();
 
     // For the worker: the items, to be touched only with mutex() held.
-    QMutex& mutex() { return m_mutex; }
+    std::mutex& mutex() { return m_mutex; }
     Services& services() { return m_services; }
 
 private:
-    void waitUntilLoaded();
+    void waitUntilLoaded(std::unique_lock<std::mutex>& lock);
     void execute(const QString& statement);
     void markLoaded();
 
     ScheduleDatabase& m_database;
-    mutable QMutex m_mutex;
-    QWaitCondition m_loadedCondition;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_loadedCondition;
     bool m_loaded = false;
     Services m_services;
     std::unique_ptr<CVELMSchThread> m_worker;

@@ -2,8 +2,6 @@
 
 #include "scheduler/ScheduleStore.h"
 
-#include <QDeadlineTimer>
-
 SchedulerStartup::SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay)
     : Thread(nullptr), m_store(store), m_delay(delay) {}
 
@@ -13,22 +11,20 @@ SchedulerStartup::~SchedulerStartup() {
 }
 
 void SchedulerStartup::stop() {
-    QMutexLocker lock(&m_stopMutex);
+    std::lock_guard lock(m_stopMutex);
     m_stopRequested = true;
-    m_stopCondition.wakeAll();
+    m_stopCondition.notify_all();
 }
 
 void SchedulerStartup::run() {
+    bool stopped = false;
     {
-        QMutexLocker lock(&m_stopMutex);
-        const QDeadlineTimer deadline(m_delay.count());
-        while (!m_stopRequested && !deadline.hasExpired())
-            m_stopCondition.wait(&m_stopMutex, deadline);
-        if (m_stopRequested) {
-            lock.unlock();
-            m_store.skipLoad();
-            return;
-        }
+        std::unique_lock lock(m_stopMutex);
+        stopped = m_stopCondition.wait_for(lock, m_delay, [this] { return m_stopRequested; });
+    }
+    if (stopped) {
+        m_store.skipLoad();
+        return;
     }
     m_store.load();
     m_store.startWorker();

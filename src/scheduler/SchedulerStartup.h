@@ -2,9 +2,9 @@
 
 #include "VXNServiceFramework/Thread.h"
 
-#include <QMutex>
-#include <QWaitCondition>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 class ScheduleStore;
 
@@ -24,7 +24,7 @@ protected:
 private:
     ScheduleStore& m_store;
     const std::chrono::milliseconds m_delay;
-    QMutex m_stopMutex;
-    QWaitCondition m_stopCondition;
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopCondition;
     bool m_stopRequested = false;
 };

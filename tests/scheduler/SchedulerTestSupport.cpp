@@ -34,10 +34,9 @@ int collectRow(void* out, int n, char** values, char** names) {
 } // namespace
 
 ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock lock(m_mutex);
     m_statements.append(statement);
-    while (m_held)
-        m_released.wait(&m_mutex);
+    m_released.wait(lock, [this] { return !m_held; });
     ScheduleQueryAnswer answer;
     if (m_failure != 0) {
         answer.result = m_failure;
@@ -55,13 +54,13 @@ ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
 }
 
 bool SqliteScheduleDatabase::exec(const QString& sql) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
            SQLITE_OK;
 }
 
 QStringList SqliteScheduleDatabase::rows() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     QVector<SqlRow> rows;
     sqlite3_exec(m_db.get(),
                  "SELECT ServiceName, ScheduleID, CommandToSend, Tag FROM Scheduler ORDER BY "
@@ -78,45 +77,40 @@ QStringList SqliteScheduleDatabase::rows() {
 }
 
 QStringList SqliteScheduleDatabase::statements() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_statements;
 }
 
 void SqliteScheduleDatabase::setFailure(int result) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_failure = result;
 }
 
 void SqliteScheduleDatabase::hold() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_held = true;
 }
 
 void SqliteScheduleDatabase::release() {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_held = false;
-    m_released.wakeAll();
+    m_released.notify_all();
 }
 
 void RecordingSender::send(std::unique_ptr<CSendCommand> command) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_sent.append({command->command(), command->text(), QDateTime::currentDateTime()});
-    m_changed.wakeAll();
+    m_changed.notify_all();
 }
 
 QVector<RecordingSender::Sent> RecordingSender::sent() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_sent;
 }
 
 bool RecordingSender::waitForCount(int count, std::chrono::milliseconds timeout) const {
-    const QDeadlineTimer deadline(timeout.count());
-    QMutexLocker lock(&m_mutex);
-    while (m_sent.size() < count) {
-        if (!m_changed.wait(&m_mutex, deadline))
-            return m_sent.size() >= count;
-    }
-    return true;
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_sent.size() >= count; });
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -130,7 +124,7 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
 }
 
 namespace {
-QMutex captureMutex;
+std::mutex captureMutex;
 QStringList captured;
 int captures = 0;
 std::function<void(const QString&)> lineHook;
@@ -143,7 +137,7 @@ void captureLine(QtMsgType type, const QMessageLogContext& context, const QStrin
                              std::strcmp(context.category, "warning") == 0)) {
         std::function<void(const QString&)> hook;
         {
-            QMutexLocker lock(&captureMutex);
+            std::lock_guard lock(captureMutex);
             if (captures > 0)
                 captured.append(text);
             hook = lineHook;
@@ -163,19 +157,19 @@ const bool installed = [] {
 } // namespace
 
 LogCapture::LogCapture(std::function<void(const QString&)> onLine) {
-    QMutexLocker lock(&captureMutex);
+    std::lock_guard lock(captureMutex);
     captured.clear();
     ++captures;
     lineHook = std::move(onLine);
 }
 
 LogCapture::~LogCapture() {
-    QMutexLocker lock(&captureMutex);
+    std::lock_guard lock(captureMutex);
     --captures;
     lineHook = nullptr;
 }
 
 QStringList LogCapture::lines() const {
-    QMutexLocker lock(&captureMutex);
+    std::lock_guard lock(captureMutex);
     return captured;
 }

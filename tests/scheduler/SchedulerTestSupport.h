@@ -5,13 +5,13 @@
 #include "scheduler/ScheduledCommandSender.h"
 
 #include <QDateTime>
-#include <QMutex>
 #include <QStringList>
 #include <QVector>
-#include <QWaitCondition>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 struct sqlite3;
 
@@ -40,8 +40,8 @@ private:
     struct Closer {
         void operator()(sqlite3* db) const;
     };
-    mutable QMutex m_mutex;
-    QWaitCondition m_released;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
     bool m_held = false;
     int m_failure = 0;
     QStringList m_statements;
@@ -64,8 +64,8 @@ public:
     bool waitForCount(int count, std::chrono::milliseconds timeout) const;
 
 private:
-    mutable QMutex m_mutex;
-    mutable QWaitCondition m_changed;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
     QVector<Sent> m_sent;
 };
 
