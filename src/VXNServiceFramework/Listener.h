@@ -3,6 +3,7 @@
 #include "VXNServiceFramework/Connection.h"
 
 #include <QTcpServer>
+#include <QTimer>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -27,23 +28,22 @@ public:
     ~Listener() override;
 
     // Connections started and not yet ended.
-    int activeConnections() const { return m_active.load(std::memory_order_acquire); }
+    int activeConnections() const { return m_active->load(std::memory_order_acquire); }
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
-    struct Link;
-
     void serve(qintptr socketDescriptor);
-    void connectionEnded();
+    void serveWaiting();
 
     RequestRouter& m_router;
     ThreadGroup& m_group;
     ListenerLimits m_limits;
-    std::atomic<int> m_active{0};
+    // Shared with the connections, which may outlive the listener.
+    std::shared_ptr<std::atomic<int>> m_active;
     // Accepted while all slots were taken; served as slots free up, in order.
     std::deque<qintptr> m_waiting;
-    bool m_paused = false;
-    std::shared_ptr<Link> m_link;
+    // Runs only while accepting is paused, to notice freed slots.
+    QTimer m_slotPoll;
 };

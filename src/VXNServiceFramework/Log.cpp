@@ -1,8 +1,9 @@
 #include "VXNServiceFramework/Log.h"
 
-#include <QMutex>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(velmErrLog, "err")
 Q_LOGGING_CATEGORY(velmInfoLog, "info")
@@ -10,10 +11,9 @@ Q_LOGGING_CATEGORY(velmWarningLog, "warning")
 
 namespace {
 
-QtMessageHandler previousHandler = nullptr;
-QBasicMutex installMutex;
-QBasicMutex outputMutex;
-bool installed = false;
+std::atomic<QtMessageHandler> previousHandler{nullptr};
+std::once_flag installOnce;
+std::mutex outputMutex;
 
 bool isOwnLog(const char* category) {
     return category != nullptr &&
@@ -23,15 +23,15 @@ bool isOwnLog(const char* category) {
 
 void writeLine(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (!isOwnLog(context.category)) {
-        if (previousHandler != nullptr) {
-            previousHandler(type, context, text);
+        if (const QtMessageHandler previous = previousHandler.load()) {
+            previous(type, context, text);
         }
         return;
     }
     const QByteArray line = Log::formatLine(QTime::currentTime(), context.category, text);
     // One write and flush per message under a lock: a line is never split, and the output
     // reaches a pipe at once even when stdout is not a terminal.
-    QMutexLocker lock(&outputMutex);
+    std::lock_guard<std::mutex> lock(outputMutex);
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
     std::fflush(stdout);
 }
@@ -41,12 +41,7 @@ void writeLine(QtMsgType type, const QMessageLogContext& context, const QString&
 namespace Log {
 
 void install() {
-    QMutexLocker lock(&installMutex);
-    if (installed) {
-        return;
-    }
-    installed = true;
-    previousHandler = qInstallMessageHandler(writeLine);
+    std::call_once(installOnce, [] { previousHandler = qInstallMessageHandler(writeLine); });
 }
 
 QByteArray formatLine(const QTime& time, const char* category, const QString& text) {

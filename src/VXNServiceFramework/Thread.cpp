@@ -2,6 +2,7 @@
 
 #include "VXNServiceFramework/Log.h"
 #include "VXNServiceFramework/ThreadGroup.h"
+#include "VXNServiceFramework/TsanAnnotations.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,7 +15,8 @@ public:
 
 protected:
     void run() override {
-        QMutexLocker lock(&m_thread.m_mutex);
+        std::unique_lock<std::mutex> lock(m_thread.m_mutex);
+        m_thread.m_runLock = &lock;
         try {
             m_thread.run();
         } catch (const TerminateThreadException&) {
@@ -25,10 +27,13 @@ protected:
         } catch (...) {
             VELM_ERR << "Thread ended by unknown exception";
         }
+        m_thread.m_runLock = nullptr;
         ThreadGroup* group = m_thread.m_group;
         m_thread.m_activeRuns.fetch_sub(1, std::memory_order_acq_rel);
         if (group != nullptr) {
-            QCoreApplication::postEvent(group, new DeleteThreadEvent(&m_thread));
+            auto* event = new DeleteThreadEvent(&m_thread);
+            VELM_TSAN_RELEASE(event);
+            QCoreApplication::postEvent(group, event);
         }
     }
 
@@ -49,33 +54,52 @@ Thread::Thread(ThreadGroup* group) : m_group(group) {
 }
 
 Thread::~Thread() {
-    if (m_private) {
-        m_private->wait();
-    }
+    joinPlatformThread(-1);
 }
 
 void Thread::start() {
-    if (m_private) {
-        m_private->wait();
-        m_private.reset();
+    {
+        // Counted first, under the group's lock, so that the deletion event of an earlier run
+        // leaves this thread alone.
+        std::unique_lock<std::mutex> groupLock;
+        if (m_group != nullptr) {
+            groupLock = std::unique_lock<std::mutex>(m_group->m_mutex);
+        }
+        m_activeRuns.fetch_add(1, std::memory_order_acq_rel);
     }
-    m_activeRuns.fetch_add(1, std::memory_order_acq_rel);
+    joinPlatformThread(-1);
     m_private = std::make_unique<ThreadPrivate>(*this);
     m_private->start(QThread::InheritPriority);
 }
 
 bool Thread::wait(int msecs) {
-    return !m_private || m_private->wait(deadlineFor(msecs));
+    return joinPlatformThread(msecs);
+}
+
+bool Thread::joinPlatformThread(int msecs) {
+    if (!m_private) {
+        return true;
+    }
+    if (!m_private->wait(deadlineFor(msecs))) {
+        return false;
+    }
+    // The run released this mutex last; taking it makes its writes visible here.
+    std::lock_guard<std::mutex> sync(m_mutex);
+    return true;
 }
 
 bool Thread::waitForStop(int msecs) {
-    const QDeadlineTimer deadline = deadlineFor(msecs);
-    while (!isStopRequested()) {
-        if (!m_condition.wait(&m_mutex, deadline)) {
-            return isStopRequested();
-        }
+    const auto stopped = [this] {
+        return isStopRequested();
+    };
+    if (m_runLock == nullptr) {
+        return stopped();
     }
-    return true;
+    if (msecs < 0) {
+        m_condition.wait(*m_runLock, stopped);
+        return true;
+    }
+    return m_condition.wait_for(*m_runLock, std::chrono::milliseconds(msecs), stopped);
 }
 
 void Thread::requestStop() {
@@ -86,6 +110,6 @@ void Thread::requestStop() {
     // The flag is set without the thread's mutex (a run holds it throughout), so a run may
     // check the flag just before this wake and then start waiting: wake again until it ends.
     do {
-        m_condition.wakeAll();
+        m_condition.notify_all();
     } while (!m_private->wait(QDeadlineTimer(20)));
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QMutex>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <memory>
+#include <mutex>
 
 class ThreadGroup;
 class ThreadPrivate;
@@ -40,11 +40,12 @@ protected:
     virtual void run() = 0;
 
     // Held by the framework for the whole of run(). A run that waits does so on m_condition
-    // with m_mutex and ends when it sees isStopRequested(); waitForStop() does exactly that.
-    QMutex m_mutex;
-    QWaitCondition m_condition;
+    // with this mutex (waitForStop() does) and ends when it sees isStopRequested().
+    std::mutex m_mutex;
+    std::condition_variable m_condition;
 
-    // Waits on the condition until a stop is requested or `msecs` pass; true when stopped.
+    // From run(): waits on the condition until a stop is requested or `msecs` pass (-1: no
+    // limit); true when a stop was requested.
     bool waitForStop(int msecs);
 
 private:
@@ -52,10 +53,14 @@ private:
     friend class ThreadGroup;
 
     void requestStop();
+    // Joins the platform thread of the last run, if any, and takes over what it wrote.
+    bool joinPlatformThread(int msecs);
 
     std::unique_ptr<ThreadPrivate> m_private;
+    // The lock run() holds, for waits inside the run.
+    std::unique_lock<std::mutex>* m_runLock = nullptr;
+    std::atomic<bool> m_stop{false};
     // Runs started and not yet ended; the group deletes the thread only when none is left.
     std::atomic<int> m_activeRuns{0};
-    std::atomic<bool> m_stop{false};
     ThreadGroup* m_group;
 };

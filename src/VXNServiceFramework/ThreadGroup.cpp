@@ -1,6 +1,7 @@
 #include "VXNServiceFramework/ThreadGroup.h"
 
 #include "VXNServiceFramework/Thread.h"
+#include "VXNServiceFramework/TsanAnnotations.h"
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ ThreadGroup::~ThreadGroup() {
     for (;;) {
         std::vector<Thread*> members;
         {
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             members.swap(m_members);
         }
         if (members.empty()) {
@@ -24,18 +25,19 @@ ThreadGroup::~ThreadGroup() {
             member->requestStop();
         }
         for (Thread* member : members) {
+            member->joinPlatformThread(-1);
             delete member;
         }
     }
 }
 
 int ThreadGroup::size() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_members.size());
 }
 
 void ThreadGroup::add(Thread* thread) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_members.push_back(thread);
 }
 
@@ -43,15 +45,21 @@ bool ThreadGroup::event(QEvent* event) {
     if (event->type() != DeleteThreadEvent::EventType) {
         return QObject::event(event);
     }
+    VELM_TSAN_ACQUIRE(event);
     Thread* thread = static_cast<DeleteThreadEvent*>(event)->thread();
-    QMutexLocker lock(&m_mutex);
-    // Not a member any more, or started again after this run ended: the later run posts its
-    // own event.
-    if (std::find(m_members.begin(), m_members.end(), thread) == m_members.end() ||
-        thread->m_activeRuns.load(std::memory_order_acquire) > 0) {
-        return true;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // Not a member any more, or started again after this run ended: the later run posts
+        // its own event.
+        if (std::find(m_members.begin(), m_members.end(), thread) == m_members.end() ||
+            thread->m_activeRuns.load(std::memory_order_acquire) > 0) {
+            return true;
+        }
+        m_members.erase(std::remove(m_members.begin(), m_members.end(), thread), m_members.end());
     }
-    m_members.erase(std::remove(m_members.begin(), m_members.end(), thread), m_members.end());
+    // The run has ended; its platform thread is at most finishing. Joined before any
+    // destructor of the thread runs.
+    thread->joinPlatformThread(-1);
     delete thread;
     return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QEvent>
-#include <QMutex>
 #include <QObject>
+#include <mutex>
 #include <vector>
 
 class Thread;
@@ -38,6 +38,6 @@ private:
 
     void add(Thread* thread);
 
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     std::vector<Thread*> m_members;
 };

@@ -7,15 +7,19 @@
 #include "VXNServiceFramework/RequestRouter.h"
 #include "VXNServiceFramework/ThreadGroup.h"
 #include "support/CoreApplication.h"
+#include "support/TestSemaphore.h"
 
 #include <QDeadlineTimer>
-#include <QMutex>
-#include <QSemaphore>
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QThread>
-#include <functional>
+#include <QTimer>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 // A response whose serialised form is fixed bytes.
@@ -40,7 +44,7 @@ public:
 
     std::unique_ptr<Packet> route(const QString& command, const QByteArray& body) override {
         {
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             m_calls.push_back({command, body});
         }
         if (gated) {
@@ -57,59 +61,87 @@ public:
     }
 
     std::vector<Call> calls() const {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_calls;
     }
 
-    bool gated = false;
-    QSemaphore entered;
-    QSemaphore permits;
+    std::atomic<bool> gated{false};
+    TestSemaphore entered;
+    TestSemaphore permits;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     std::vector<Call> m_calls;
 };
 
 // Listener and connection group living on a thread of their own with an event loop, as they
-// do on the application's main thread.
+// do on the application's main thread. Only standard synchronisation crosses threads here, so
+// ThreadSanitizer sees every ordering.
 class ServerThread {
 public:
     ServerThread(RequestRouter& router, const ListenerLimits& limits) {
         ensureCoreApplication();
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        onThread([&] {
-            m_group = std::make_unique<ThreadGroup>();
-            m_listener = std::make_unique<Listener>(router, *m_group, nullptr, 0, limits);
-        });
+        // A QThread, not a std::thread: socket notifiers need a thread Qt started.
+        m_thread.reset(QThread::create([this, &router, limits] { serve(router, limits); }));
+        m_thread->start();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_ready; });
     }
 
     ~ServerThread() {
-        onThread([&] {
-            m_listener.reset();
-            m_group.reset();
-        });
-        m_thread.quit();
-        m_thread.wait();
+        m_stop = true;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_finished; });
+        }
+        m_thread->wait();
     }
 
-    quint16 port() const { return m_listener->serverPort(); }
-    Listener& listener() { return *m_listener; }
-    int groupSize() {
-        int size = 0;
-        onThread([&] { size = m_group->size(); });
-        return size;
-    }
-
-    void onThread(const std::function<void()>& work) {
-        QMetaObject::invokeMethod(&m_context, work, Qt::BlockingQueuedConnection);
-    }
+    quint16 port() const { return m_port; }
+    int activeConnections() const { return m_listener->activeConnections(); }
+    int groupSize() const { return m_group->size(); }
 
 private:
-    QThread m_thread;
-    QObject m_context;
-    std::unique_ptr<ThreadGroup> m_group;
-    std::unique_ptr<Listener> m_listener;
+    void serve(RequestRouter& router, const ListenerLimits& limits) {
+        {
+            auto group = std::make_unique<ThreadGroup>();
+            auto listener = std::make_unique<Listener>(router, *group, nullptr, 0, limits);
+            QEventLoop loop;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+                if (m_stop) {
+                    loop.quit();
+                }
+            });
+            poll.start(10);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_group = group.get();
+                m_listener = listener.get();
+                m_port = listener->isListening() ? listener->serverPort() : 0;
+                m_ready = true;
+            }
+            m_changed.notify_all();
+            loop.exec();
+            listener.reset();
+            group.reset();
+        }
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_changed.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_ready = false;
+    bool m_finished = false;
+    std::atomic<bool> m_stop{false};
+    quint16 m_port = 0;
+    ThreadGroup* m_group = nullptr;
+    Listener* m_listener = nullptr;
+    std::unique_ptr<QThread> m_thread;
 };
 
 // A peer that writes raw bytes and reads one answer.

@@ -1,32 +1,33 @@
 #include "VXNServiceFramework/Thread.h"
 #include "VXNServiceFramework/ThreadGroup.h"
 #include "support/CoreApplication.h"
+#include "support/TestSemaphore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QMutex>
-#include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // What the test threads report, shared by all of them.
 struct Journal {
-    QMutex mutex;
+    std::mutex mutex;
     std::vector<QString> entries;
     std::atomic<int> deleted{0};
     QThread* deletedOn = nullptr;
 
     void add(const QString& entry) {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         entries.push_back(entry);
     }
     size_t count() {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         return entries.size();
     }
 };
@@ -43,7 +44,7 @@ public:
         m_journal.deleted.fetch_add(1);
     }
 
-    QSemaphore gate;
+    TestSemaphore gate;
     std::atomic<int> runs{0};
 
 protected:

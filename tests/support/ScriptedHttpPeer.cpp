@@ -89,35 +89,30 @@ QUrl ScriptedHttpPeer::url() const {
 }
 
 void ScriptedHttpPeer::enqueue(Reply reply) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.push_back(std::move(reply));
 }
 
 void ScriptedHttpPeer::setResponder(std::function<Reply(const Request&)> responder) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_responder = std::move(responder);
 }
 
 std::vector<ScriptedHttpPeer::Request> ScriptedHttpPeer::requests() const {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     return m_requests;
 }
 
 bool ScriptedHttpPeer::waitForRequests(int count, int msecs) const {
-    const QDeadlineTimer deadline(msecs);
-    QMutexLocker lock(&m_mutex);
-    while (static_cast<int>(m_requests.size()) < count) {
-        if (!m_received.wait(&m_mutex, deadline)) {
-            return false;
-        }
-    }
-    return true;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_received.wait_for(lock, std::chrono::milliseconds(msecs),
+                               [&] { return static_cast<int>(m_requests.size()) >= count; });
 }
 
 ScriptedHttpPeer::Reply ScriptedHttpPeer::replyFor(const Request& request) {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.push_back(request);
-    m_received.wakeAll();
+    m_received.notify_all();
     if (!m_queue.empty()) {
         Reply reply = std::move(m_queue.front());
         m_queue.pop_front();

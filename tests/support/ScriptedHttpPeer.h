@@ -2,14 +2,14 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
 #include <QPair>
 #include <QString>
 #include <QUrl>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -58,8 +58,8 @@ private:
     void serve();
     Reply replyFor(const Request& request);
 
-    mutable QMutex m_mutex;
-    mutable QWaitCondition m_received;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_received;
     std::deque<Reply> m_queue;
     std::function<Reply(const Request&)> m_responder;
     std::vector<Request> m_requests;
