@@ -232,7 +232,12 @@ template <class X> struct slot<std::optional<X>> {
 
 template <class L> struct list_slot {
     using item = typename L::value_type;
-    static item& add(L& m) { return m.emplace_back(); }
+    static item& add(L& m) {
+        // Messages mostly hold a handful of items: skip the first few growth steps.
+        if (m.size() == m.capacity())
+            m.reserve(m.size() < 4 ? 8 : m.size() * 2);
+        return m.emplace_back();
+    }
     template <class F> static int each(const L& m, const field& f, c_xml_writer& w, F&& fn) {
         if (std::size_t(m.size()) < std::size_t(f.min_occurs))
             return write_error(w, err_mandatory_missing, f);

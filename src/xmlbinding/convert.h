@@ -39,6 +39,21 @@ int parse_bool(std::string_view text, bool& out);
 int check_integer(std::string_view text, std::string_view min, std::string_view max);
 
 template <class I> int parse_integer(std::string_view text, I& out) {
+    // Short plain digit strings cannot leave the type's range: convert them at once.
+    const bool negative_sign = !text.empty() && text[0] == '-';
+    const std::size_t first = negative_sign ? 1 : 0;
+    const std::size_t digits = text.size() - first;
+    if (digits > 0 && digits <= std::size_t(std::numeric_limits<I>::digits10) &&
+        (!negative_sign || std::numeric_limits<I>::is_signed)) {
+        I value = 0;
+        std::size_t i = first;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            value = I(value * 10 + (text[i] - '0'));
+        if (i == text.size()) {
+            out = negative_sign ? I(0 - value) : value;
+            return 0;
+        }
+    }
     static const std::string min = std::to_string(std::numeric_limits<I>::min());
     static const std::string max = std::to_string(std::numeric_limits<I>::max());
     if (int rc = check_integer(text, min, max))

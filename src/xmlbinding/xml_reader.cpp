@@ -79,9 +79,43 @@ bool iequals(std::string_view a, std::string_view b) {
 
 #define XMLB_FAIL(code, item) fail((code), (item), __LINE__)
 
-c_xml_reader::c_xml_reader(c_read& source) : m_src(source) {}
+namespace {
+// The working buffers of the last reader that ended on this thread, so that reading a short
+// message allocates nothing for them. Oversized buffers are not kept.
+struct kept_buffers {
+    std::string name, scratch, value, open, attr_text;
+    std::vector<std::uint32_t> open_start;
+};
+constexpr std::size_t max_kept = 64 * 1024;
+thread_local kept_buffers kept;
 
-c_xml_reader::~c_xml_reader() = default;
+template <class C> void take(C& mine, C& pool) {
+    mine.swap(pool);
+    mine.clear();
+}
+template <class C> void give(C& mine, C& pool) {
+    if (mine.capacity() <= max_kept && mine.capacity() > pool.capacity())
+        mine.swap(pool);
+}
+} // namespace
+
+c_xml_reader::c_xml_reader(c_read& source) : m_src(source) {
+    take(m_name, kept.name);
+    take(m_scratch, kept.scratch);
+    take(m_value, kept.value);
+    take(m_open, kept.open);
+    take(m_attr_text, kept.attr_text);
+    take(m_open_start, kept.open_start);
+}
+
+c_xml_reader::~c_xml_reader() {
+    give(m_name, kept.name);
+    give(m_scratch, kept.scratch);
+    give(m_value, kept.value);
+    give(m_open, kept.open);
+    give(m_attr_text, kept.attr_text);
+    give(m_open_start, kept.open_start);
+}
 
 int c_xml_reader::error_hook(int code, const char* item, const char* file, int line) {
     return default_error_hook(code, item, file, line);
@@ -136,8 +170,11 @@ std::string_view c_xml_reader::attr_local_name() const {
 }
 
 std::size_t c_xml_reader::local_offset(const std::string& out, std::size_t start) {
-    const std::size_t colon = out.find(':', start);
-    return colon == std::string::npos ? start : colon + 1;
+    // Names are short: a plain loop beats a library call here.
+    for (std::size_t i = start; i < out.size(); ++i)
+        if (out[i] == ':')
+            return i + 1;
+    return start;
 }
 
 std::string_view c_xml_reader::attr_value() const {
@@ -298,12 +335,25 @@ void c_xml_reader::slow_adv() {
 }
 
 bool c_xml_reader::skip_ws() {
-    bool any = false;
-    while (is_space(m_c)) {
-        any = true;
+    if (!is_space(m_c))
+        return false;
+    do {
+        // The indentation between elements: blanks, tabs and line feeds in one sweep. A line feed
+        // right after a carriage return belongs to it and takes the slow path.
+        if (m_bytewise && !m_after_cr) {
+            const unsigned char* p = m_p;
+            int lines = 0;
+            while (p != m_e && (*p == ' ' || *p == '\t' || *p == '\n')) {
+                lines += *p == '\n';
+                ++p;
+            }
+            if (m_frames.empty())
+                m_line += lines;
+            m_p = p;
+        }
         adv();
-    }
-    return any;
+    } while (is_space(m_c));
+    return true;
 }
 
 // Copies the bytes after the current character that the table marks as plain in one go; the
