@@ -130,6 +130,24 @@ TEST(Markup, NextLineAndLineSeparatorCountAsLineFeeds) {
     EXPECT_EQ(doc.s, "a\nb");
 }
 
+TEST(Markup, IndentationLinesAndEntitiesOverUtf16) {
+    Doc doc;
+    std::string err;
+    EXPECT_EQ(read("<doc>\n\t<s>a</s>\n\t\n  <n>x</n></doc>", doc, &err), xmlb::err_invalid_value);
+    EXPECT_EQ(err, "line:4-'n'-Invalid value format for this type");
+
+    // Replacement text is read as UTF-8 while the document around it stays UTF-16.
+    const QString text = QString::fromUtf8("<!DOCTYPE doc [<!ENTITY e \"\xC3\xA9&#x1F600;\">]>"
+                                           "<doc><s>[&e;]\xE2\x82\xAC</s></doc>");
+    std::string utf16le;
+    for (QChar c : text) {
+        utf16le.push_back(char(c.unicode() & 0xFF));
+        utf16le.push_back(char(c.unicode() >> 8));
+    }
+    ASSERT_EQ(read(utf16le, doc, &err), 0) << err;
+    EXPECT_EQ(doc.s, QString::fromUtf8("[\xC3\xA9\xF0\x9F\x98\x80]\xE2\x82\xAC"));
+}
+
 TEST(Markup, NamespacesAndSchemaAttributes) {
     const std::string bytes =
         "<p:doc xmlns:p=\"urn:test\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
