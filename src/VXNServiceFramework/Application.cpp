@@ -10,6 +10,7 @@
 #include "VXNServiceFramework/WrongPacketFormat.h"
 #include "VXNServiceFramework/XercesRuntime.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QThread>
 
@@ -41,8 +42,17 @@ Application::Application(int& argc, char** argv, const QString& serviceName,
 }
 
 Application::~Application() {
-    // No new connections; then every running connection ends (its handler still finds its
-    // service); then in-process callers are turned away before the services go.
+    // No new connections; the running ones get a moment to deliver their answers (the answer
+    // to MGMTCloseApplication among them) before the group stops and waits for them; then
+    // in-process callers are turned away before the services go.
+    if (m_listener) {
+        m_listener->close();
+        const QDeadlineTimer grace(connectionGrace);
+        while (m_listener->activeConnections() > 0 && !grace.hasExpired()) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+    }
     m_listener.reset();
     m_connections.reset();
     ServiceClient::instance().setLocalDispatcher(nullptr);

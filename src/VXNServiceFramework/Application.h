@@ -37,6 +37,8 @@ class Application : public ServiceWrapper<QCoreApplication>,
                     public LocalDispatcher {
 public:
     static constexpr std::chrono::milliseconds stopEventTime{1500};
+    // How long connections still running when the process ends may take to finish.
+    static constexpr std::chrono::milliseconds connectionGrace{5000};
 
     Application(int& argc, char** argv, const QString& serviceName, const QString& configFileName);
     ~Application() override;
