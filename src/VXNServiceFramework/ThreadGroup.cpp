@@ -42,10 +42,10 @@ void ThreadGroup::add(Thread* thread) {
 }
 
 bool ThreadGroup::event(QEvent* event) {
+    VELM_TSAN_ACQUIRE(event); // written by the thread that posted it
     if (event->type() != DeleteThreadEvent::EventType) {
         return QObject::event(event);
     }
-    VELM_TSAN_ACQUIRE(event);
     Thread* thread = static_cast<DeleteThreadEvent*>(event)->thread();
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -120,8 +120,8 @@ private:
                 m_listener = listener.get();
                 m_port = listener->isListening() ? listener->serverPort() : 0;
                 m_ready = true;
+                m_changed.notify_all();
             }
-            m_changed.notify_all();
             loop.exec();
             listener.reset();
             group.reset();
@@ -129,8 +129,8 @@ private:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_finished = true;
+            m_changed.notify_all(); // under the lock: the waiter may destroy the condition
         }
-        m_changed.notify_all();
     }
 
     std::mutex m_mutex;

@@ -8,10 +8,8 @@
 class TestSemaphore {
 public:
     void release(int n = 1) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_count += n;
-        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_count += n;
         m_changed.notify_all();
     }
 
