@@ -28,24 +28,26 @@ public:
             byName.insert(names[i], i);
         m_names = byName.keys();
         m_order = byName.values();
-        m_values.resize(m_names.size());
-        for (const QString& name : m_names)
+        m_prefixes.clear();
+        for (const QString& name : m_names) {
+            m_prefixes.append(queryxml::BodyWriter::attributePrefix(name));
             if (m_problem.isEmpty() && !XERCES_CPP_NAMESPACE::XMLChar1_0::isValidName(toXml(name)))
                 m_problem = QStringLiteral("Query %1: the column name '%2' is not a valid XML "
                                            "name; give the column an alias")
                                 .arg(m_set)
                                 .arg(name);
+        }
     }
-    void row(const QString* values) override {
+    void row(const QByteArrayView* values) override {
+        m_writer.beginRow();
         for (qsizetype i = 0; i < m_order.size(); ++i) {
-            m_values[i] = values[m_order[i]];
-            if (m_problem.isEmpty() && !queryxml::isXmlText(m_values[i]))
+            if (!m_writer.attribute(m_prefixes[i], values[m_order[i]]) && m_problem.isEmpty())
                 m_problem = QStringLiteral("Query %1: the value of column '%2' holds a character "
                                            "XML cannot carry")
                                 .arg(m_set)
                                 .arg(m_names[i]);
         }
-        m_writer.row(m_names.constData(), m_values.constData(), int(m_names.size()));
+        m_writer.endRow();
     }
     void endSet(int lastRowId) override { m_writer.endRows(lastRowId); }
 
@@ -56,8 +58,8 @@ private:
     queryxml::BodyWriter m_writer;
     int m_set = 0;
     QList<QString> m_names;
+    QList<QString> m_prefixes;
     QList<qsizetype> m_order;
-    QList<QString> m_values;
     QString m_problem;
 };
 } // namespace
@@ -78,7 +80,7 @@ DatabasePeerService::processQuery(CmdDBSProcessQueryRequest& request) {
     }
     if (!sink.problem().isEmpty()) {
         VELM_ERR << "DBSProcessQuery: " << sink.problem();
-        response->setResult(columnNameError, sink.problem());
+        response->setResult(unwritableAnswer, sink.problem());
         return response;
     }
     response->setWrittenBody(sink.finish());

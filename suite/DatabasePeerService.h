@@ -9,8 +9,8 @@
 // The database service: DBSProcessQuery over the SQLite file.
 class DatabasePeerService : public Service {
 public:
-    // The code answered when a column name cannot travel as an XML attribute name.
-    static constexpr int columnNameError = 1001;
+    // The code answered when a column name or a value cannot travel in the XML answer.
+    static constexpr int unwritableAnswer = 1001;
 
     explicit DatabasePeerService(const SqlEngine& engine);
 

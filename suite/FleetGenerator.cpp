@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace {

@@ -26,7 +26,7 @@ void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
     const char* tail = utf8.constData();
     const char* end = tail + utf8.size();
     bool lastWasQuery = false;
-    QList<QString> values;
+    QList<QByteArrayView> values;
     while (tail < end) {
         sqlite3_stmt* raw = nullptr;
         const char* start = tail;
@@ -49,7 +49,7 @@ void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
         while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
             for (int i = 0; i < columns; ++i) {
                 const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(raw, i));
-                values[i] = QString::fromUtf8(value, sqlite3_column_bytes(raw, i));
+                values[i] = QByteArrayView(value, sqlite3_column_bytes(raw, i));
             }
             sink.row(values.constData());
         }
@@ -73,10 +73,10 @@ public:
 
     void beginSet() override { m_sets.append(DBSResultSet()); }
     void columns(const QStringList& names) override { m_names = names; }
-    void row(const QString* values) override {
+    void row(const QByteArrayView* values) override {
         DBSResultSet::Row row;
         for (qsizetype i = 0; i < m_names.size(); ++i)
-            row.insert(m_names[i], values[i]);
+            row.insert(m_names[i], QString::fromUtf8(values[i]));
         m_sets.last().rows.append(std::move(row));
     }
     void endSet(int lastRowId) override { m_sets.last().lastRowId = lastRowId; }

@@ -14,8 +14,9 @@ public:
     virtual void beginSet() = 0;
     // The column names of a query statement, before its rows.
     virtual void columns(const QStringList& names) = 0;
-    // One value per column, in column order (NULL as empty text).
-    virtual void row(const QString* values) = 0;
+    // One value per column, in column order, as SQLite's UTF-8 text (NULL as empty text);
+    // valid during the call only.
+    virtual void row(const QByteArrayView* values) = 0;
     virtual void endSet(int lastRowId) = 0;
 };
 

@@ -29,3 +29,8 @@ void CmdDBSProcessQueryResponse::serialize(QByteArray& body) {
 void CmdDBSProcessQueryResponse::setWrittenBody(QByteArray body) {
     m_writtenBody = std::move(body);
 }
+
+void CmdDBSProcessQueryResponse::setResult(int code, const QString& details) {
+    m_writtenBody.clear();
+    ResponsePacket::setResult(code, details);
+}

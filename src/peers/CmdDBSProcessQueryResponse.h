@@ -35,9 +35,10 @@ public:
     void serialize(QByteArray& body) override;
 
     // For a producer that wrote the whole body itself while reading the database (the
-    // database service): serialize() then answers these bytes; result() and details() must
-    // agree with them.
+    // database service): serialize() then answers these bytes, which must hold result 0 and
+    // "OK". A later setResult() drops them (an answer that failed carries no rows).
     void setWrittenBody(QByteArray body);
+    void setResult(int code, const QString& details) override;
 
 private:
     QList<DBSResultSet> m_resultSets;

@@ -2,8 +2,10 @@
 
 #include "VXNServiceFramework/PacketDOM.h"
 
+#include <QSysInfo>
 #include <QXmlStreamReader>
 #include <QtEndian>
+#include <map>
 
 namespace peers::queryxml {
 namespace {
@@ -71,68 +73,144 @@ bool isXmlText(QStringView text) {
 }
 
 BodyWriter::BodyWriter(int result, const QString& details) {
-    m_text.reserve(4096);
-    m_text.append(kDeclaration);
-    m_text.append(QStringLiteral("<VXNResponse><Result>"));
-    m_text.append(QString::number(result));
-    m_text.append(QStringLiteral("</Result><Details>"));
-    appendEscaped(m_text, details, false);
-    m_text.append(QStringLiteral("</Details>"));
+    put(kDeclaration);
+    put(u"<VXNResponse><Result>");
+    put(QString::number(result));
+    put(u"</Result><Details>");
+    putEscaped(details, false);
+    put(u"</Details>");
+}
+
+QString BodyWriter::attributePrefix(const QString& name) {
+    return QLatin1Char(' ') + name + QStringLiteral("=\"");
+}
+
+void BodyWriter::reserve(qsizetype more) {
+    if (m_size + more <= m_buffer.size())
+        return;
+    m_buffer.resize(std::max<qsizetype>(4096, std::max(m_size + more, m_buffer.size() * 2)));
+    m_data = reinterpret_cast<char16_t*>(m_buffer.data());
+}
+
+void BodyWriter::put(QStringView text) {
+    reserve(text.size());
+    std::copy(text.utf16(), text.utf16() + text.size(), m_data + m_size);
+    m_size += text.size();
+}
+
+void BodyWriter::putLatin1(const char* text) {
+    while (*text)
+        put(char16_t(static_cast<unsigned char>(*text++)));
+}
+
+void BodyWriter::putEscaped(QStringView text, bool attribute) {
+    QString escaped;
+    appendEscaped(escaped, text, attribute);
+    put(escaped);
 }
 
 void BodyWriter::beginRows() {
-    m_rowsStart = m_text.size();
+    m_rowsStart = m_size;
     m_rowsHaveChildren = false;
-    m_text.append(QStringLiteral("<Rows>"));
+    put(u"<Rows>");
 }
 
-void BodyWriter::row(const QString* names, const QString* values, int count) {
+void BodyWriter::beginRow() {
     m_rowsHaveChildren = true;
-    m_text.append(QStringLiteral("<Row"));
-    for (int i = 0; i < count; ++i) {
-        m_text.append(QLatin1Char(' '));
-        m_text.append(names[i]);
-        m_text.append(QStringLiteral("=\""));
-        appendEscaped(m_text, values[i], true);
-        m_text.append(QLatin1Char('"'));
+    put(u"<Row");
+}
+
+void BodyWriter::attribute(QStringView prefix, QStringView value) {
+    put(prefix);
+    putEscaped(value, true);
+    put(u'"');
+}
+
+bool BodyWriter::attribute(QStringView prefix, QByteArrayView utf8) {
+    const qsizetype start = m_size;
+    put(prefix);
+    // Plain ASCII, the common case, is widened and escaped in one pass.
+    reserve(utf8.size() * 6 + 1);
+    for (const char byte : utf8) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c >= 0x80) {
+            m_size = start;
+            const QString text = QString::fromUtf8(utf8);
+            if (!isXmlText(text))
+                return false;
+            attribute(prefix, text);
+            return true;
+        }
+        switch (c) {
+        case '&':
+            putLatin1("&amp;");
+            break;
+        case '<':
+            putLatin1("&lt;");
+            break;
+        case '"':
+            putLatin1("&quot;");
+            break;
+        case '\t':
+            putLatin1("&#x9;");
+            break;
+        case '\n':
+            putLatin1("&#xA;");
+            break;
+        case '\r':
+            putLatin1("&#xD;");
+            break;
+        default:
+            if (c < 0x20) {
+                m_size = start;
+                return false;
+            }
+            m_data[m_size++] = c;
+        }
     }
-    m_text.append(QStringLiteral("/>"));
+    put(u'"');
+    return true;
+}
+
+void BodyWriter::endRow() {
+    put(u"/>");
 }
 
 void BodyWriter::endRows(int lastRowId) {
     const qsizetype tagEnd = m_rowsStart + 5; // just after "<Rows"
     if (m_rowsHaveChildren) {
-        m_text.append(QStringLiteral("</Rows>"));
+        put(u"</Rows>");
     } else {
-        m_text.truncate(m_rowsStart);
-        m_text.append(QStringLiteral("<Rows/>"));
+        m_size = m_rowsStart;
+        put(u"<Rows/>");
     }
-    if (lastRowId != -1)
-        m_text.insert(tagEnd, QStringLiteral(" LastRowID=\"%1\"").arg(lastRowId));
+    if (lastRowId == -1)
+        return;
+    const QString id = QStringLiteral(" LastRowID=\"%1\"").arg(lastRowId);
+    reserve(id.size());
+    std::copy_backward(m_data + tagEnd, m_data + m_size, m_data + m_size + id.size());
+    std::copy(id.utf16(), id.utf16() + id.size(), m_data + tagEnd);
+    m_size += id.size();
 }
 
 void BodyWriter::addResultSet(const DBSResultSet& set) {
     beginRows();
-    QList<QString> names;
-    QList<QString> values;
     for (const DBSResultSet::Row& row : set.rows) {
-        names.clear();
-        values.clear();
-        for (auto it = row.cbegin(); it != row.cend(); ++it) {
-            names.append(it.key());
-            values.append(it.value());
-        }
-        row.isEmpty() ? this->row(nullptr, nullptr, 0)
-                      : this->row(names.constData(), values.constData(), int(names.size()));
+        beginRow();
+        for (auto it = row.cbegin(); it != row.cend(); ++it)
+            attribute(attributePrefix(it.key()), it.value());
+        endRow();
     }
     endRows(set.lastRowId);
 }
 
 QByteArray BodyWriter::finish() {
-    m_text.append(QStringLiteral("</VXNResponse>"));
-    QByteArray body(m_text.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<quint16>(m_text.utf16(), m_text.size(), body.data());
-    m_text.clear();
+    put(u"</VXNResponse>");
+    QByteArray body(m_size * 2, Qt::Uninitialized);
+    qToLittleEndian<quint16>(m_data, m_size, body.data());
+    m_buffer.clear();
+    m_data = nullptr;
+    m_size = 0;
     return body;
 }
 
@@ -171,14 +249,24 @@ public:
     // Attributes of the element just started.
     void attribute(QStringView name, QString value) {
         if (m_row && !m_textDepth) {
-            m_row->insert(m_row->cend(), intern(name), std::move(value));
+            m_columns.insert_or_assign(m_columns.end(), intern(name), std::move(value));
         } else if (name == u"LastRowID" && m_rowsDepth == m_depth && !m_textDepth) {
             bool ok = false;
             const int id = value.toInt(&ok, 10);
             m_out.resultSets.last().lastRowId = ok ? id : -1;
         }
     }
-    void attributesDone() { m_row = nullptr; }
+    void attributesDone() {
+        if (m_row)
+            *m_row = DBSResultSet::Row(std::move(m_columns));
+        m_columns.clear();
+        m_row = nullptr;
+    }
+    // A guess of the rows still to come in the open Rows element, to grow its list once.
+    void expectRows(qsizetype count) {
+        if (m_rowsDepth && !m_out.resultSets.isEmpty())
+            m_out.resultSets.last().rows.reserve(m_out.resultSets.last().rows.size() + count);
+    }
     void characters(QStringView text) {
         if (m_textDepth)
             m_text.append(text);
@@ -207,6 +295,7 @@ private:
     ParsedBody& m_out;
     QList<QString> m_names;
     DBSResultSet::Row* m_row = nullptr;
+    std::map<QString, QString> m_columns;
     int m_depth = 0;
     int m_rowsDepth = 0; // depth of the open Rows element; 0: none
     int m_textDepth = 0; // depth of the open Result or Details element; 0: none
@@ -374,16 +463,22 @@ private:
             }
             ++m_pos;
         }
-        out.append(m_text.mid(plain, m_pos - plain));
+        if (out.isEmpty())
+            out = m_text.mid(plain, m_pos - plain).toString();
+        else
+            out.append(m_text.mid(plain, m_pos - plain));
         return m_pos < m_text.size();
     }
     bool element() {
         if (peek() != u'<')
             return false;
+        const qsizetype start = m_pos;
         ++m_pos;
         const QStringView tag = name();
         if (tag.isEmpty())
             return false;
+        if (tag == u"Rows")
+            m_firstRow = true;
         m_collector.start(tag);
         m_seen.clear();
         for (;;) {
@@ -423,6 +518,12 @@ private:
                 return false;
             ++m_pos;
             m_collector.end();
+            if (tag == u"Row" && m_firstRow) {
+                // The first row's length tells roughly how many rows the rest holds.
+                m_firstRow = false;
+                m_collector.expectRows(std::min<qsizetype>(
+                    (m_text.size() - m_pos) / std::max<qsizetype>(1, m_pos - start), 1 << 20));
+            }
             return true;
         }
         ++m_pos; // '>'
@@ -454,6 +555,7 @@ private:
     Collector& m_collector;
     qsizetype m_pos = 0;
     int m_depth = 0;
+    bool m_firstRow = false;
     QList<QStringView> m_seen;
 };
 
@@ -500,6 +602,15 @@ ParsedBody readFully(const QByteArray& body, const QString* decoded) {
 }
 } // namespace
 
+static QString decode(const QByteArray& body, bool little) {
+    QString decoded(body.size() / 2, Qt::Uninitialized);
+    if (little)
+        qFromLittleEndian<quint16>(body.constData(), decoded.size(), decoded.data());
+    else
+        qFromBigEndian<quint16>(body.constData(), decoded.size(), decoded.data());
+    return decoded;
+}
+
 ParsedBody parseBody(const QByteArray& body) {
     return parseBody(body, true);
 }
@@ -520,17 +631,27 @@ ParsedBody parseBody(const QByteArray& body, bool fast) {
     // it is (it would otherwise guess the encoding from the declaration).
     if (!body.startsWith(QByteArrayView("<\0", 2)) && !body.startsWith(QByteArrayView("\0<", 2)))
         return readFully(body, nullptr);
-    QString decoded(body.size() / 2, Qt::Uninitialized);
-    if (body.at(0) == '<')
-        qFromLittleEndian<quint16>(body.constData(), decoded.size(), decoded.data());
-    else
-        qFromBigEndian<quint16>(body.constData(), decoded.size(), decoded.data());
+    const bool little = body.at(0) == '<';
     ParsedBody parsed;
-    Collector collector(parsed);
-    if (fast && body.size() % 2 == 0 && FastScanner(decoded, collector).run()) {
-        collector.finish();
-        return parsed;
+    if (fast && body.size() % 2 == 0) {
+        // On a little-endian host an aligned body is scanned in place, without a copy.
+        QString copy;
+        QStringView text;
+        if (little && QSysInfo::ByteOrder == QSysInfo::LittleEndian &&
+            reinterpret_cast<quintptr>(body.constData()) % alignof(char16_t) == 0) {
+            text =
+                QStringView(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+        } else {
+            copy = decode(body, little);
+            text = copy;
+        }
+        Collector collector(parsed);
+        if (FastScanner(text, collector).run()) {
+            collector.finish();
+            return parsed;
+        }
     }
+    const QString decoded = decode(body, little);
     return readFully(body, &decoded);
 }
 } // namespace peers::queryxml

@@ -20,22 +20,42 @@ void appendEscaped(QString& out, QStringView text, bool attribute);
 // line feed and carriage return, unpaired surrogates, U+FFFE, U+FFFF).
 bool isXmlText(QStringView text);
 
-// Builds a response body: the declaration, the envelope, then the result sets.
+// Builds a response body: the declaration, the envelope, then the result sets. Writes into a
+// buffer of its own growing geometrically: an answer is hundreds of thousands of small pieces.
 class BodyWriter {
 public:
     BodyWriter(int result, const QString& details);
 
     void beginRows();
-    // Columns are (name, value) pairs, written in the given order.
-    void row(const QString* names, const QString* values, int count);
+    // One Row element: begin, one attribute per column, end. `prefix` is ' name="'.
+    void beginRow();
+    void attribute(QStringView prefix, QStringView value);
+    // The value as UTF-8 text; false (nothing written) when it holds a character XML cannot
+    // carry.
+    bool attribute(QStringView prefix, QByteArrayView utf8);
+    void endRow();
     // Closes the current Rows, with LastRowID when it is not -1.
     void endRows(int lastRowId);
     void addResultSet(const DBSResultSet& set);
     // Finishes the document and answers it as UTF-16LE bytes without byte-order mark.
     QByteArray finish();
 
+    // ' name="' for a column.
+    static QString attributePrefix(const QString& name);
+
 private:
-    QString m_text;
+    void reserve(qsizetype more);
+    void put(char16_t c) {
+        reserve(1);
+        m_data[m_size++] = c;
+    }
+    void put(QStringView text);
+    void putLatin1(const char* text);
+    void putEscaped(QStringView text, bool attribute);
+
+    QString m_buffer;
+    char16_t* m_data = nullptr;
+    qsizetype m_size = 0;
     qsizetype m_rowsStart = -1;
     bool m_rowsHaveChildren = false;
 };
