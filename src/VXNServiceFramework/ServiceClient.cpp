@@ -34,7 +34,7 @@ QUrl ServiceClient::namingServiceUrl() const {
 }
 
 void ServiceClient::setLocalDispatcher(LocalDispatcher* dispatcher) {
-    QMutexLocker lock(&m_settingsLock);
+    QWriteLocker lock(&m_dispatcherLock);
     m_dispatcher = dispatcher;
 }
 
@@ -60,12 +60,8 @@ void ServiceClient::shutdown() {
 }
 
 std::unique_ptr<Packet> ServiceClient::dispatchInProcess(Packet& request) {
-    LocalDispatcher* dispatcher = nullptr;
-    {
-        QMutexLocker lock(&m_settingsLock);
-        dispatcher = m_dispatcher;
-    }
-    return dispatcher ? dispatcher->dispatchLocal(request) : nullptr;
+    QReadLocker lock(&m_dispatcherLock);
+    return m_dispatcher ? m_dispatcher->dispatchLocal(request) : nullptr;
 }
 
 void ServiceClient::adopt(Packet& target, const Packet& source) {

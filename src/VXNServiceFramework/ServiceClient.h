@@ -76,7 +76,8 @@ public:
     void setNamingServiceUrl(const QUrl& url);
     QUrl namingServiceUrl() const;
 
-    // The services of this process; null: none.
+    // The services of this process; null: none. Returns once no in-process call through the
+    // previous dispatcher is running any more, so that it may then be destroyed.
     void setLocalDispatcher(LocalDispatcher* dispatcher);
 
     // The cached URL for `command`; empty when none.
@@ -104,9 +105,12 @@ private:
     static void adopt(Packet& target, const Packet& source);
     void pauseBeforeRetry();
 
-    mutable QMutex m_settingsLock; // naming-service URL, dispatcher, limits, retry sleep
-    QUrl m_namingServiceUrl;
+    // Held for reading during each in-process call (recursive: a handler may call again).
+    QReadWriteLock m_dispatcherLock{QReadWriteLock::Recursive};
     LocalDispatcher* m_dispatcher = nullptr;
+
+    mutable QMutex m_settingsLock; // naming-service URL, limits, retry sleep
+    QUrl m_namingServiceUrl;
     HttpClientLimits m_limits;
     std::function<void(std::chrono::milliseconds)> m_retrySleep;
 

@@ -2,9 +2,9 @@
 
 #include "VXNServiceFramework/Listener.h"
 #include "VXNServiceFramework/LocalDispatcher.h"
-#include "VXNServiceFramework/RequestRouter.h"
 #include "VXNServiceFramework/NamingService.h"
 #include "VXNServiceFramework/RequestPacket.h"
+#include "VXNServiceFramework/RequestRouter.h"
 #include "VXNServiceFramework/ResponsePacket.h"
 #include "VXNServiceFramework/ServiceClient.h"
 #include "VXNServiceFramework/ThreadGroup.h"
@@ -12,6 +12,7 @@
 #include "support/ScriptedHttpPeer.h"
 
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QTcpServer>
 #include <QThread>
 
@@ -387,6 +388,38 @@ TEST_F(ServiceClientTest, ConcurrentCallersShareTheUrlCache) {
                   QStringLiteral("http://Cmd%1:1/").arg(i));
     }
     client.setLocalDispatcher(nullptr);
+}
+
+// The application withdraws itself before it is destroyed: that must wait for in-process
+// calls still running through it.
+TEST_F(ServiceClientTest, WithdrawingTheDispatcherWaitsForRunningCalls) {
+    class SlowServices : public LocalDispatcher {
+    public:
+        std::unique_ptr<Packet> dispatchLocal(Packet&) override {
+            entered.release();
+            proceed.acquire();
+            return std::make_unique<ResponsePacket>(0);
+        }
+        QSemaphore entered;
+        QSemaphore proceed;
+    } slow;
+    client.setLocalDispatcher(&slow);
+    std::thread caller([&] {
+        RequestPacket request(QStringLiteral("Anything"));
+        EXPECT_EQ(client.sendCommand<ResponsePacket>(request, true)->result(), 0);
+    });
+    slow.entered.acquire();
+    std::atomic<bool> withdrawn{false};
+    std::thread withdraw([&] {
+        client.setLocalDispatcher(nullptr);
+        withdrawn = true;
+    });
+    QThread::msleep(50);
+    EXPECT_FALSE(withdrawn);
+    slow.proceed.release();
+    caller.join();
+    withdraw.join();
+    EXPECT_TRUE(withdrawn);
 }
 
 } // namespace
