@@ -1,0 +1,57 @@
+#include "ChildProcess.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+ChildProcess::~ChildProcess() {
+    if (m_process.state() != QProcess::NotRunning)
+        terminate();
+}
+
+bool ChildProcess::start(const QString& program, const QStringList& arguments,
+                         const QString& workingDirectory) {
+    m_output.clear();
+    m_url.clear();
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!workingDirectory.isEmpty())
+        m_process.setWorkingDirectory(workingDirectory);
+    m_process.start(QStringLiteral(VELM_BINARY_DIR "/bin/") + program, arguments);
+    if (!m_process.waitForStarted(10000))
+        return false;
+    static const QRegularExpression listening(
+        QStringLiteral("Listening incomming requests on port: (\\d+)"));
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        const auto match = listening.match(output());
+        if (match.hasMatch()) {
+            m_url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(match.captured(1)));
+            return true;
+        }
+        if (m_process.state() == QProcess::NotRunning)
+            return false;
+        m_process.waitForReadyRead(100);
+    }
+    return false;
+}
+
+int ChildProcess::terminate() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(20000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+            return -1;
+        }
+    }
+    output();
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+bool ChildProcess::waitForExit(int msecs) {
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(msecs);
+}
+
+QString ChildProcess::output() {
+    m_output += m_process.readAll();
+    return QString::fromUtf8(m_output);
+}
