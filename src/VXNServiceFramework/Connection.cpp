@@ -5,10 +5,9 @@
 #include "VXNServiceFramework/Log.h"
 #include "VXNServiceFramework/Packet.h"
 #include "VXNServiceFramework/RequestRouter.h"
+#include "VXNServiceFramework/SocketStream.h"
 
 #include <QDeadlineTimer>
-#include <QTcpSocket>
-#include <unistd.h>
 
 namespace {
 
@@ -31,7 +30,9 @@ class Connection::BadRequest {};
 Connection::Connection(RequestRouter& router, ThreadGroup* group, qintptr socketDescriptor,
                        const ConnectionLimits& limits, std::function<void()> onEnd)
     : Thread(group), m_router(router), m_descriptor(socketDescriptor), m_limits(limits),
-      m_onEnd(std::move(onEnd)) {}
+      m_onEnd(std::move(onEnd)) {
+    setStackSize(m_limits.threadStackBytes);
+}
 
 Connection::~Connection() {
     // Make sure the run is over before members it uses go away.
@@ -63,12 +64,7 @@ void Connection::run() {
         }
     } endNotice{m_onEnd};
 
-    QTcpSocket socket;
-    if (!socket.setSocketDescriptor(m_descriptor, QAbstractSocket::ConnectedState,
-                                    QIODevice::ReadWrite)) {
-        ::close(static_cast<int>(m_descriptor));
-        return;
-    }
+    SocketStream socket(m_descriptor);
     QByteArray response;
     try {
         QString command;
@@ -77,20 +73,21 @@ void Connection::run() {
     } catch (const BadRequest&) {
         response = headerBytes(400, QStringLiteral("Bad request"), 0);
     }
-    write(socket, response);
+    socket.write(response, m_limits.writeTimeoutMs);
     awaitPeerClose(socket);
 }
 
-QByteArray Connection::readRequest(QTcpSocket& socket, QString& command) {
+QByteArray Connection::readRequest(SocketStream& socket, QString& command) {
     HTTPRequestParser parser;
     parser.setMaxHeaderBytes(m_limits.maxHeaderBytes);
     try {
         while (parser.state() == HTTPParser::ReadingHeader) {
-            if (socket.bytesAvailable() == 0 && !waitForBytes(socket, m_limits.readTimeoutMs)) {
+            const QByteArray piece = readSome(socket, 4096, m_limits.readTimeoutMs);
+            if (piece.isEmpty()) {
                 throw BadRequest();
             }
             // Whatever follows the head stays in the parser as the start of the body.
-            parser.feed(socket.read(4096));
+            parser.feed(piece);
         }
     } catch (const HTTPParser::ParsingError&) {
         throw BadRequest();
@@ -110,11 +107,12 @@ QByteArray Connection::readRequest(QTcpSocket& socket, QString& command) {
     QByteArray body = parser.remaining().left(length);
     body.reserve(length);
     while (body.size() < length) {
-        if (socket.bytesAvailable() == 0 && !waitForBytes(socket, m_limits.readTimeoutMs)) {
+        // Bytes beyond the announced length are left unread.
+        const QByteArray piece = readSome(socket, length - body.size(), m_limits.readTimeoutMs);
+        if (piece.isEmpty()) {
             throw BadRequest();
         }
-        // Bytes beyond the announced length are left unread.
-        body += socket.read(length - body.size());
+        body += piece;
     }
     command = parser.path();
     command.remove(QLatin1Char('/'));
@@ -138,44 +136,28 @@ QByteArray Connection::answer(const QString& command, const QByteArray& body) {
     return headerBytes(200, QStringLiteral("OK"), content.size()) + content;
 }
 
-bool Connection::waitForBytes(QTcpSocket& socket, int msecs) {
+QByteArray Connection::readSome(SocketStream& socket, qsizetype max, int msecs) {
     const QDeadlineTimer deadline(msecs);
     for (;;) {
+        QByteArray bytes = socket.read(max);
+        if (!bytes.isEmpty() || !socket.isOpen()) {
+            return bytes;
+        }
         if (isStopRequested()) {
             throw TerminateThreadException();
         }
         const qint64 left = deadline.remainingTime();
         if (left == 0) {
-            return false;
+            return {};
         }
-        if (socket.waitForReadyRead(static_cast<int>(std::min<qint64>(left, WaitSliceMs)))) {
-            return true;
-        }
-        if (socket.state() != QAbstractSocket::ConnectedState) {
-            return false;
-        }
+        socket.waitReadable(static_cast<int>(std::min<qint64>(left, WaitSliceMs)));
     }
 }
 
-void Connection::write(QTcpSocket& socket, const QByteArray& bytes) {
-    socket.write(bytes);
-    while (socket.bytesToWrite() > 0) {
-        if (isStopRequested()) {
-            throw TerminateThreadException();
-        }
-        if (!socket.waitForBytesWritten(m_limits.writeTimeoutMs)) {
-            return;
-        }
-    }
-}
-
-void Connection::awaitPeerClose(QTcpSocket& socket) {
+void Connection::awaitPeerClose(SocketStream& socket) {
+    // Whatever the peer still sends is not read as a request.
     const QDeadlineTimer deadline(m_limits.closeTimeoutMs);
-    while (socket.state() == QAbstractSocket::ConnectedState) {
-        socket.readAll(); // whatever the peer still sends is not read as a request
-        if (!waitForBytes(socket, static_cast<int>(deadline.remainingTime()))) {
-            break;
-        }
+    while (socket.isOpen() && !deadline.hasExpired()) {
+        readSome(socket, 4096, static_cast<int>(deadline.remainingTime()));
     }
-    socket.close();
 }

@@ -6,7 +6,7 @@
 #include <functional>
 
 class QByteArray;
-class QTcpSocket;
+class SocketStream;
 class RequestRouter;
 
 // Limits of one served connection. Production values by default; tests shorten them.
@@ -16,6 +16,16 @@ struct ConnectionLimits {
     int closeTimeoutMs = 30000; // after the answer, how long the peer may keep the connection
     int maxHeaderBytes = 64 * 1024;
     qint64 maxBodyBytes = 64 * 1024 * 1024; // larger Content-Length values are bad requests
+    // Stack of a connection thread, on which the handler runs. Smaller than the platform's
+    // 8 MiB so that the C library keeps more of them for reuse (a thread per request);
+    // still far above what XML parsing and transformation need. 0: the platform's.
+    unsigned threadStackBytes = DefaultThreadStackBytes;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    static constexpr unsigned DefaultThreadStackBytes = 0; // sanitizers need larger frames
+#else
+    static constexpr unsigned DefaultThreadStackBytes = 2 * 1024 * 1024;
+#endif
 };
 
 // One accepted connection, served on its own thread: reads one request, has it routed, writes
@@ -36,11 +46,11 @@ protected:
 private:
     class BadRequest;
 
-    QByteArray readRequest(QTcpSocket& socket, QString& command);
+    QByteArray readRequest(SocketStream& socket, QString& command);
     QByteArray answer(const QString& command, const QByteArray& body);
-    bool waitForBytes(QTcpSocket& socket, int msecs);
-    void write(QTcpSocket& socket, const QByteArray& bytes);
-    void awaitPeerClose(QTcpSocket& socket);
+    // Reads what is there, waiting up to `msecs` for it; empty after a time-out or a close.
+    QByteArray readSome(SocketStream& socket, qsizetype max, int msecs);
+    void awaitPeerClose(SocketStream& socket);
 
     RequestRouter& m_router;
     qintptr m_descriptor;

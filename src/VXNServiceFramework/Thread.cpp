@@ -69,6 +69,9 @@ void Thread::start() {
     }
     joinPlatformThread(-1);
     m_private = std::make_unique<ThreadPrivate>(*this);
+    if (m_stackSize > 0) {
+        m_private->setStackSize(m_stackSize);
+    }
     m_private->start(QThread::InheritPriority);
 }
 

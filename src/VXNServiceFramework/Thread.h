@@ -33,6 +33,9 @@ public:
     // the thread was never started.
     bool wait(int msecs = -1);
 
+    // Stack size of the platform threads of later starts; 0 (the default) is the platform's.
+    void setStackSize(unsigned bytes) { m_stackSize = bytes; }
+
     bool isStopRequested() const { return m_stop.load(std::memory_order_acquire); }
     ThreadGroup* group() const { return m_group; }
 
@@ -63,4 +66,5 @@ private:
     // Runs started and not yet ended; the group deletes the thread only when none is left.
     std::atomic<int> m_activeRuns{0};
     ThreadGroup* m_group;
+    unsigned m_stackSize = 0;
 };
