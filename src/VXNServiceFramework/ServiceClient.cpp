@@ -6,9 +6,6 @@
 #include "VXNServiceFramework/NamingService.h"
 #include "VXNServiceFramework/ThreadGroup.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
-
 using VXNServiceClient::UnknownCommand;
 
 ServiceClient::ServiceClient() : m_senders(std::make_unique<ThreadGroup>()) {}
@@ -24,44 +21,62 @@ ServiceClient& ServiceClient::instance() {
 }
 
 void ServiceClient::setNamingServiceUrl(const QUrl& url) {
-    QMutexLocker lock(&m_settingsLock);
+    std::lock_guard lock(m_settingsMutex);
     m_namingServiceUrl = url;
 }
 
 QUrl ServiceClient::namingServiceUrl() const {
-    QMutexLocker lock(&m_settingsLock);
+    std::lock_guard lock(m_settingsMutex);
     return m_namingServiceUrl;
 }
 
 void ServiceClient::setLocalDispatcher(LocalDispatcher* dispatcher) {
-    QWriteLocker lock(&m_dispatcherLock);
+    std::unique_lock lock(m_dispatcherMutex);
     m_dispatcher = dispatcher;
+    m_dispatcherIdle.wait(lock, [this] { return m_dispatching == 0; });
 }
 
 void ServiceClient::setHttpLimits(const HttpClientLimits& limits) {
-    QMutexLocker lock(&m_settingsLock);
+    std::lock_guard lock(m_settingsMutex);
     m_limits = limits;
 }
 
 void ServiceClient::setRetrySleep(std::function<void(std::chrono::milliseconds)> sleep) {
-    QMutexLocker lock(&m_settingsLock);
+    std::lock_guard lock(m_settingsMutex);
     m_retrySleep = std::move(sleep);
 }
 
 QString ServiceClient::cachedUrl(const QString& command) const {
-    QReadLocker lock(&m_cacheLock);
+    std::shared_lock lock(m_cacheMutex);
     return m_urlCache.value(command);
 }
 
 void ServiceClient::shutdown() {
-    QMutexLocker lock(&m_shutdownLock);
+    std::lock_guard lock(m_shutdownMutex);
     m_shutdown.store(true, std::memory_order_release);
-    m_shutdownCondition.wakeAll();
+    m_shutdownCondition.notify_all();
 }
 
 std::unique_ptr<Packet> ServiceClient::dispatchInProcess(Packet& request) {
-    QReadLocker lock(&m_dispatcherLock);
-    return m_dispatcher ? m_dispatcher->dispatchLocal(request) : nullptr;
+    LocalDispatcher* dispatcher = nullptr;
+    {
+        std::lock_guard lock(m_dispatcherMutex);
+        if (!m_dispatcher) {
+            return nullptr;
+        }
+        dispatcher = m_dispatcher;
+        ++m_dispatching;
+    }
+    struct Done {
+        ServiceClient& client;
+        ~Done() {
+            std::lock_guard lock(client.m_dispatcherMutex);
+            if (--client.m_dispatching == 0) {
+                client.m_dispatcherIdle.notify_all();
+            }
+        }
+    } done{*this};
+    return dispatcher->dispatchLocal(request);
 }
 
 void ServiceClient::adopt(Packet& target, const Packet& source) {
@@ -117,7 +132,7 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
             const QString url = resolveServiceUrl(command, attempt > 1);
             HttpClientLimits limits;
             {
-                QMutexLocker lock(&m_settingsLock);
+                std::lock_guard lock(m_settingsMutex);
                 limits = m_limits;
             }
             return HttpClient(limits).send(QUrl(url), command, body, waitForResponse);
@@ -141,18 +156,16 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
 void ServiceClient::pauseBeforeRetry() {
     std::function<void(std::chrono::milliseconds)> sleep;
     {
-        QMutexLocker lock(&m_settingsLock);
+        std::lock_guard lock(m_settingsMutex);
         sleep = m_retrySleep;
     }
     if (sleep) {
         sleep(retryPause);
         return;
     }
-    QMutexLocker lock(&m_shutdownLock);
-    QDeadlineTimer deadline(retryPause);
-    while (!m_shutdown.load(std::memory_order_acquire) && !deadline.hasExpired()) {
-        m_shutdownCondition.wait(&m_shutdownLock, deadline);
-    }
+    std::unique_lock lock(m_shutdownMutex);
+    m_shutdownCondition.wait_for(lock, retryPause,
+                                 [this] { return m_shutdown.load(std::memory_order_acquire); });
 }
 
 QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLookup) {
@@ -160,7 +173,7 @@ QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLooku
         return namingServiceUrl().toString();
     }
     if (!forceLookup) {
-        QReadLocker lock(&m_cacheLock);
+        std::shared_lock lock(m_cacheMutex);
         auto it = m_urlCache.constFind(command);
         if (it != m_urlCache.constEnd()) {
             return it.value();
@@ -170,7 +183,7 @@ QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLooku
     if (!url) {
         throw UnknownCommand();
     }
-    QWriteLocker lock(&m_cacheLock);
+    std::unique_lock lock(m_cacheMutex);
     m_urlCache.insert(command, *url);
     return *url;
 }

@@ -5,16 +5,16 @@
 #include "VXNServiceFramework/WrongPacketFormat.h"
 
 #include <QMap>
-#include <QMutex>
-#include <QReadWriteLock>
 #include <QStringList>
 #include <QUrl>
-#include <QWaitCondition>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <type_traits>
 
 class LocalDispatcher;
@@ -105,20 +105,23 @@ private:
     static void adopt(Packet& target, const Packet& source);
     void pauseBeforeRetry();
 
-    // Held for reading during each in-process call (recursive: a handler may call again).
-    QReadWriteLock m_dispatcherLock{QReadWriteLock::Recursive};
+    // In-process calls running through the dispatcher, so that withdrawing it can wait for them
+    // (a count rather than a lock: a handler may call in-process again).
+    std::mutex m_dispatcherMutex;
+    std::condition_variable m_dispatcherIdle;
     LocalDispatcher* m_dispatcher = nullptr;
+    int m_dispatching = 0;
 
-    mutable QMutex m_settingsLock; // naming-service URL, limits, retry sleep
+    mutable std::mutex m_settingsMutex; // naming-service URL, limits, retry sleep
     QUrl m_namingServiceUrl;
     HttpClientLimits m_limits;
     std::function<void(std::chrono::milliseconds)> m_retrySleep;
 
-    mutable QReadWriteLock m_cacheLock;
+    mutable std::shared_mutex m_cacheMutex;
     QMap<QString, QString> m_urlCache;
 
-    QMutex m_shutdownLock;
-    QWaitCondition m_shutdownCondition;
+    std::mutex m_shutdownMutex;
+    std::condition_variable m_shutdownCondition;
     std::atomic<bool> m_shutdown{false};
 
     std::unique_ptr<ThreadGroup> m_senders;

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace {
@@ -74,32 +75,17 @@ public:
 // thread of its own): every command is at "http://<command>:1/".
 class ConcurrentNamingService : public RequestRouter {
 public:
-    ConcurrentNamingService() {
+    ConcurrentNamingService() : m_loop(*this) {
+        std::future<quint16> port = m_loop.port.get_future();
         m_loop.start();
-        m_context.moveToThread(&m_loop);
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this] {
-                m_group = std::make_unique<ThreadGroup>();
-                m_listener = std::make_unique<Listener>(*this, *m_group, nullptr, 0);
-            },
-            Qt::BlockingQueuedConnection);
+        m_port = port.get();
     }
     ~ConcurrentNamingService() override {
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this] {
-                m_listener.reset();
-                m_group.reset();
-            },
-            Qt::BlockingQueuedConnection);
         m_loop.quit();
         m_loop.wait();
     }
 
-    QUrl url() const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_listener->serverPort()));
-    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
 
     std::unique_ptr<Packet> route(const QString&, const QByteArray& body) override {
         NSFindServiceRequest request;
@@ -110,10 +96,21 @@ public:
     }
 
 private:
-    QThread m_loop;
-    QObject m_context;
-    std::unique_ptr<ThreadGroup> m_group;
-    std::unique_ptr<Listener> m_listener;
+    // The listener and its connection group live on this thread's event loop.
+    struct Loop : QThread {
+        explicit Loop(RequestRouter& router) : router(router) {}
+        void run() override {
+            ThreadGroup group;
+            Listener listener(router, group, nullptr, 0);
+            port.set_value(listener.serverPort());
+            exec();
+        }
+        RequestRouter& router;
+        std::promise<quint16> port;
+    };
+
+    Loop m_loop;
+    quint16 m_port = 0;
 };
 
 class ServiceClientTest : public ::testing::Test {
