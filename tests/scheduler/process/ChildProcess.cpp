@@ -15,7 +15,10 @@ bool ChildProcess::start(const QString& program, const QStringList& arguments,
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     if (!workingDirectory.isEmpty())
         m_process.setWorkingDirectory(workingDirectory);
-    m_process.start(QStringLiteral(VELM_BINARY_DIR "/bin/") + program, arguments);
+    m_process.start(program.startsWith(QLatin1Char('/'))
+                        ? program
+                        : QStringLiteral(VELM_BINARY_DIR "/bin/") + program,
+                    arguments);
     if (!m_process.waitForStarted(10000))
         return false;
     static const QRegularExpression listening(
@@ -54,4 +57,14 @@ bool ChildProcess::waitForExit(int msecs) {
 QString ChildProcess::output() {
     m_output += m_process.readAll();
     return QString::fromUtf8(m_output);
+}
+
+bool ChildProcess::waitForOutput(const QString& text, int msecs) {
+    const QDeadlineTimer deadline(msecs);
+    while (!output().contains(text)) {
+        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+            return output().contains(text);
+        m_process.waitForReadyRead(100);
+    }
+    return true;
 }

@@ -12,7 +12,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Starts bin/<program> and waits until it logs the port it listens on.
+    // Starts bin/<program> of the build (or the absolute path `program`) and waits until it
+    // logs the port it listens on.
     bool start(const QString& program, const QStringList& arguments,
                const QString& workingDirectory = {});
     // SIGTERM, then waits for the end; the exit code, or -1 when it crashed or hung.
@@ -22,6 +23,8 @@ public:
 
     QUrl url() const { return m_url; }
     int port() const { return m_url.port(); }
+    // Waits until the process has written `text`; false after `msecs`.
+    bool waitForOutput(const QString& text, int msecs);
     // Everything the process wrote so far.
     QString output();
 

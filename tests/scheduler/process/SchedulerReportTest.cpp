@@ -1,0 +1,187 @@
+// The scheduler inside velm-report, over HTTP, with the real velm-peers as naming and database
+// service. Skipped while velm-report does not serve the scheduler's commands.
+#include "../QtPrinters.h"
+#include "ChildProcess.h"
+
+#include "scheduler/CmdSchGetEventsInfoResponse.h"
+#include "scheduler/CmdSchIdList.h"
+#include "scheduler/CmdSchRegister.h"
+
+#include "VXNServiceFramework/HttpClient.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <unistd.h>
+
+namespace {
+
+class SchedulerInReport : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(
+            peers.start(QStringLiteral("velm-peers"), {"--db", dir.filePath("fleet.db"), "--port",
+                                                       "0", "--html", dir.filePath("html")}))
+            << peers.output().toStdString();
+        // velm-report reads its configuration beside its executable.
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("report")));
+        const QByteArray source = QByteArrayLiteral(VELM_BINARY_DIR "/bin/velm-report");
+        const QByteArray target = dir.filePath("report/velm-report").toLocal8Bit();
+        const bool linked = ::link(source.constData(), target.constData()) == 0;
+        ASSERT_TRUE(linked ||
+                    QFile::copy(QString::fromLocal8Bit(source), QString::fromLocal8Bit(target)));
+        QFile config(dir.filePath("report/VELMReport.cfg"));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("<VELMReport><Name>VELM Report</Name><DispatcherURL>%1"
+                                    "</DispatcherURL></VELMReport>")
+                         .arg(peers.url().toString())
+                         .toUtf8());
+    }
+
+    // Starts velm-report; false (and the test is skipped) when it has no scheduler.
+    bool startReport() {
+        started.start();
+        if (!report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}))
+            return false;
+        CmdSchGetEventsInfoRequest probe;
+        probe.serviceName = QStringLiteral("none");
+        // A process without the scheduler answers an unknown command with an empty envelope.
+        return call<CmdSchGetEventsInfoResponse>(probe)->details() ==
+               QStringLiteral("Invalid ID(s)");
+    }
+
+    template <class R> std::unique_ptr<R> call(Packet& request) {
+        QByteArray body;
+        request.serialize(body);
+        auto response = std::make_unique<R>();
+        response->parse(HttpClient().send(report.url(), request.command(), body, true));
+        return response;
+    }
+
+    qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
+                        const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
+                        const QString& tag = {}, qint64 startIn = 86400) {
+        CmdSchRegisterRequest request;
+        request.serviceName = service;
+        request.scheduleId = id;
+        request.item.startTime = localFromSeconds(QDateTime::currentSecsSinceEpoch() + startIn);
+        request.item.intervalType = OccurDaily;
+        request.item.permanent = permanent;
+        request.item.commandToSend = command;
+        request.item.tag = tag;
+        const auto response = call<CmdSchRegisterResponse>(request);
+        EXPECT_EQ(response->result(), 0) << response->details().toStdString();
+        return response->scheduleId;
+    }
+
+    std::unique_ptr<CmdSchGetEventsInfoResponse> get(const QString& service, const QString& ids) {
+        CmdSchGetEventsInfoRequest request;
+        request.serviceName = service;
+        request.selection = ScheduleIdSelection::fromText(ids);
+        return call<CmdSchGetEventsInfoResponse>(request);
+    }
+
+    QList<qint32> ids(const QString& service) {
+        QList<qint32> out;
+        const auto response = get(service, QStringLiteral("ALL"));
+        for (const auto& entry : response->items)
+            out.append(entry.first);
+        return out;
+    }
+
+    void unregister(const QString& service, const QString& ids) {
+        CmdSchUnregisterRequest request;
+        request.serviceName = service;
+        request.selection = ScheduleIdSelection::fromText(ids);
+        EXPECT_EQ(call<ResponsePacket>(request)->result(), 0);
+    }
+
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ChildProcess report;
+    QElapsedTimer started;
+};
+
+#define START_REPORT_OR_SKIP()                                                                     \
+    do {                                                                                           \
+        if (!startReport())                                                                        \
+            GTEST_SKIP() << "velm-report does not serve the scheduler";                            \
+    } while (false)
+
+TEST_F(SchedulerInReport, CommandsOverHttp) {
+    START_REPORT_OR_SKIP();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(registerItem("RG", -1), i);
+    unregister("RG", " 2 , ,3,,4");
+    EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 5}));
+    EXPECT_EQ(registerItem("RG", -1), 6);
+
+    EXPECT_EQ(registerItem("RG", 5, false, QStringLiteral("<VXNRequest command=\"Y\">")), 5);
+    EXPECT_EQ(get("RG", "5")->items.at(5).commandToSend,
+              QStringLiteral("<VXNRequest command=\"Y\">"));
+    EXPECT_EQ(registerItem("RG", 9), -2);
+
+    const auto some = get("RG", "9,1,1");
+    EXPECT_EQ(some->result(), 0);
+    EXPECT_EQ(some->serviceName, QStringLiteral("RG"));
+    EXPECT_EQ(some->items.size(), 1u);
+    const auto none = get("RG", "9");
+    EXPECT_EQ(none->result(), -1);
+    EXPECT_EQ(none->details(), QStringLiteral("Invalid ID(s)"));
+    EXPECT_EQ(get("Nobody", "all")->result(), -1);
+
+    unregister("RG", "all");
+    EXPECT_TRUE(ids("RG").isEmpty());
+    EXPECT_EQ(get("RG", "all")->result(), -1);
+}
+
+TEST_F(SchedulerInReport, PermanentItemsReloadAfterARestartAndEarlyCommandsWait) {
+    START_REPORT_OR_SKIP();
+    const QString command = QStringLiteral(
+        "<VXNRequest command=\"RGPGenerateAndSendReportByEmail\"><Name>Bob's \"weekly\"</Name>"
+        "</VXNRequest>");
+    const QString quoted = QStringLiteral("R\"G");
+    EXPECT_EQ(registerItem("RG", -1, true, command, QStringLiteral("Autosend")), 0);
+    EXPECT_EQ(registerItem("RG", -1, false), 1);
+    EXPECT_EQ(registerItem("RG", -1, true, QStringLiteral("<VXNRequest command=\"Z\">")), 2);
+    EXPECT_EQ(registerItem(quoted, -1, true, command, QStringLiteral("it's")), 0);
+    ASSERT_EQ(report.terminate(), 0);
+
+    ASSERT_TRUE(report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}));
+    QElapsedTimer early;
+    early.start();
+    // Sent before the stored items are loaded: answered after the load, with an id that
+    // follows the loaded ones.
+    EXPECT_EQ(registerItem("RG", -1), 3);
+    EXPECT_GT(early.elapsed(), 2000);
+    EXPECT_TRUE(report.waitForOutput(QStringLiteral("Events loaded: 3"), 10000));
+
+    const auto rg = get("RG", "all");
+    ASSERT_EQ(rg->items.size(), 3u);
+    EXPECT_EQ(rg->items.at(0).commandToSend, command);
+    EXPECT_EQ(rg->items.at(0).tag, QStringLiteral("Autosend"));
+    EXPECT_TRUE(rg->items.at(0).permanent);
+    EXPECT_EQ(rg->items.at(2).commandToSend, QStringLiteral("<VXNRequest command=\"Z\">"));
+    EXPECT_FALSE(rg->items.at(3).permanent);
+    const auto quotedItems = get(quoted, "all");
+    ASSERT_EQ(quotedItems->items.size(), 1u);
+    EXPECT_EQ(quotedItems->serviceName, quoted);
+    EXPECT_EQ(quotedItems->items.at(0).commandToSend, command);
+    EXPECT_EQ(quotedItems->items.at(0).tag, QStringLiteral("it's"));
+}
+
+TEST_F(SchedulerInReport, FiredCloseCommandEndsTheProcess) {
+    START_REPORT_OR_SKIP();
+    registerItem("MGMT", -1, false,
+                 QStringLiteral("<VXNRequest command=\"MGMTCloseApplication\"></VXNRequest>"), {},
+                 2);
+    ASSERT_TRUE(report.waitForExit(30000)) << report.output().toStdString();
+    EXPECT_TRUE(report.output().contains(
+        QStringLiteral("Send command: <VXNRequest command=\"MGMTCloseApplication\">")));
+}
+
+} // namespace
