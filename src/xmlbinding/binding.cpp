@@ -147,6 +147,8 @@ int read_choice(c_xml_reader& r, const type_desc& type, void* object, int& t,
 } // namespace
 
 int read_complex(c_xml_reader& r, const type_desc& type, void* object) {
+    if (r.depth() > max_element_depth)
+        return r.error(err_not_well_formed, "Elements nested too deeply", type.source, __LINE__);
     const std::string element(r.name());
     bool nil = false;
     if (int rc = read_attributes(r, type, object, nil))

@@ -37,6 +37,9 @@ using field_write = int (*)(c_xml_writer&, const void* object, const field&);
 enum class field_kind : unsigned char { element, attribute, text };
 enum class compositor : unsigned char { sequence, all, choice };
 inline constexpr int unbounded = -1;
+// Generated types may nest themselves; reading stops at this element depth instead of
+// exhausting the stack.
+inline constexpr std::size_t max_element_depth = 256;
 
 // One child element, attribute or the simple content of a class. For an element min/max are
 // its occurrences; for an attribute min 1 means required.

@@ -94,6 +94,8 @@ public:
     std::string_view attr_local_name() const;
     std::string_view attr_value() const;
     int line() const { return m_line; }
+    // Number of open elements.
+    std::size_t depth() const { return m_open_start.size(); }
     encoding detected_encoding() const { return m_enc; }
     int last_error() const { return m_error; }
     // A buffer for the caller's value text, kept across items so that reading does not allocate.

@@ -30,8 +30,10 @@ constexpr xmlb::field dates_fields[] = {
     xmlb::elem<&Dates::span>("span"),
     xmlb::elem<&Dates::code>("code", 1, 1, &code_facets),
 };
+constexpr xmlb::field node_fields[] = {xmlb::elem<&Node::node>("node", 0, xmlb::unbounded)};
 } // namespace
 
+const xmlb::type_desc Node::xml_type = xmlb::make_type(node_fields);
 const xmlb::type_desc Entry::xml_type = xmlb::make_type(entry_fields);
 const xmlb::type_desc Doc::xml_type = xmlb::make_type(doc_fields);
 const xmlb::type_desc Pick::xml_type = xmlb::make_type(pick_fields, xmlb::compositor::choice);

@@ -48,6 +48,13 @@ struct Dates {
     QString code;
 };
 
+// A type that nests itself.
+struct Node {
+    static constexpr char xml_name[] = "node";
+    static const xmlb::type_desc xml_type;
+    std::vector<Node> node;
+};
+
 // Reads bytes into T; err receives the reader's error text.
 template <class T> int read(std::string_view bytes, T& out, std::string* err = nullptr) {
     xmlb::c_read_memory source(bytes.data(), bytes.data() + bytes.size());

@@ -196,4 +196,20 @@ TEST(Values, CompositorsAndOccurrences) {
     EXPECT_EQ(read("<doc><s/><n xsi:nil='true'>5</n></doc>", doc, &err), 40);
 }
 
+TEST(Values, SelfNestingTypesStopAtTheDepthLimit) {
+    auto nested = [](std::size_t depth) {
+        std::string s;
+        for (std::size_t i = 0; i < depth; ++i)
+            s += "<node>";
+        for (std::size_t i = 0; i < depth; ++i)
+            s += "</node>";
+        return s;
+    };
+    Node n;
+    std::string err;
+    EXPECT_EQ(read(nested(xmlb::max_element_depth), n, &err), 0) << err;
+    EXPECT_EQ(read(nested(100000), n, &err), xmlb::err_not_well_formed);
+    EXPECT_EQ(err, "line:1-'Elements nested too deeply'-Not well formed");
+}
+
 } // namespace
