@@ -8,13 +8,18 @@
 
 namespace {
 
-// systemd splits ExecStart= on blanks and treats a few characters specially; quoting the path
-// keeps a directory with blanks working.
-QString quotedForUnit(const QString& path) {
+// systemd expands '%' specifiers in both settings; ExecStart= also splits on blanks and
+// unquotes, while WorkingDirectory= takes the rest of the line as the path.
+QString escapedSpecifiers(const QString& path) {
     QString escaped = path;
+    escaped.replace(QLatin1Char('%'), QLatin1String("%%"));
+    return escaped;
+}
+
+QString quotedForExec(const QString& path) {
+    QString escaped = escapedSpecifiers(path);
     escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     escaped.replace(QLatin1Char('"'), QLatin1String("\\\""));
-    escaped.replace(QLatin1Char('%'), QLatin1String("%%"));
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
@@ -49,8 +54,8 @@ QByteArray SystemdBackend::unitText(const QString& serviceName, const QString& e
     QString text;
     text += QStringLiteral("[Unit]\nDescription=%1\nAfter=network.target\n\n").arg(serviceName);
     text += QStringLiteral("[Service]\nType=simple\n");
-    text += QStringLiteral("ExecStart=%1\n").arg(quotedForUnit(info.absoluteFilePath()));
-    text += QStringLiteral("WorkingDirectory=%1\n").arg(quotedForUnit(info.absolutePath()));
+    text += QStringLiteral("ExecStart=%1\n").arg(quotedForExec(info.absoluteFilePath()));
+    text += QStringLiteral("WorkingDirectory=%1\n").arg(escapedSpecifiers(info.absolutePath()));
     // The stop control: SIGTERM runs the stop sequence (draining every service) before exit.
     text += QStringLiteral("KillSignal=SIGTERM\nTimeoutStopSec=120\n\n");
     text += QStringLiteral("[Install]\nWantedBy=multi-user.target\n");

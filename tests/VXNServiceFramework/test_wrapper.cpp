@@ -1,4 +1,5 @@
 #include "VXNServiceFramework/ServiceWrapper.h"
+#include "VXNServiceFramework/SystemdBackend.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -250,6 +251,21 @@ TEST_F(WrapperTest, ServiceRunByHandAsksTheManager) {
     r = run({});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(state.calls.last(), QStringLiteral("start "));
+}
+
+} // namespace
+
+namespace {
+
+TEST(SystemdUnit, RunsTheExecutableFromItsDirectory) {
+    const QString unit = QString::fromUtf8(
+        SystemdBackend::unitText(QStringLiteral("VELM_Test"), "/opt/my dir/100%/velm-report"));
+    // Quoted for blanks, '%' doubled so systemd does not expand it.
+    EXPECT_TRUE(unit.contains("\nExecStart=\"/opt/my dir/100%%/velm-report\"\n"))
+        << qPrintable(unit);
+    EXPECT_TRUE(unit.contains("\nWorkingDirectory=/opt/my dir/100%%\n"));
+    EXPECT_TRUE(unit.contains("\nDescription=VELM_Test\n"));
+    EXPECT_TRUE(unit.contains("\n[Install]\nWantedBy=multi-user.target\n"));
 }
 
 } // namespace

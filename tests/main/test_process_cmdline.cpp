@@ -95,7 +95,7 @@ TEST_F(CommandLineTest, InstallTwiceThenUninstall) {
     const QFileInfo exe(process.executable());
     EXPECT_TRUE(text.contains("\nExecStart=\"" + exe.canonicalFilePath() + "\"\n"))
         << text.toStdString();
-    EXPECT_TRUE(text.contains("\nWorkingDirectory=\"" + exe.canonicalPath() + "\"\n"));
+    EXPECT_TRUE(text.contains("\nWorkingDirectory=" + exe.canonicalPath() + "\n"));
     EXPECT_EQ(systemctl.calls(), "daemon-reload\nenable VELM_Report_Plugin.service\n");
 
     ReportProcess again;
