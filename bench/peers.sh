@@ -23,5 +23,13 @@ runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 ours = next((b for n, b in runs.items() if n.startswith("BM_DBSProcessQueryRoundTrip")), None)
 cli = next((b for n, b in runs.items() if n.startswith("BM_Sqlite3Cli")), None)
 if ours and cli:
-    print(f"DBSProcessQuery round trip / sqlite3 tool: {ours['real_time'] / cli['real_time']:.2f}x")
+    print(f"DBSProcessQuery round trip / sqlite3 tool, wall clock: "
+          f"{ours['real_time'] / cli['real_time']:.2f}x")
+    ours_cpu = ours["cpu_time"] + ours.get("server_cpu_ms", 0)
+    cli_cpu = cli["cpu_time"] + cli.get("tool_cpu_ms", 0)
+    print(f"DBSProcessQuery round trip / sqlite3 tool, CPU (client + service vs tool): "
+          f"{ours_cpu / cli_cpu:.2f}x")
+for name, b in runs.items():
+    if name.startswith("BM_GenerateFleet"):
+        print(f"{name.split('/iterations')[0]}: {b['real_time']:.1f} s, {b.get('db_MB', 0):.0f} MB")
 PY
