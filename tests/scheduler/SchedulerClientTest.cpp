@@ -100,35 +100,60 @@ private:
     bool m_released = false;
 };
 
+// The services of the test "process"; they change while the scheduler's threads dispatch.
 class Dispatcher : public LocalDispatcher {
 public:
     std::unique_ptr<Packet> dispatchLocal(Packet& request) override {
-        for (Service* service : services) {
+        std::vector<Service*> current;
+        {
+            std::lock_guard lock(m_mutex);
+            current = m_services;
+        }
+        for (Service* service : current) {
             std::unique_ptr<Packet> response = service->dispatch(request);
             if (response->result() != 2) // 2: not a command of that service
                 return response;
         }
         return nullptr;
     }
-    std::vector<Service*> services;
+    void add(Service* service) {
+        std::lock_guard lock(m_mutex);
+        m_services.push_back(service);
+    }
+    void remove(Service* service) {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_services, service);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<Service*> m_services;
 };
 
 class SchedulerOverServiceClient : public testing::Test {
 protected:
     void SetUp() override {
-        dispatcher.services = {&databaseService, &target};
+        dispatcher.add(&databaseService);
+        dispatcher.add(&target);
         ServiceClient::instance().setLocalDispatcher(&dispatcher);
     }
     void TearDown() override {
+        if (scheduler)
+            dispatcher.remove(scheduler.get());
         scheduler.reset();
         target.release();
         ServiceClient::instance().setLocalDispatcher(nullptr);
     }
 
+    // A fresh scheduler, reachable through the service client.
     void startScheduler() {
+        if (scheduler)
+            dispatcher.remove(scheduler.get());
+        scheduler.reset();
         SchedulerSetup setup = SchedulerSetup::standard();
         setup.loadDelay = 0ms;
         scheduler = std::make_unique<VELMScheduler>(setup);
+        dispatcher.add(scheduler.get());
     }
 
     qint32 registerItem(const QDateTime& start, const QString& command, bool permanent = false) {
@@ -157,14 +182,11 @@ protected:
 
 TEST_F(SchedulerOverServiceClient, StoresAndLoadsThroughTheDatabaseService) {
     startScheduler();
-    dispatcher.services.push_back(scheduler.get());
     const QDateTime later = localFromSeconds(QDateTime::currentSecsSinceEpoch() + 3600);
     EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "it's \"x\""), true), 0);
     EXPECT_EQ(database.rows().size(), 1);
 
-    dispatcher.services.pop_back();
     startScheduler();
-    dispatcher.services.push_back(scheduler.get());
     ASSERT_TRUE(eventually([&] { return scheduler->store().isLoaded(); }, 5s));
     CmdSchGetEventsInfoRequest get;
     get.serviceName = QStringLiteral("RG");
@@ -180,7 +202,6 @@ TEST_F(SchedulerOverServiceClient, StoresAndLoadsThroughTheDatabaseService) {
 TEST_F(SchedulerOverServiceClient, FailingDatabaseLeavesTheItemInMemory) {
     database.setFailure(1);
     startScheduler();
-    dispatcher.services.push_back(scheduler.get());
     const QDateTime later = localFromSeconds(QDateTime::currentSecsSinceEpoch() + 3600);
     EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "a"), true), 0);
     EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "b"), true), 1);
@@ -188,7 +209,6 @@ TEST_F(SchedulerOverServiceClient, FailingDatabaseLeavesTheItemInMemory) {
 
 TEST_F(SchedulerOverServiceClient, FiredCommandsReachTheirTargetWithoutWaitingForIt) {
     startScheduler();
-    dispatcher.services.push_back(scheduler.get());
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     registerItem(localFromSeconds(now + 1), targetCommand("TGTSlow", "first"));
     registerItem(localFromSeconds(now + 2), targetCommand("TGTFire", "second"));
