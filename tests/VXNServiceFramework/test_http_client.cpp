@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace httptest;
+
 HttpClientLimits quickClientLimits() {
     HttpClientLimits limits;
     limits.connectTimeoutMs = 2000;

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+namespace httptest {
+
 // A response whose serialised form is fixed bytes.
 class BytesPacket : public Packet {
 public:
@@ -217,3 +219,5 @@ inline QByteArray request(const QByteArray& target, const QByteArray& body) {
 inline QByteArray answerBody(const QByteArray& answer) {
     return answer.mid(answer.indexOf("\r\n\r\n") + 4);
 }
+
+} // namespace httptest

@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace httptest;
+
 ListenerLimits quickLimits() {
     ListenerLimits limits;
     limits.connection.readTimeoutMs = 300;
