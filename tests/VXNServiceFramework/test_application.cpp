@@ -5,6 +5,7 @@
 #include "VXNServiceFramework/ResponsePacket.h"
 #include "support/CoreApplication.h"
 
+#include <QDeadlineTimer>
 #include <QSemaphore>
 
 #include <gtest/gtest.h>
@@ -180,7 +181,9 @@ TEST_F(ApplicationTest, RoutingRacesWithStopAndStartSafely) {
             }
         });
     }
-    for (int i = 0; i < 50; ++i) {
+    // Enough cycles that callers run during many of them, whatever the scheduling.
+    const QDeadlineTimer limit(10000);
+    for (int i = 0; (i < 50 || served < 1000) && !limit.hasExpired(); ++i) {
         app.stopService("Alpha");
         app.startService("Alpha");
     }
