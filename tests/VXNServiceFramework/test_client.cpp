@@ -256,16 +256,21 @@ TEST_F(ServiceClientTest, FailuresBecomeCodes) {
         bool namingService;   // a naming service that knows every command
         bool answer;          // the service answers (else accepts and closes)
         bool waitForResponse; // else no response is expected at all
+        const char* reply;    // the service's bytes; null: a well-formed answer
         int code;
         const char* details;
         int sleeps;
     };
     const Case cases[] = {
-        {"no naming service", false, true, true, 2,
+        {"no naming service", false, true, true, nullptr, 2,
          "Can't find service for command: DMSGetDeviceList", 24},
-        {"peer closes without answer", true, false, true, 6, "Communication with service failed",
-         0},
-        {"not waiting", true, true, false, 0, nullptr, 0},
+        {"peer closes without answer", true, false, true, nullptr, 6,
+         "Communication with service failed", 0},
+        {"header line without colon", true, true, true, "HTTP/1.1 200 OK\r\nBroken\r\n\r\n", 6,
+         "Communication with service failed", 0},
+        {"short body", true, true, true, "HTTP/1.1 200 OK\r\nContent-Length:50\r\n\r\n<x/>", 6,
+         "Communication with service failed", 0},
+        {"not waiting", true, true, false, nullptr, 0, nullptr, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -275,7 +280,8 @@ TEST_F(ServiceClientTest, FailuresBecomeCodes) {
         fresh.setRetrySleep([&](std::chrono::milliseconds) { ++pauses; });
         ScriptedHttpPeer service;
         service.setResponder([&](const ScriptedHttpPeer::Request&) {
-            ScriptedHttpPeer::Reply reply = ScriptedHttpPeer::ok(okAnswer);
+            ScriptedHttpPeer::Reply reply =
+                c.reply ? ScriptedHttpPeer::raw(c.reply) : ScriptedHttpPeer::ok(okAnswer);
             reply.answer = c.answer;
             return reply;
         });
