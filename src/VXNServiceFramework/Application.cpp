@@ -5,7 +5,6 @@
 #include "VXNServiceFramework/ManagementService.h"
 #include "VXNServiceFramework/ResponsePacket.h"
 #include "VXNServiceFramework/ServiceClient.h"
-#include "VXNServiceFramework/ServiceCommands.h"
 #include "VXNServiceFramework/ThreadGroup.h"
 #include "VXNServiceFramework/WrongPacketFormat.h"
 #include "VXNServiceFramework/XercesRuntime.h"
@@ -137,7 +136,7 @@ void Application::rebuildCommandMapLocked() {
         if (!record->instance) {
             continue;
         }
-        for (const QString& command : serviceCommands(*record->instance)) {
+        for (const QString& command : record->instance->commands()) {
             m_commandMap.insert(command, record);
         }
     }

@@ -80,3 +80,8 @@ void Service::setDrainPollInterval(std::chrono::milliseconds interval) {
     QMutexLocker locker(&m_lock);
     m_drainPollInterval = interval;
 }
+
+QStringList Service::commands() const {
+    QMutexLocker locker(&m_lock);
+    return m_handlers.keys();
+}

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <memory>
 
@@ -36,6 +37,9 @@ public:
     // checking every drain poll interval. Pausing is final.
     void pauseAndDrain();
     bool isPaused() const;
+
+    // The registered command names, in name order (the application's command map reads them).
+    QStringList commands() const;
 
     // How often pauseAndDrain() looks at the running handlers (1000 ms unless changed).
     void setDrainPollInterval(std::chrono::milliseconds interval);

@@ -1,12 +1,22 @@
 #include "VXNServiceFramework/Application.h"
+#include "VXNServiceFramework/ServiceFactory.h"
+#include "scheduler/VELMScheduler.h"
+
+#include <QtGlobal>
+#include <memory>
 
 int main(int argc, char** argv) {
+    // Every connection runs on a thread of its own; Qt's plain event dispatcher makes starting
+    // those threads markedly cheaper than the GLib one.
+    qputenv("QT_NO_GLIB", "1");
     int result = 0;
     {
         Application application(argc, argv, QStringLiteral("VELM_Report_Plugin"),
                                 QStringLiteral("VELMReport.cfg"));
-        // "MGMT" is added by the application itself; the report generator ("RG") and the
-        // scheduler ("Scheduler") follow it here, in that order.
+        // "MGMT" is added by the application itself; the report generator ("RG") joins before
+        // the scheduler once it exists.
+        application.addService(QStringLiteral("Scheduler"),
+                               std::make_unique<ServiceFactory<VELMScheduler>>());
         result = application.exec();
     }
     return result;

@@ -118,7 +118,9 @@ TEST_F(ProcessTest, RegistersEveryCommandWithTheNamingService) {
     EXPECT_EQ(request.body,
               QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNRequest "
                              "command=\"NSRegisterService\">\n\t<URL>http://localhost:%1/</URL>\n"
-                             "\t<method>MGMTCloseApplication</method>\n</VXNRequest>\n")
+                             "\t<method>MGMTCloseApplication</method>\n"
+                             "\t<method>SchGetEventsInfo</method>\n\t<method>SchRegister</method>\n"
+                             "\t<method>SchUnregister</method>\n</VXNRequest>\n")
                   .arg(port)
                   .toUtf8());
     EXPECT_TRUE(process.standardOutput().contains(

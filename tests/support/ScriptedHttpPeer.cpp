@@ -129,31 +129,39 @@ void ScriptedHttpPeer::serve() {
     server.listen(QHostAddress::LocalHost, 0);
     m_port = server.serverPort();
     while (!m_stop) {
-        if (!server.waitForNewConnection(50)) {
+        // One wait may accept several connections at once; serve every one of them before
+        // waiting again, or callers arriving together would be left hanging.
+        if (!server.hasPendingConnections() && !server.waitForNewConnection(50)) {
             continue;
         }
         std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-        const std::optional<Request> request = readRequest(*socket, m_stop);
-        if (!request) {
-            continue;
+        if (socket) {
+            serveConnection(*socket);
         }
-        const Reply reply = replyFor(*request);
-        const QDeadlineTimer delay(reply.delayMs);
-        while (!delay.hasExpired() && !m_stop) {
-            QThread::msleep(10);
+    }
+}
+
+void ScriptedHttpPeer::serveConnection(QTcpSocket& socket) {
+    const std::optional<Request> request = readRequest(socket, m_stop);
+    if (!request) {
+        return;
+    }
+    const Reply reply = replyFor(*request);
+    const QDeadlineTimer delay(reply.delayMs);
+    while (!delay.hasExpired() && !m_stop) {
+        QThread::msleep(10);
+    }
+    if (reply.answer) {
+        socket.write(reply.bytes);
+        while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(1000)) {
         }
-        if (reply.answer) {
-            socket->write(reply.bytes);
-            while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(1000)) {
-            }
-        }
-        while (!reply.close && !m_stop && socket->state() == QAbstractSocket::ConnectedState) {
-            socket->waitForReadyRead(50);
-            socket->readAll();
-        }
-        socket->disconnectFromHost();
-        if (socket->state() != QAbstractSocket::UnconnectedState) {
-            socket->waitForDisconnected(1000);
-        }
+    }
+    while (!reply.close && !m_stop && socket.state() == QAbstractSocket::ConnectedState) {
+        socket.waitForReadyRead(50);
+        socket.readAll();
+    }
+    socket.disconnectFromHost();
+    if (socket.state() != QAbstractSocket::UnconnectedState) {
+        socket.waitForDisconnected(1000);
     }
 }

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+class QTcpSocket;
+
 // An HTTP peer on 127.0.0.1 (port 0) served by its own thread, one connection at a time. It
 // records every request it receives and answers as told: queued replies first, then the
 // responder, else an empty 200.
@@ -56,6 +58,7 @@ public:
 
 private:
     void serve();
+    void serveConnection(QTcpSocket& socket);
     Reply replyFor(const Request& request);
 
     mutable std::mutex m_mutex;
