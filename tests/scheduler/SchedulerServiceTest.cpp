@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "ScheduleRequests.h"
 #include "SchedulerTestSupport.h"
 
 #include "scheduler/VELMScheduler.h"
@@ -28,40 +29,26 @@ protected:
     qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
                         const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
                         const QString& tag = {}) {
-        CmdSchRegisterRequest request;
-        request.serviceName = service;
-        request.scheduleId = id;
         // Far ahead, so that nothing fires while a test runs.
-        request.item.startTime = QDateTime::currentDateTime().addDays(30);
-        request.item.intervalType = OccurDaily;
-        request.item.permanent = permanent;
-        request.item.commandToSend = command;
-        request.item.tag = tag;
-        const auto response = scheduler->registerItem(request);
+        auto request = registerRequest(service, id, QDateTime::currentDateTime().addDays(30),
+                                       permanent, command, tag);
+        const auto response = scheduler->registerItem(*request);
         EXPECT_EQ(response->result(), 0);
         return response->scheduleId;
     }
 
     std::unique_ptr<CmdSchGetEventsInfoResponse> get(const QString& service, const QString& ids) {
-        CmdSchGetEventsInfoRequest request;
-        request.serviceName = service;
-        request.selection = ScheduleIdSelection::fromText(ids);
-        return scheduler->getEventsInfo(request);
+        auto request = eventsInfoRequest(service, ids);
+        return scheduler->getEventsInfo(*request);
     }
 
     QList<qint32> ids(const QString& service) {
-        QList<qint32> out;
-        const auto response = get(service, QStringLiteral("all"));
-        for (const auto& entry : response->items)
-            out.append(entry.first);
-        return out;
+        return idsOf(*get(service, QStringLiteral("all")));
     }
 
     void unregister(const QString& service, const QString& ids) {
-        CmdSchUnregisterRequest request;
-        request.serviceName = service;
-        request.selection = ScheduleIdSelection::fromText(ids);
-        EXPECT_EQ(scheduler->unregister(request)->result(), 0);
+        auto request = unregisterRequest(service, ids);
+        EXPECT_EQ(scheduler->unregister(*request)->result(), 0);
     }
 
     std::shared_ptr<SqliteScheduleDatabase> database = std::make_shared<SqliteScheduleDatabase>();
@@ -158,15 +145,11 @@ TEST_F(SchedulerService, GetReturnsTheListedItemsThatExist) {
 
 TEST_F(SchedulerService, RegistrationLogLines) {
     LogCapture log;
-    CmdSchRegisterRequest request;
-    request.serviceName = QStringLiteral("RG");
-    request.item.startTime = localFromSeconds(4000000000);
-    request.item.intervalType = OccurWeekly;
-    request.item.intervalValue = 2;
-    request.item.tag = QStringLiteral("Autosend");
-    request.item.commandToSend = QStringLiteral("<c/>");
-    request.item.permanent = true;
-    scheduler->registerItem(request);
+    auto request = registerRequest(QStringLiteral("RG"), -1, localFromSeconds(4000000000), true,
+                                   QStringLiteral("<c/>"), QStringLiteral("Autosend"));
+    request->item.intervalType = OccurWeekly;
+    request->item.intervalValue = 2;
+    scheduler->registerItem(*request);
     // The worker's lines may come in between.
     QStringList lines;
     for (const QString& line : log.lines()) {

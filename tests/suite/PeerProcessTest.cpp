@@ -1,4 +1,5 @@
-#include "PeerProcess.h"
+#include "support/ChildProcess.h"
+#include "support/PacketCall.h"
 
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
@@ -26,28 +27,30 @@ protected:
     static void SetUpTestSuite() {
         s_dir = std::make_unique<QTemporaryDir>();
         generateFleet(s_dir->filePath(QStringLiteral("fleet.db")), {8, 4, 11, 1796601600});
-        s_peers = std::make_unique<PeerProcess>();
-        s_started = s_peers->start(
-            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
-             s_dir->filePath(QStringLiteral("fleet.db")), QStringLiteral("--html"), html()});
+        s_peers = std::make_unique<ChildProcess>();
+        s_started = s_peers->startPeers(s_dir->filePath(QStringLiteral("fleet.db")), html());
     }
     static void TearDownTestSuite() {
         s_peers->terminate();
         s_peers.reset();
         s_dir.reset();
     }
-    void SetUp() override { ASSERT_TRUE(s_started) << s_peers->log().toStdString(); }
+    void SetUp() override { ASSERT_TRUE(s_started) << s_peers->output().toStdString(); }
 
     static QString html() { return s_dir->filePath(QStringLiteral("html")); }
     static std::unique_ptr<CmdDBSProcessQueryResponse> query(const QStringList& statements) {
         CmdDBSProcessQueryRequest request;
         for (const QString& sql : statements)
             request.addQuery(sql);
-        return s_peers->call<CmdDBSProcessQueryResponse>(request);
+        return call<CmdDBSProcessQueryResponse>(request);
+    }
+
+    template <class R> static std::unique_ptr<R> call(Packet& request) {
+        return callOverHttp<R>(s_peers->url(), request);
     }
 
     static inline std::unique_ptr<QTemporaryDir> s_dir;
-    static inline std::unique_ptr<PeerProcess> s_peers;
+    static inline std::unique_ptr<ChildProcess> s_peers;
     static inline bool s_started = false;
 };
 
@@ -115,13 +118,13 @@ TEST_F(PeerProcessTest, NamingServiceFindsTheLaterRegistration) {
     NSRegisterRequest second;
     second.URL = QStringLiteral("http://127.0.0.1:1002/");
     second.method = {QStringLiteral("SchRegister")};
-    EXPECT_EQ(s_peers->call<NSRegisterResponse>(first)->result(), 0);
-    EXPECT_EQ(s_peers->call<NSRegisterResponse>(second)->result(), 0);
+    EXPECT_EQ(call<NSRegisterResponse>(first)->result(), 0);
+    EXPECT_EQ(call<NSRegisterResponse>(second)->result(), 0);
 
     const auto find = [](const char* command) {
         NSFindRequest request;
         request.Command = QString::fromLatin1(command);
-        return s_peers->call<NSFindResponse>(request);
+        return call<NSFindResponse>(request);
     };
     EXPECT_EQ(find("RGPGenerateReport")->ServiceURL, first.URL);
     EXPECT_EQ(find("SchRegister")->ServiceURL, second.URL);
@@ -132,7 +135,7 @@ TEST_F(PeerProcessTest, NamingServiceFindsTheLaterRegistration) {
     EXPECT_EQ(unknown->details(), QStringLiteral("Can't find service for command: NoSuchCommand"));
 
     RequestPacket version(QStringLiteral("VXNGetVersion"));
-    EXPECT_FALSE(s_peers->call<CmdVXNGetVersionResponse>(version)->version.isEmpty());
+    EXPECT_FALSE(call<CmdVXNGetVersionResponse>(version)->version.isEmpty());
 }
 
 TEST_F(PeerProcessTest, DeviceListCarriesTablePropertiesAndSettings) {
@@ -140,7 +143,7 @@ TEST_F(PeerProcessTest, DeviceListCarriesTablePropertiesAndSettings) {
     request.devices.append(CmdDMSGetDeviceListRequest::DeviceFilter{3, {}});
     request.forceUpToDate = true;
     request.propertyNames = {QStringLiteral("zepHrDevCountTable"), QStringLiteral("IP")};
-    const auto response = s_peers->call<CmdDMSGetDeviceListResponse>(request);
+    const auto response = call<CmdDMSGetDeviceListResponse>(request);
     ASSERT_EQ(response->result(), 0) << response->details().toStdString();
     ASSERT_EQ(response->devices.size(), 1);
     const auto& device = response->devices[0];
@@ -153,7 +156,7 @@ TEST_F(PeerProcessTest, DeviceListCarriesTablePropertiesAndSettings) {
     CmdDMSGetPropertiesRequest settings;
     settings.propertyNames = {QStringLiteral("SMTPServerName"), QStringLiteral("ReplyAddress"),
                               QStringLiteral("Unknown")};
-    const auto answer = s_peers->call<CmdDMSGetPropertiesResponse>(settings);
+    const auto answer = call<CmdDMSGetPropertiesResponse>(settings);
     EXPECT_EQ(answer->property(QStringLiteral("SMTPServerName")), QStringLiteral("localhost"));
     EXPECT_FALSE(answer->property(QStringLiteral("ReplyAddress")).isEmpty());
     EXPECT_TRUE(answer->property(QStringLiteral("Unknown")).isEmpty());
@@ -163,7 +166,7 @@ TEST_F(PeerProcessTest, UploadIsStoredBelowTheWebRootAndBadNamesAreRefused) {
     CmdWebUploadTemporaryFileRequest upload;
     upload.fileName = QStringLiteral("Chart1796601600.gif");
     upload.data = QByteArray("GIF89a\x00\x01\x02", 9);
-    const auto response = s_peers->call<CmdWebUploadTemporaryFileResponse>(upload);
+    const auto response = call<CmdWebUploadTemporaryFileResponse>(upload);
     ASSERT_EQ(response->result(), 0) << response->details().toStdString();
     EXPECT_TRUE(response->path.endsWith(QStringLiteral("/Chart1796601600.gif")));
     QFile file(QDir(html()).filePath(response->path));
@@ -171,7 +174,7 @@ TEST_F(PeerProcessTest, UploadIsStoredBelowTheWebRootAndBadNamesAreRefused) {
     EXPECT_EQ(file.readAll(), upload.data);
 
     upload.fileName = QStringLiteral("../outside.gif");
-    const auto refused = s_peers->call<CmdWebUploadTemporaryFileResponse>(upload);
+    const auto refused = call<CmdWebUploadTemporaryFileResponse>(upload);
     EXPECT_NE(refused->result(), 0);
     EXPECT_TRUE(refused->details().contains(QStringLiteral("path separator")));
     EXPECT_TRUE(refused->path.isEmpty());
@@ -180,21 +183,20 @@ TEST_F(PeerProcessTest, UploadIsStoredBelowTheWebRootAndBadNamesAreRefused) {
 
 TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
     QTemporaryDir dir;
-    PeerProcess peers;
-    ASSERT_TRUE(peers.start({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
-                             dir.filePath(QStringLiteral("new.db")), QStringLiteral("--html"),
-                             dir.filePath(QStringLiteral("html"))}))
-        << peers.log().toStdString();
+    ChildProcess peers;
+    ASSERT_TRUE(peers.startPeers(dir.filePath(QStringLiteral("new.db")),
+                                 dir.filePath(QStringLiteral("html"))))
+        << peers.output().toStdString();
     CmdDBSProcessQueryRequest request;
     request.addQuery(QStringLiteral("INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, "
                                     "IntervalType, IntervalValue, StopTime, CommandToSend, Tag) "
                                     "VALUES(\"RG\", 4, 100, 1, 1, 0, \"cmd\", \"tag\");"));
     request.addQuery(QStringLiteral("SELECT count(*) AS n FROM YearHours"));
-    const auto response = peers.call<CmdDBSProcessQueryResponse>(request);
+    const auto response = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
     ASSERT_EQ(response->result(), 0) << response->details().toStdString();
     EXPECT_EQ(response->resultSets()[0].lastRowId, 1) << "GlobalID assigned by the database";
     EXPECT_EQ(response->resultSets()[1].rows[0].value(QStringLiteral("n")), QStringLiteral("8784"));
     EXPECT_EQ(peers.terminate(), 0);
-    EXPECT_TRUE(peers.log().contains(QStringLiteral("Stopped")));
+    EXPECT_TRUE(peers.output().contains(QStringLiteral("Stopped")));
 }
 } // namespace

@@ -1,6 +1,7 @@
 // The scheduler's table statements against the real database service of velm-peers, over HTTP.
 #include "../QtPrinters.h"
-#include "ChildProcess.h"
+#include "../ScheduleRequests.h"
+#include "support/ChildProcess.h"
 
 #include "scheduler/VELMScheduler.h"
 
@@ -28,9 +29,7 @@ protected:
     }
 
     void startPeers() {
-        ASSERT_TRUE(
-            peers.start(QStringLiteral("velm-peers"), {"--db", dir.filePath("fleet.db"), "--port",
-                                                       "0", "--html", dir.filePath("html")}))
+        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
             << peers.output().toStdString();
         ServiceClient::instance().setNamingServiceUrl(peers.url());
     }
@@ -47,23 +46,22 @@ protected:
 
     qint32 registerItem(const QString& service, const QString& command, const QString& tag,
                         bool permanent, qint64 id = -1) {
-        CmdSchRegisterRequest request;
-        request.serviceName = service;
-        request.scheduleId = id;
-        request.item.startTime = localFromSeconds(QDateTime::currentSecsSinceEpoch() + 86400);
-        request.item.intervalType = OccurMonthly;
-        request.item.intervalValue = 2;
-        request.item.permanent = permanent;
-        request.item.commandToSend = command;
-        request.item.tag = tag;
-        return scheduler->registerItem(request)->scheduleId;
+        auto request = registerRequest(service, id,
+                                       localFromSeconds(QDateTime::currentSecsSinceEpoch() + 86400),
+                                       permanent, command, tag);
+        request->item.intervalType = OccurMonthly;
+        request->item.intervalValue = 2;
+        return scheduler->registerItem(*request)->scheduleId;
     }
 
     std::map<qint32, ScheduleItem> items(const QString& service) {
-        CmdSchGetEventsInfoRequest request;
-        request.serviceName = service;
-        request.selection.all = true;
-        return scheduler->getEventsInfo(request)->items;
+        auto request = eventsInfoRequest(service, QStringLiteral("all"));
+        return scheduler->getEventsInfo(*request)->items;
+    }
+
+    void unregister(const QString& service, const QString& ids) {
+        auto request = unregisterRequest(service, ids);
+        scheduler->unregister(*request);
     }
 
     QTemporaryDir dir;
@@ -110,19 +108,13 @@ TEST_F(SchedulerWithPeers, UnregisteredItemsStayGone) {
     startScheduler();
     for (int i = 0; i < 3; ++i)
         registerItem(QStringLiteral("RG"), QStringLiteral("<x command=\"A\">"), {}, true);
-    CmdSchUnregisterRequest one;
-    one.serviceName = QStringLiteral("RG");
-    one.selection.ids = {1};
-    scheduler->unregister(one);
+    unregister(QStringLiteral("RG"), QStringLiteral("1"));
     startScheduler();
     auto left = items(QStringLiteral("RG"));
     EXPECT_EQ(left.size(), 2u);
     EXPECT_EQ(left.count(1), 0u);
 
-    CmdSchUnregisterRequest all;
-    all.serviceName = QStringLiteral("RG");
-    all.selection.all = true;
-    scheduler->unregister(all);
+    unregister(QStringLiteral("RG"), QStringLiteral("all"));
     startScheduler();
     EXPECT_TRUE(items(QStringLiteral("RG")).empty());
 }

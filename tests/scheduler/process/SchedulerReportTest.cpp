@@ -1,13 +1,9 @@
 // The scheduler inside velm-report, over HTTP, with the real velm-peers as naming and database
 // service. Skipped while velm-report does not serve the scheduler's commands.
 #include "../QtPrinters.h"
-#include "ChildProcess.h"
-
-#include "scheduler/CmdSchGetEventsInfoResponse.h"
-#include "scheduler/CmdSchIdList.h"
-#include "scheduler/CmdSchRegister.h"
-
-#include "VXNServiceFramework/HttpClient.h"
+#include "../ScheduleRequests.h"
+#include "support/ChildProcess.h"
+#include "support/PacketCall.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +19,7 @@ class SchedulerInReport : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(
-            peers.start(QStringLiteral("velm-peers"), {"--db", dir.filePath("fleet.db"), "--port",
-                                                       "0", "--html", dir.filePath("html")}))
+        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
             << peers.output().toStdString();
         // velm-report reads its configuration beside its executable.
         ASSERT_TRUE(QDir().mkpath(dir.filePath("report")));
@@ -55,49 +49,32 @@ protected:
     }
 
     template <class R> std::unique_ptr<R> call(Packet& request) {
-        QByteArray body;
-        request.serialize(body);
-        auto response = std::make_unique<R>();
-        response->parse(HttpClient().send(report.url(), request.command(), body, true));
-        return response;
+        return callOverHttp<R>(report.url(), request);
     }
 
     qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
                         const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
                         const QString& tag = {}, qint64 startIn = 86400) {
-        CmdSchRegisterRequest request;
-        request.serviceName = service;
-        request.scheduleId = id;
-        request.item.startTime = localFromSeconds(QDateTime::currentSecsSinceEpoch() + startIn);
-        request.item.intervalType = OccurDaily;
-        request.item.permanent = permanent;
-        request.item.commandToSend = command;
-        request.item.tag = tag;
-        const auto response = call<CmdSchRegisterResponse>(request);
+        auto request = registerRequest(
+            service, id, localFromSeconds(QDateTime::currentSecsSinceEpoch() + startIn), permanent,
+            command, tag);
+        const auto response = call<CmdSchRegisterResponse>(*request);
         EXPECT_EQ(response->result(), 0) << response->details().toStdString();
         return response->scheduleId;
     }
 
     std::unique_ptr<CmdSchGetEventsInfoResponse> get(const QString& service, const QString& ids) {
-        CmdSchGetEventsInfoRequest request;
-        request.serviceName = service;
-        request.selection = ScheduleIdSelection::fromText(ids);
-        return call<CmdSchGetEventsInfoResponse>(request);
+        auto request = eventsInfoRequest(service, ids);
+        return call<CmdSchGetEventsInfoResponse>(*request);
     }
 
     QList<qint32> ids(const QString& service) {
-        QList<qint32> out;
-        const auto response = get(service, QStringLiteral("ALL"));
-        for (const auto& entry : response->items)
-            out.append(entry.first);
-        return out;
+        return idsOf(*get(service, QStringLiteral("ALL")));
     }
 
     void unregister(const QString& service, const QString& ids) {
-        CmdSchUnregisterRequest request;
-        request.serviceName = service;
-        request.selection = ScheduleIdSelection::fromText(ids);
-        EXPECT_EQ(call<ResponsePacket>(request)->result(), 0);
+        auto request = unregisterRequest(service, ids);
+        EXPECT_EQ(call<ResponsePacket>(*request)->result(), 0);
     }
 
     QTemporaryDir dir;

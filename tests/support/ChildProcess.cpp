@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -35,6 +35,12 @@ bool ChildProcess::start(const QString& program, const QStringList& arguments,
         m_process.waitForReadyRead(100);
     }
     return false;
+}
+
+bool ChildProcess::startPeers(const QString& database, const QString& webRoot) {
+    return start(QStringLiteral("velm-peers"),
+                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), database,
+                  QStringLiteral("--html"), webRoot});
 }
 
 int ChildProcess::terminate() {

@@ -16,6 +16,8 @@ public:
     // logs the port it listens on.
     bool start(const QString& program, const QStringList& arguments,
                const QString& workingDirectory = {});
+    // Starts velm-peers on a free port with the database file and web root given.
+    bool startPeers(const QString& database, const QString& webRoot);
     // SIGTERM, then waits for the end; the exit code, or -1 when it crashed or hung.
     int terminate();
     // Waits for the process to end by itself; true when it did within `msecs`.
