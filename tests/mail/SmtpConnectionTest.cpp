@@ -65,6 +65,17 @@ const QString kLogin = QStringLiteral("CTRVSMTPConnection::AuthLogin, ");
 const QString kPlain = QStringLiteral("CTRVSMTPConnection::AuthPlain, ");
 const QString kCram = QStringLiteral("CTRVSMTPConnection::AuthCramMD5, ");
 
+// Dialogues that greet with EHLO, run `exchange` and end with QUIT.
+ConnectRow authSucceeds(const char* name, int method, const QStringList& exchange) {
+    return {name, method, ehlo(exchange + quit()), true, {}};
+}
+
+// A failed one reports `errors` and then that the connection failed.
+ConnectRow authFails(const char* name, int method, const QStringList& exchange,
+                     const QStringList& errors = {}) {
+    return {name, method, ehlo(exchange + quit()), false, errors + QStringList{kAuthFailed}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, ConnectDialogue,
     ::testing::Values(
@@ -92,115 +103,60 @@ INSTANTIATE_TEST_SUITE_P(
                    {"CTRVSMTPConnection::ConnectESMTP, An unexpected response was received "
                     "occurred while sending the EHLO command",
                     kAuthFailed}},
-        ConnectRow{"UnknownMethodAfterEhlo", 9, ehlo(quit()), false, {kAuthFailed}},
-        ConnectRow{"LoginSucceeds",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64,
-                                    "S: 334 UGFzc3dvcmQ6", "C: " + kPassword64, "S: 235 ok"} +
-                        quit()),
-                   true,
-                   {}},
-        ConnectRow{"LoginChallengesInAnyCase",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 dXNlcm5hbWU6", "C: " + kUser64,
-                                    "S: 334 UEFTU1dPUkQ6", "C: " + kPassword64, "S: 235 ok"} +
-                        quit()),
-                   true,
-                   {}},
-        ConnectRow{"LoginNotSupported",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 504 unknown"} + quit()),
-                   false,
-                   {kLogin + "Server does not support AUTH LOGIN authentication", kAuthFailed}},
-        ConnectRow{"LoginEmptyChallenge",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 "} + quit()),
-                   false,
-                   {kLogin + "An unexpected response received when expecting username: response",
-                    kAuthFailed}},
-        ConnectRow{"LoginWrongFirstChallenge",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 UGFzc3dvcmQ6"} + quit()),
-                   false,
-                   {kLogin + "An unexpected response received when expecting username: response",
-                    kAuthFailed}},
-        ConnectRow{"LoginUserRejected",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64,
-                                    "S: 535 who"} +
-                        quit()),
-                   false,
-                   {kLogin + "Server did not respond correctly to AUTH LOGIN username field",
-                    kAuthFailed}},
-        ConnectRow{"LoginWrongSecondChallenge",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64,
-                                    "S: 334 VXNlcm5hbWU6"} +
-                        quit()),
-                   false,
-                   {kLogin + "An unexpected response received when expecting password response",
-                    kAuthFailed}},
-        ConnectRow{"LoginPasswordRejected",
-                   2,
-                   ehlo(QStringList{"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64,
-                                    "S: 334 UGFzc3dvcmQ6", "C: " + kPassword64, "S: 535 bad"} +
-                        quit()),
-                   false,
-                   {kLogin + "AUTH LOGIN authentication was unsuccessful", kAuthFailed}},
-        ConnectRow{"PlainSucceeds",
-                   3,
-                   ehlo(QStringList{"C: AUTH PLAIN", "S: 334 Username:", "C: reporter",
-                                    "S: 334 PASSWORD:", "C: s3cret", "S: 235 ok"} +
-                        quit()),
-                   true,
-                   {}},
-        ConnectRow{"PlainNotSupported",
-                   3,
-                   ehlo(QStringList{"C: AUTH PLAIN", "S: 504 unknown"} + quit()),
-                   false,
-                   {kPlain + "Server does not support AUTH PLAIN authentication", kAuthFailed}},
-        ConnectRow{"PlainWrongFirstChallenge",
-                   3,
-                   ehlo(QStringList{"C: AUTH PLAIN", "S: 334 VXNlcm5hbWU6"} + quit()),
-                   false,
-                   {kPlain + "An unexpected response received when expecting username: response",
-                    kAuthFailed}},
-        ConnectRow{
-            "PlainUserRejected",
-            3,
-            ehlo(QStringList{"C: AUTH PLAIN", "S: 334 username:", "C: reporter", "S: 535 who"} +
-                 quit()),
-            false,
-            {kPlain + "Server did not response correctly to AUTH PLAIN username field",
-             kAuthFailed}},
-        ConnectRow{
-            "PlainWrongSecondChallengeIsSilent",
-            3,
-            ehlo(QStringList{"C: AUTH PLAIN", "S: 334 username:", "C: reporter", "S: 334 secret?"} +
-                 quit()),
-            false,
-            {kAuthFailed}},
-        ConnectRow{"PlainPasswordRejected",
-                   3,
-                   ehlo(QStringList{"C: AUTH PLAIN", "S: 334 username:", "C: reporter",
-                                    "S: 334 password:", "C: s3cret", "S: 535 bad"} +
-                        quit()),
-                   false,
-                   {kPlain + "AUTH PLAIN authentication was unsuccessful", kAuthFailed}},
-        ConnectRow{"CramMd5NotSupported",
-                   1,
-                   ehlo(QStringList{"C: AUTH CRAM-MD5", "S: 504 unknown"} + quit()),
-                   false,
-                   {kCram + "Server does not support AUTH CRAM-MD5 authentication", kAuthFailed}},
-        ConnectRow{"CramMd5Rejected",
-                   1,
-                   ehlo(QStringList{"C: AUTH CRAM-MD5", "S: 334 PDEuMkBteC50ZXN0Pg==",
-                                    "C: cmVwb3J0ZXIgYWQ5YWI3Zjc5NWM0MWM1ZjA5NmRhODRiNjliZDgwMDA=",
-                                    "S: 535 bad"} +
-                        quit()),
-                   false,
-                   {kCram + "AUTH CRAM-MD5 authentication was unsuccessful", kAuthFailed}}),
+        authFails("UnknownMethodAfterEhlo", 9, {}),
+        authSucceeds("LoginSucceeds", 2,
+                     {"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64,
+                      "S: 334 UGFzc3dvcmQ6", "C: " + kPassword64, "S: 235 ok"}),
+        authSucceeds("LoginChallengesInAnyCase", 2,
+                     {"C: AUTH LOGIN", "S: 334 dXNlcm5hbWU6", "C: " + kUser64,
+                      "S: 334 UEFTU1dPUkQ6", "C: " + kPassword64, "S: 235 ok"}),
+        authFails("LoginNotSupported", 2, {"C: AUTH LOGIN", "S: 504 unknown"},
+                  {kLogin + "Server does not support AUTH LOGIN authentication"}),
+        authFails("LoginEmptyChallenge", 2, {"C: AUTH LOGIN", "S: 334 "},
+                  {kLogin + "An unexpected response received when expecting username: response"}),
+        authFails("LoginWrongFirstChallenge", 2, {"C: AUTH LOGIN", "S: 334 UGFzc3dvcmQ6"},
+                  {kLogin + "An unexpected response received when expecting username: response"}),
+        authFails("LoginUserRejected", 2,
+                  {"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64, "S: 535 who"},
+                  {kLogin + "Server did not respond correctly to AUTH LOGIN username field"}),
+        authFails("LoginWrongSecondChallenge", 2,
+                  {"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64, "S: 334 VXNlcm5hbWU6"},
+                  {kLogin + "An unexpected response received when expecting password response"}),
+        authFails("LoginPasswordRejected", 2,
+                  {"C: AUTH LOGIN", "S: 334 VXNlcm5hbWU6", "C: " + kUser64, "S: 334 UGFzc3dvcmQ6",
+                   "C: " + kPassword64, "S: 535 bad"},
+                  {kLogin + "AUTH LOGIN authentication was unsuccessful"}),
+        authSucceeds("PlainSucceeds", 3,
+                     {"C: AUTH PLAIN", "S: 334 Username:", "C: reporter",
+                      "S: 334 PASSWORD:", "C: s3cret", "S: 235 ok"}),
+        authFails("PlainNotSupported", 3, {"C: AUTH PLAIN", "S: 504 unknown"},
+                  {kPlain + "Server does not support AUTH PLAIN authentication"}),
+        authFails("PlainWrongFirstChallenge", 3, {"C: AUTH PLAIN", "S: 334 VXNlcm5hbWU6"},
+                  {kPlain + "An unexpected response received when expecting username: response"}),
+        authFails("PlainUserRejected", 3,
+                  {"C: AUTH PLAIN", "S: 334 username:", "C: reporter", "S: 535 who"},
+                  {kPlain + "Server did not response correctly to AUTH PLAIN username field"}),
+        authFails("PlainWrongSecondChallengeIsSilent", 3,
+                  {"C: AUTH PLAIN", "S: 334 username:", "C: reporter", "S: 334 secret?"}),
+        authFails("PlainPasswordRejected", 3,
+                  {"C: AUTH PLAIN", "S: 334 username:", "C: reporter",
+                   "S: 334 password:", "C: s3cret", "S: 535 bad"},
+                  {kPlain + "AUTH PLAIN authentication was unsuccessful"}),
+        authFails("CramMd5NotSupported", 1, {"C: AUTH CRAM-MD5", "S: 504 unknown"},
+                  {kCram + "Server does not support AUTH CRAM-MD5 authentication"}),
+        authFails("CramMd5Rejected", 1,
+                  {"C: AUTH CRAM-MD5", "S: 334 PDEuMkBteC50ZXN0Pg==",
+                   "C: cmVwb3J0ZXIgYWQ5YWI3Zjc5NWM0MWM1ZjA5NmRhODRiNjliZDgwMDA=", "S: 535 bad"},
+                  {kCram + "AUTH CRAM-MD5 authentication was unsuccessful"})),
     [](const ::testing::TestParamInfo<ConnectRow>& info) { return info.param.name; });
+
+// A local port that was just free and is closed again: connecting to it is refused. 0 when no
+// port could be had.
+quint16 freedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
 
 class SmtpConnection : public ::testing::Test {
 protected:
@@ -294,12 +250,8 @@ TEST_F(SmtpConnection, EndlessReplyFailsAtTheBound) {
 }
 
 TEST_F(SmtpConnection, ConnectFailuresNameHostPortAndCode) {
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        closedPort = probe.serverPort();
-    }
+    const quint16 closedPort = freedPort();
+    ASSERT_NE(closedPort, 0);
     RecordingConnection connection;
     connection.SetTimeout(kShortTimeout);
     EXPECT_FALSE(connection.Connect("", 0, {}, {}, closedPort));
@@ -353,12 +305,8 @@ TEST_F(SmtpConnection, ServerClosingBeforeQuitIsReported) {
 }
 
 TEST_F(SmtpConnection, LineBreaksInCommandArgumentsAreRefusedBeforeConnecting) {
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        closedPort = probe.serverPort();
-    }
+    const quint16 closedPort = freedPort();
+    ASSERT_NE(closedPort, 0);
     RecordingConnection connection;
     connection.SetTimeout(kShortTimeout);
     EXPECT_FALSE(connection.Connect("127.0.0.1", 3, "user\r\nMAIL FROM:<x@y>", "p", closedPort));
