@@ -28,8 +28,9 @@ void check(bool ok) {
         std::abort();
 }
 
-void findResponse(const QByteArray& bytes) {
-    FindResponse packet;
+// Parses the bytes as a P; whatever parsed is written, read again and compared with `same`.
+template <class P, class Same> void roundTrip(const QByteArray& bytes, Same same) {
+    P packet;
     try {
         packet.parse(bytes);
     } catch (const WrongPacketFormat&) {
@@ -37,27 +38,25 @@ void findResponse(const QByteArray& bytes) {
     }
     QByteArray out;
     packet.serialize(out);
-    FindResponse back;
+    P back;
     back.parse(out);
-    check(back.result() == packet.result());
-    check(back.details() == afterRoundTrip(packet.details(), false));
-    check(back.ServiceURL == afterRoundTrip(packet.ServiceURL, false));
+    same(packet, back);
+}
+
+void findResponse(const QByteArray& bytes) {
+    roundTrip<FindResponse>(bytes, [](FindResponse& packet, FindResponse& back) {
+        check(back.result() == packet.result());
+        check(back.details() == afterRoundTrip(packet.details(), false));
+        check(back.ServiceURL == afterRoundTrip(packet.ServiceURL, false));
+    });
 }
 
 void registerRequest(const QByteArray& bytes) {
-    RegisterRequest packet;
-    try {
-        packet.parse(bytes);
-    } catch (const WrongPacketFormat&) {
-        return;
-    }
-    QByteArray out;
-    packet.serialize(out);
-    RegisterRequest back;
-    back.parse(out);
-    check(back.command() == afterRoundTrip(packet.command(), true));
-    check(back.URL == afterRoundTrip(packet.URL, false));
-    check(back.method.size() == packet.method.size());
+    roundTrip<RegisterRequest>(bytes, [](RegisterRequest& packet, RegisterRequest& back) {
+        check(back.command() == afterRoundTrip(packet.command(), true));
+        check(back.URL == afterRoundTrip(packet.URL, false));
+        check(back.method.size() == packet.method.size());
+    });
 }
 
 void walk(const uint8_t* data, size_t size) {
@@ -84,7 +83,8 @@ void walk(const uint8_t* data, size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     findResponse(bytes);
     registerRequest(bytes);
     walk(data, size);
