@@ -66,9 +66,10 @@ int read_attributes(c_xml_reader& r, const type_desc& type, void* object, bool& 
     return 0;
 }
 
-// Reads the occurrences of one element field that follow; t is the current token.
-int read_occurrences(c_xml_reader& r, const type_desc& type, void* object, const field& f, int& t,
-                     int& count) {
+// Reads the occurrences of one element field that follow, and checks that enough of them came;
+// t is the current token.
+int read_occurrences(c_xml_reader& r, const type_desc& type, void* object, const field& f, int& t) {
+    int count = 0;
     while (t != tok_none && t != tok_end && r.local_name() == f.name) {
         if (f.max_occurs != unbounded && count >= f.max_occurs)
             return r.error(err_max_occurs, f.name, type.source, __LINE__);
@@ -77,6 +78,10 @@ int read_occurrences(c_xml_reader& r, const type_desc& type, void* object, const
         ++count;
         t = r.next_item();
     }
+    if (t == tok_none)
+        return r.last_error();
+    if (count < f.min_occurs)
+        return r.error(err_mandatory_missing, f.name, type.source, __LINE__);
     return 0;
 }
 
@@ -85,14 +90,8 @@ int read_sequence(c_xml_reader& r, const type_desc& type, void* object, int& t) 
         const field& f = type.fields[i];
         if (f.kind != field_kind::element)
             continue;
-        int count = 0;
-        if (int rc = read_occurrences(r, type, object, f, t, count))
+        if (int rc = read_occurrences(r, type, object, f, t))
             return rc;
-        if (t == tok_none)
-            return r.last_error();
-        if (count < f.min_occurs)
-            if (int rc = r.error(err_mandatory_missing, f.name, type.source, __LINE__))
-                return rc;
     }
     return 0;
 }
@@ -134,14 +133,7 @@ int read_choice(c_xml_reader& r, const type_desc& type, void* object, int& t,
     if (i == type.count)
         return r.error(err_choice_option, r.name(), type.source, __LINE__);
     const field& f = type.fields[i];
-    int count = 0;
-    if (int rc = read_occurrences(r, type, object, f, t, count))
-        return rc;
-    if (t == tok_none)
-        return r.last_error();
-    if (count < f.min_occurs)
-        return r.error(err_mandatory_missing, f.name, type.source, __LINE__);
-    return 0;
+    return read_occurrences(r, type, object, f, t);
 }
 
 } // namespace
