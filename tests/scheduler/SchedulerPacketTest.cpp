@@ -25,6 +25,13 @@ QString bodyText(Packet& packet) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
 }
 
+// Reads into `back` what `packet` writes, as the receiving side does.
+void readBack(Packet& packet, Packet& back) {
+    QByteArray body;
+    packet.serialize(body);
+    back.parse(body);
+}
+
 // Element names in document order, below the root.
 QStringList elementNames(const QString& xml) {
     QStringList names;
@@ -60,10 +67,8 @@ TEST(SchRegisterRequest, WritesAndReadsBack) {
     EXPECT_TRUE(xml.contains(QStringLiteral("<IntervalType>OCCUR_MONTHLY</IntervalType>")));
     EXPECT_TRUE(xml.contains(QStringLiteral("<CommandToSend><![CDATA[")));
 
-    QByteArray body;
-    request.serialize(body);
     CmdSchRegisterRequest back;
-    back.parse(body);
+    readBack(request, back);
     EXPECT_EQ(back.serviceName, request.serviceName);
     EXPECT_EQ(back.scheduleId, -1);
     EXPECT_EQ(back.item.startTime, request.item.startTime);
@@ -138,10 +143,8 @@ TEST(SchRegisterRequest, UnreadableBodyIsAWrongFormat) {
 TEST(SchRegisterResponse, CarriesTheSignedId) {
     CmdSchRegisterResponse response;
     response.scheduleId = -2;
-    QByteArray body;
-    response.serialize(body);
     CmdSchRegisterResponse back;
-    back.parse(body);
+    readBack(response, back);
     EXPECT_EQ(back.result(), 0);
     EXPECT_EQ(back.scheduleId, -2);
 }
@@ -166,10 +169,8 @@ TEST(SchIdListRequest, RoundTrip) {
     CmdSchUnregisterRequest request;
     request.serviceName = QStringLiteral("RG");
     request.selection.ids = {4, 2};
-    QByteArray body;
-    request.serialize(body);
     CmdSchGetEventsInfoRequest back;
-    back.parse(body);
+    readBack(request, back);
     EXPECT_EQ(back.serviceName, QStringLiteral("RG"));
     EXPECT_EQ(back.selection.ids, (QList<qint32>{4, 2}));
     EXPECT_EQ(request.command(), QStringLiteral("SchUnregister"));
@@ -205,10 +206,8 @@ TEST(SchGetEventsInfoResponse, ItemsInIdOrderWithChildrenSortedByName) {
     EXPECT_TRUE(xml.contains(QStringLiteral("<NextTime>0</NextTime>")));
     EXPECT_TRUE(xml.contains(QStringLiteral("<NextTime>1780003600</NextTime>")));
 
-    QByteArray body;
-    response.serialize(body);
     CmdSchGetEventsInfoResponse back;
-    back.parse(body);
+    readBack(response, back);
     EXPECT_EQ(back.serviceName, QStringLiteral("RG"));
     ASSERT_EQ(back.items.size(), 2u);
     const ScheduleItem& a = back.items.at(2);
