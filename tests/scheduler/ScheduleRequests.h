@@ -27,21 +27,22 @@ registerRequest(const QString& service, qint64 id, const QDateTime& start, bool 
     return request;
 }
 
-// `ids` as a client writes them: "all" or ids joined by ",".
-inline std::unique_ptr<CmdSchGetEventsInfoRequest> eventsInfoRequest(const QString& service,
-                                                                     const QString& ids) {
-    auto request = std::make_unique<CmdSchGetEventsInfoRequest>();
+// A request for the items `ids` names, as a client writes them: "all" or ids joined by ",".
+template <class R> std::unique_ptr<R> selectionRequest(const QString& service, const QString& ids) {
+    auto request = std::make_unique<R>();
     request->serviceName = service;
     request->selection = ScheduleIdSelection::fromText(ids);
     return request;
 }
 
+inline std::unique_ptr<CmdSchGetEventsInfoRequest> eventsInfoRequest(const QString& service,
+                                                                     const QString& ids) {
+    return selectionRequest<CmdSchGetEventsInfoRequest>(service, ids);
+}
+
 inline std::unique_ptr<CmdSchUnregisterRequest> unregisterRequest(const QString& service,
                                                                   const QString& ids) {
-    auto request = std::make_unique<CmdSchUnregisterRequest>();
-    request->serviceName = service;
-    request->selection = ScheduleIdSelection::fromText(ids);
-    return request;
+    return selectionRequest<CmdSchUnregisterRequest>(service, ids);
 }
 
 // The ids of the items an answer lists, in order.
