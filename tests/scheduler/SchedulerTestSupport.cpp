@@ -170,6 +170,12 @@ LogCapture::~LogCapture() {
 }
 
 QStringList LogCapture::lines() const {
+    // A list of its own, not a shared copy: the logging threads keep appending to `captured`,
+    // and a shared buffer would be read here while an append moves it.
     std::lock_guard lock(captureMutex);
-    return captured;
+    QStringList copy;
+    copy.reserve(captured.size());
+    for (const QString& line : captured)
+        copy.append(line);
+    return copy;
 }
