@@ -37,6 +37,9 @@ public:
     void setStackSize(unsigned bytes) { m_stackSize = bytes; }
 
     bool isStopRequested() const { return m_stop.load(std::memory_order_acquire); }
+    // Sets the stop flag, wakes the run and waits for it to end. The group does this when it
+    // shuts down; the owner of a thread without a group does it before deleting the thread.
+    void requestStop();
     ThreadGroup* group() const { return m_group; }
 
 protected:
@@ -55,7 +58,6 @@ private:
     friend class ThreadPrivate;
     friend class ThreadGroup;
 
-    void requestStop();
     // Joins the platform thread of the last run, if any, and takes over what it wrote.
     bool joinPlatformThread(int msecs);
 

@@ -6,23 +6,12 @@ SchedulerStartup::SchedulerStartup(ScheduleStore& store, std::chrono::millisecon
     : Thread(nullptr), m_store(store), m_delay(delay) {}
 
 SchedulerStartup::~SchedulerStartup() {
-    stop();
+    requestStop();
     wait();
 }
 
-void SchedulerStartup::stop() {
-    std::lock_guard lock(m_stopMutex);
-    m_stopRequested = true;
-    m_stopCondition.notify_all();
-}
-
 void SchedulerStartup::run() {
-    bool stopped = false;
-    {
-        std::unique_lock lock(m_stopMutex);
-        stopped = m_stopCondition.wait_for(lock, m_delay, [this] { return m_stopRequested; });
-    }
-    if (stopped) {
+    if (waitForStop(static_cast<int>(m_delay.count()))) {
         m_store.skipLoad();
         return;
     }

@@ -3,8 +3,6 @@
 #include "VXNServiceFramework/Thread.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 class ScheduleStore;
 
@@ -16,15 +14,10 @@ public:
     SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay);
     ~SchedulerStartup() override;
 
-    void stop();
-
 protected:
     void run() override;
 
 private:
     ScheduleStore& m_store;
     const std::chrono::milliseconds m_delay;
-    std::mutex m_stopMutex;
-    std::condition_variable m_stopCondition;
-    bool m_stopRequested = false;
 };
