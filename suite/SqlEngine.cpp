@@ -3,6 +3,8 @@
 #include "FleetSchema.h"
 #include "Sqlite.h"
 
+#include <array>
+#include <charconv>
 #include <limits>
 #include <memory>
 
@@ -19,6 +21,21 @@ namespace {
     throw SqliteError(rc, message);
 }
 
+using IntegerText = std::array<char, 24>;
+
+// A column's value as UTF-8 text. Integers, most of every answer, are written here rather than
+// converted inside SQLite (same decimal text, without SQLite's copy and length scan).
+QByteArrayView columnText(sqlite3_stmt* statement, int column, IntegerText& digits) {
+    if (sqlite3_column_type(statement, column) == SQLITE_INTEGER) {
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                       sqlite3_column_int64(statement, column))
+                             .ptr;
+        return QByteArrayView(digits.data(), end - digits.data());
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return QByteArrayView(text, sqlite3_column_bytes(statement, column));
+}
+
 // Runs every statement of one text (normally one) as one result set.
 void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
     sink.beginSet();
@@ -27,6 +44,7 @@ void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
     const char* end = tail + utf8.size();
     bool lastWasQuery = false;
     QList<QByteArrayView> values;
+    QList<IntegerText> digits;
     while (tail < end) {
         sqlite3_stmt* raw = nullptr;
         const char* start = tail;
@@ -44,13 +62,12 @@ void runText(SqliteConnection& db, const QString& text, SqlRowSink& sink) {
                 names.append(QString::fromUtf8(sqlite3_column_name(raw, i)));
             sink.columns(names);
             values.resize(columns);
+            digits.resize(columns);
         }
         int step;
         while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
-            for (int i = 0; i < columns; ++i) {
-                const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(raw, i));
-                values[i] = QByteArrayView(value, sqlite3_column_bytes(raw, i));
-            }
+            for (int i = 0; i < columns; ++i)
+                values[i] = columnText(raw, i, digits[i]);
             sink.row(values.constData());
         }
         if (step != SQLITE_DONE)
@@ -72,18 +89,27 @@ public:
     explicit ResultSetSink(QList<DBSResultSet>& sets) : m_sets(sets) {}
 
     void beginSet() override { m_sets.append(DBSResultSet()); }
-    void columns(const QStringList& names) override { m_names = names; }
+    void columns(const QStringList& names) override {
+        m_shape = DBSRow();
+        for (const QString& name : names)
+            m_shape.insert(name, QString());
+        m_slot.clear();
+        for (const QString& name : names)
+            m_slot.append(m_shape.columns().indexOf(name));
+    }
     void row(const QByteArrayView* values) override {
-        DBSResultSet::Row row;
-        for (qsizetype i = 0; i < m_names.size(); ++i)
-            row.insert(m_names[i], QString::fromUtf8(values[i]));
-        m_sets.last().rows.append(std::move(row));
+        // Every row shares the statement's column list; a repeated name keeps its last value.
+        QStringList ordered(m_shape.size());
+        for (qsizetype i = 0; i < m_slot.size(); ++i)
+            ordered[m_slot[i]] = QString::fromUtf8(values[i]);
+        m_sets.last().rows.append(DBSRow::fromOrdered(m_shape.columns(), std::move(ordered)));
     }
     void endSet(int lastRowId) override { m_sets.last().lastRowId = lastRowId; }
 
 private:
     QList<DBSResultSet>& m_sets;
-    QStringList m_names;
+    DBSRow m_shape;          // the statement's columns in name order
+    QList<qsizetype> m_slot; // statement column -> position in m_shape
 };
 } // namespace
 

@@ -4,11 +4,13 @@
 #include "VXNServiceFramework/HTTPParser.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <memory>
 
 namespace {
 
 constexpr quint16 DefaultHttpPort = 80;
+constexpr qint64 InitialBodyReserve = 16 * 1024 * 1024;
 
 class Exchange {
 public:
@@ -65,11 +67,19 @@ public:
         if (length < 0) {
             throw CommunicationError();
         }
-        // Grows with what actually arrives, so a false length cannot make us allocate it.
+        // Room for the announced length only up to a bound; past it the body grows with what
+        // actually arrives, so a false length cannot make us allocate it.
         QByteArray body = parser.remaining().left(length);
+        body.reserve(std::min<qint64>(length, InitialBodyReserve));
         while (body.size() < length) {
             waitForBytes();
-            body += m_socket.read(length - body.size());
+            const qsizetype have = body.size();
+            body.resize(have + std::min(length - have, m_socket.bytesAvailable()));
+            const qint64 got = m_socket.read(body.data() + have, body.size() - have);
+            if (got < 0) {
+                throw CommunicationError();
+            }
+            body.resize(have + got);
         }
         return body;
     }

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "VXNServiceFramework/ResponsePacket.h"
+#include "peers/DBSRow.h"
 
 #include <QList>
-#include <QMap>
 #include <QString>
 
 // One result set of a DBSProcessQuery answer: the rows of one statement. A row maps column
 // names to texts; a column the row lacks reads as empty.
 struct DBSResultSet {
-    using Row = QMap<QString, QString>;
+    using Row = DBSRow;
 
     int lastRowId = -1; // -1: the service gave none
     QList<Row> rows;

@@ -5,7 +5,8 @@
 #include <QSysInfo>
 #include <QXmlStreamReader>
 #include <QtEndian>
-#include <map>
+#include <numeric>
+#include <vector>
 
 namespace peers::queryxml {
 namespace {
@@ -197,8 +198,8 @@ void BodyWriter::addResultSet(const DBSResultSet& set) {
     beginRows();
     for (const DBSResultSet::Row& row : set.rows) {
         beginRow();
-        for (auto it = row.cbegin(); it != row.cend(); ++it)
-            attribute(attributePrefix(it.key()), it.value());
+        for (qsizetype i = 0; i < row.size(); ++i)
+            attribute(attributePrefix(row.columns()[i]), row.values()[i]);
         endRow();
     }
     endRows(set.lastRowId);
@@ -215,28 +216,68 @@ QByteArray BodyWriter::finish() {
 }
 
 namespace {
+// Equality of two short texts, inline: names are compared several times per row.
+bool sameText(QStringView a, QStringView b) {
+    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
+}
+
+// The column names of the rows read last: rows of one result set carry the same attributes in
+// the same order, so their name-ordered list is built once and shared by every such row.
+class RowShape {
+public:
+    // True when `names` (document order) are the names this shape was made from.
+    bool matches(const QList<QStringView>& names) const {
+        if (names.size() != m_documentOrder.size())
+            return false;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            if (!sameText(names[i], m_documentOrder[i]))
+                return false;
+        return true;
+    }
+    void reshape(const QList<QStringView>& names) {
+        m_documentOrder.clear();
+        for (const QStringView name : names)
+            m_documentOrder.append(name.toString());
+        QList<qsizetype> order(names.size());
+        std::iota(order.begin(), order.end(), 0);
+        // Stable, so that of a repeated name the later value is the one kept (as a map would).
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return m_documentOrder[a] < m_documentOrder[b];
+        });
+        m_columns.clear();
+        m_slot.assign(names.size(), 0);
+        for (const qsizetype index : order) {
+            if (m_columns.isEmpty() || m_columns.last() != m_documentOrder[index])
+                m_columns.append(m_documentOrder[index]);
+            m_slot[index] = m_columns.size() - 1;
+        }
+    }
+    // The row of `values` (document order), with the shared column list.
+    DBSRow row(QList<QString>& values) const {
+        QStringList ordered(m_columns.size());
+        for (qsizetype i = 0; i < values.size(); ++i)
+            ordered[m_slot[i]] = std::move(values[i]);
+        return DBSRow::fromOrdered(m_columns, std::move(ordered));
+    }
+
+private:
+    QStringList m_documentOrder;
+    QStringList m_columns;
+    std::vector<qsizetype> m_slot; // document position -> column position
+};
+
 // Turns element events into the parsed answer; shared by the fast scanner and the full reader
 // so both read a body the same way.
 class Collector {
 public:
     explicit Collector(ParsedBody& out) : m_out(out) {}
 
-    // Attribute names repeat on every row: the same QString is shared rather than allocated.
-    const QString& intern(QStringView name) {
-        for (const QString& known : m_names)
-            if (known == name)
-                return known;
-        m_names.append(name.toString());
-        return m_names.last();
-    }
-
     void start(QStringView name) {
         ++m_depth;
         if (m_textDepth)
             return;
         if (name == u"Row" && m_rowsDepth) {
-            m_out.resultSets.last().rows.append(DBSResultSet::Row());
-            m_row = &m_out.resultSets.last().rows.last();
+            m_inRow = true;
         } else if (name == u"Rows") {
             m_out.resultSets.append(DBSResultSet());
             m_rowsDepth = m_depth;
@@ -246,10 +287,11 @@ public:
             m_text.clear();
         }
     }
-    // Attributes of the element just started.
+    // Attributes of the element just started; `name` stays valid until attributesDone().
     void attribute(QStringView name, QString value) {
-        if (m_row && !m_textDepth) {
-            m_columns.insert_or_assign(m_columns.end(), intern(name), std::move(value));
+        if (m_inRow) {
+            m_rowNames.append(name);
+            m_rowValues.append(std::move(value));
         } else if (name == u"LastRowID" && m_rowsDepth == m_depth && !m_textDepth) {
             bool ok = false;
             const int id = value.toInt(&ok, 10);
@@ -257,10 +299,14 @@ public:
         }
     }
     void attributesDone() {
-        if (m_row)
-            *m_row = DBSResultSet::Row(std::move(m_columns));
-        m_columns.clear();
-        m_row = nullptr;
+        if (!m_inRow)
+            return;
+        if (!m_shape.matches(m_rowNames))
+            m_shape.reshape(m_rowNames);
+        m_out.resultSets.last().rows.append(m_shape.row(m_rowValues));
+        m_rowNames.clear();
+        m_rowValues.clear();
+        m_inRow = false;
     }
     // A guess of the rows still to come in the open Rows element, to grow its list once.
     void expectRows(qsizetype count) {
@@ -293,9 +339,10 @@ public:
 
 private:
     ParsedBody& m_out;
-    QList<QString> m_names;
-    DBSResultSet::Row* m_row = nullptr;
-    std::map<QString, QString> m_columns;
+    bool m_inRow = false;
+    QList<QStringView> m_rowNames;
+    QList<QString> m_rowValues;
+    RowShape m_shape;
     int m_depth = 0;
     int m_rowsDepth = 0; // depth of the open Rows element; 0: none
     int m_textDepth = 0; // depth of the open Result or Details element; 0: none
@@ -391,6 +438,10 @@ private:
             ++m_pos;
         return m_text.mid(start, m_pos - start);
     }
+    // ASCII that every text takes as it is: no markup, quote or control character.
+    static bool isPlainAscii(char16_t c) {
+        return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && c != u'\'';
+    }
     static bool validChar(char32_t c) {
         return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
                (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -437,6 +488,10 @@ private:
         qsizetype plain = m_pos;
         while (m_pos < m_text.size()) {
             const char16_t c = m_text[m_pos].unicode();
+            if (c < 0x80 ? isPlainAscii(c) : c < 0xD800) {
+                ++m_pos;
+                continue;
+            }
             if (c == stop)
                 break;
             if (c == u'&') {
@@ -469,6 +524,21 @@ private:
             out.append(m_text.mid(plain, m_pos - plain));
         return m_pos < m_text.size();
     }
+    // Records the next attribute name of the current element; false when it repeats one.
+    // Rows mostly repeat the previous element's names in the same order, and names that
+    // follow such a row's names position by position are known to differ.
+    bool isNewAttribute(QStringView attribute) {
+        const qsizetype index = m_seenCount++;
+        if (m_sameAsBefore && index < m_seen.size() && sameText(m_seen[index], attribute))
+            return true;
+        m_sameAsBefore = false;
+        m_seen.resize(index);
+        for (const QStringView& seen : m_seen)
+            if (sameText(seen, attribute))
+                return false;
+        m_seen.append(attribute);
+        return true;
+    }
     bool element() {
         if (peek() != u'<')
             return false;
@@ -480,7 +550,8 @@ private:
         if (tag == u"Rows")
             m_firstRow = true;
         m_collector.start(tag);
-        m_seen.clear();
+        m_seenCount = 0;
+        m_sameAsBefore = true;
         for (;;) {
             const qsizetype before = m_pos;
             skipBlanks();
@@ -492,10 +563,8 @@ private:
             const QStringView attribute = name();
             if (attribute.isEmpty())
                 return false;
-            for (const QStringView& seen : m_seen)
-                if (seen == attribute)
-                    return false; // a repeated attribute is an error the full reader reports
-            m_seen.append(attribute);
+            if (!isNewAttribute(attribute))
+                return false; // a repeated attribute is an error the full reader reports
             skipBlanks();
             if (peek() != u'=')
                 return false;
@@ -556,7 +625,11 @@ private:
     qsizetype m_pos = 0;
     int m_depth = 0;
     bool m_firstRow = false;
+    // Attribute names of the current element, in order; past m_seenCount, the names of an
+    // earlier element (without repeats) while m_sameAsBefore holds.
     QList<QStringView> m_seen;
+    qsizetype m_seenCount = 0;
+    bool m_sameAsBefore = false;
 };
 
 ParsedBody readFully(const QByteArray& body, const QString* decoded) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "peers/DBSRow.h"
 #include "scheduler/ScheduleItem.h"
 
-#include <QMap>
 #include <QString>
 #include <optional>
 
@@ -23,7 +23,7 @@ QString deleteStatement(const QString& serviceName, qint32 scheduleId);
 QString loadStatement();
 
 // One row of the load statement's answer (column name -> text).
-using SqlRow = QMap<QString, QString>;
+using SqlRow = DBSRow;
 
 struct LoadedItem {
     QString serviceName;

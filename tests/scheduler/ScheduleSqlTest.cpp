@@ -92,7 +92,7 @@ TEST(ScheduleSql, ItemFromRow) {
     EXPECT_EQ(loaded->item.commandToSend, QStringLiteral("a'b\""));
     EXPECT_TRUE(loaded->item.permanent);
 
-    row[QStringLiteral("ServiceName")].clear();
+    row.insert(QStringLiteral("ServiceName"), QString());
     EXPECT_FALSE(itemFromRow(row));
 }
 

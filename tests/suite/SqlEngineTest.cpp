@@ -40,6 +40,23 @@ TEST_F(SqlEngineTest, StatementsShareOneConnectionInOrder) {
     EXPECT_NE(out.resultSets[5].lastRowId, -1);
 }
 
+TEST_F(SqlEngineTest, ValuesReadAsSQLitesOwnText) {
+    // Integers are turned into text outside SQLite; every kind must still read as SQLite's
+    // own conversion of the value.
+    const SqlOutcome out = engine.run({QStringLiteral(
+        "SELECT v, CAST(v AS TEXT) AS t, typeof(v) AS k FROM (SELECT 0 AS v UNION ALL "
+        "SELECT -7 UNION ALL SELECT 9223372036854775807 UNION ALL SELECT -9223372036854775808 "
+        "UNION ALL SELECT 1.5 UNION ALL SELECT 1e300 UNION ALL SELECT 'x''y' UNION ALL SELECT "
+        "x'4142' UNION ALL SELECT 2147483648 * 3)")});
+    ASSERT_EQ(out.code, 0) << out.message.toStdString();
+    const auto& rows = out.resultSets.value(0).rows;
+    ASSERT_EQ(rows.size(), 9);
+    for (const DBSRow& row : rows)
+        EXPECT_EQ(row.value(QStringLiteral("v")), row.value(QStringLiteral("t")))
+            << row.value(QStringLiteral("k")).toStdString();
+    EXPECT_EQ(rows[3].value(QStringLiteral("v")), QStringLiteral("-9223372036854775808"));
+}
+
 TEST_F(SqlEngineTest, AnErrorNamesTheStatementAndSQLitesMessage) {
     struct Case {
         QStringList statements;
