@@ -3,6 +3,8 @@
 #include "FleetSchema.h"
 #include "Sqlite.h"
 
+#include "peers/DBSRowShape.h"
+
 #include <array>
 #include <charconv>
 #include <limits>
@@ -90,26 +92,21 @@ public:
 
     void beginSet() override { m_sets.append(DBSResultSet()); }
     void columns(const QStringList& names) override {
-        m_shape = DBSRow();
-        for (const QString& name : names)
-            m_shape.insert(name, QString());
-        m_slot.clear();
-        for (const QString& name : names)
-            m_slot.append(m_shape.columns().indexOf(name));
+        m_shape.reshape(QList<QStringView>(names.cbegin(), names.cend()));
+        m_values.resize(names.size());
     }
+    // Every row shares the statement's column list.
     void row(const QByteArrayView* values) override {
-        // Every row shares the statement's column list; a repeated name keeps its last value.
-        QStringList ordered(m_shape.size());
-        for (qsizetype i = 0; i < m_slot.size(); ++i)
-            ordered[m_slot[i]] = QString::fromUtf8(values[i]);
-        m_sets.last().rows.append(DBSRow::fromOrdered(m_shape.columns(), std::move(ordered)));
+        for (qsizetype i = 0; i < m_values.size(); ++i)
+            m_values[i] = QString::fromUtf8(values[i]);
+        m_sets.last().rows.append(m_shape.row(m_values));
     }
     void endSet(int lastRowId) override { m_sets.last().lastRowId = lastRowId; }
 
 private:
     QList<DBSResultSet>& m_sets;
-    DBSRow m_shape;          // the statement's columns in name order
-    QList<qsizetype> m_slot; // statement column -> position in m_shape
+    DBSRowShape m_shape;
+    QList<QString> m_values; // the current row in statement order
 };
 } // namespace
 

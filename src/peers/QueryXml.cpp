@@ -1,12 +1,11 @@
 #include "peers/QueryXml.h"
 
 #include "VXNServiceFramework/PacketDOM.h"
+#include "peers/DBSRowShape.h"
 
 #include <QSysInfo>
 #include <QXmlStreamReader>
 #include <QtEndian>
-#include <numeric>
-#include <vector>
 
 namespace peers::queryxml {
 namespace {
@@ -216,56 +215,6 @@ QByteArray BodyWriter::finish() {
 }
 
 namespace {
-// Equality of two short texts, inline: names are compared several times per row.
-bool sameText(QStringView a, QStringView b) {
-    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
-}
-
-// The column names of the rows read last: rows of one result set carry the same attributes in
-// the same order, so their name-ordered list is built once and shared by every such row.
-class RowShape {
-public:
-    // True when `names` (document order) are the names this shape was made from.
-    bool matches(const QList<QStringView>& names) const {
-        if (names.size() != m_documentOrder.size())
-            return false;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            if (!sameText(names[i], m_documentOrder[i]))
-                return false;
-        return true;
-    }
-    void reshape(const QList<QStringView>& names) {
-        m_documentOrder.clear();
-        for (const QStringView name : names)
-            m_documentOrder.append(name.toString());
-        QList<qsizetype> order(names.size());
-        std::iota(order.begin(), order.end(), 0);
-        // Stable, so that of a repeated name the later value is the one kept (as a map would).
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            return m_documentOrder[a] < m_documentOrder[b];
-        });
-        m_columns.clear();
-        m_slot.assign(names.size(), 0);
-        for (const qsizetype index : order) {
-            if (m_columns.isEmpty() || m_columns.last() != m_documentOrder[index])
-                m_columns.append(m_documentOrder[index]);
-            m_slot[index] = m_columns.size() - 1;
-        }
-    }
-    // The row of `values` (document order), with the shared column list.
-    DBSRow row(QList<QString>& values) const {
-        QStringList ordered(m_columns.size());
-        for (qsizetype i = 0; i < values.size(); ++i)
-            ordered[m_slot[i]] = std::move(values[i]);
-        return DBSRow::fromOrdered(m_columns, std::move(ordered));
-    }
-
-private:
-    QStringList m_documentOrder;
-    QStringList m_columns;
-    std::vector<qsizetype> m_slot; // document position -> column position
-};
-
 // Turns element events into the parsed answer; shared by the fast scanner and the full reader
 // so both read a body the same way.
 class Collector {
@@ -342,7 +291,7 @@ private:
     bool m_inRow = false;
     QList<QStringView> m_rowNames;
     QList<QString> m_rowValues;
-    RowShape m_shape;
+    DBSRowShape m_shape;
     int m_depth = 0;
     int m_rowsDepth = 0; // depth of the open Rows element; 0: none
     int m_textDepth = 0; // depth of the open Result or Details element; 0: none
