@@ -1,7 +1,7 @@
 // Reading speed of the binding reader beside pugixml and Xerces-C DOM, on a 300-byte request and
 // on a 5 MB response of 50,000 elements with attributes. Figures in MB/s.
-#include "VXNServiceFramework/BindPacket.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Request.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>

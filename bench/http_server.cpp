@@ -2,10 +2,10 @@
 // the unknown-command path and is answered with the empty envelope. Prints its port.
 //   bench_http_server [PORT]
 
-#include "VXNServiceFramework/Listener.h"
-#include "VXNServiceFramework/Packet.h"
-#include "VXNServiceFramework/RequestRouter.h"
-#include "VXNServiceFramework/ThreadGroup.h"
+#include "VXNServiceFramework/dispatch/RequestRouter.h"
+#include "VXNServiceFramework/http/Listener.h"
+#include "VXNServiceFramework/packets/Packet.h"
+#include "VXNServiceFramework/threads/ThreadGroup.h"
 
 #include <QCoreApplication>
 #include <cstdio>

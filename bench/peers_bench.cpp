@@ -5,7 +5,7 @@
 #include "suite/FleetGenerator.h"
 #include "suite/SqlEngine.h"
 
-#include "VXNServiceFramework/HttpClient.h"
+#include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QFile>
 #include <QFileInfo>

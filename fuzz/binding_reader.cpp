@@ -1,8 +1,8 @@
 // Arbitrary bytes through the binding reader: the framework's packets, a write/read round trip of
 // whatever parsed, and a free walk over the tokenizer.
-#include "VXNServiceFramework/BindPacket.h"
 #include "VXNServiceFramework/Commands/NSFindService_Response.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Request.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
 
 #include <cstdint>
 #include <cstdlib>

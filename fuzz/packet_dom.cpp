@@ -1,8 +1,8 @@
 // Arbitrary bytes as the body of a DOM-family response and request: parsing must never crash,
 // hang or leak, and whatever was read must be readable and writable again.
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QHash>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 // The answer to "VXNGetVersion": the suite's version in a Version element.
 class CmdVXNGetVersionResponse : public ResponsePacket {

@@ -2,8 +2,8 @@
 
 #include "peers/QueryXml.h"
 
-#include "VXNServiceFramework/Log.h"
-#include "VXNServiceFramework/XercesString.h"
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/packets/XercesString.h"
 
 #include <QMap>
 #include <xercesc/util/XMLChar.hpp>

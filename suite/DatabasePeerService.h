@@ -2,7 +2,7 @@
 
 #include "SqlEngine.h"
 
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 

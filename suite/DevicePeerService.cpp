@@ -2,7 +2,7 @@
 
 #include "Sqlite.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 DevicePeerService::DevicePeerService(const DeviceDirectory& directory) : m_directory(directory) {
     addHandler(CmdDMSGetDeviceListRequest::commandName, this, &DevicePeerService::getDeviceList);

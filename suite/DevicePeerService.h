@@ -2,7 +2,7 @@
 
 #include "DeviceDirectory.h"
 
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
 #include "peers/CmdDMSGetPropertiesRequest.h"
 #include "peers/CmdDMSGetPropertiesResponse.h"
 

@@ -1,6 +1,6 @@
 #include "NamingPeerService.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 NamingPeerService::NamingPeerService(NamingTable& table) : m_table(table) {
     addHandler(QStringLiteral("NSRegisterService"), this, &NamingPeerService::registerService);

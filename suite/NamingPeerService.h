@@ -3,13 +3,13 @@
 #include "CmdVXNGetVersionResponse.h"
 #include "NamingTable.h"
 
-#include "VXNServiceFramework/BindPacket.h"
 #include "VXNServiceFramework/Commands/NSFindService_Request.h"
 #include "VXNServiceFramework/Commands/NSFindService_Response.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Request.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Response.h"
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
 
 using NSRegisterRequest = BindRequest<NSRegisterService_Request::c_VXNRequest>;
 using NSRegisterResponse = BindResponse<NSRegisterService_Response::c_VXNResponse>;

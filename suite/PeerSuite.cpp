@@ -2,9 +2,9 @@
 
 #include "Sqlite.h"
 
-#include "VXNServiceFramework/Listener.h"
-#include "VXNServiceFramework/Log.h"
-#include "VXNServiceFramework/ThreadGroup.h"
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/http/Listener.h"
+#include "VXNServiceFramework/threads/ThreadGroup.h"
 
 #include <QDir>
 

@@ -5,8 +5,8 @@
 #include "NamingPeerService.h"
 #include "WebPeerService.h"
 
-#include "VXNServiceFramework/LocalDispatcher.h"
-#include "VXNServiceFramework/RequestRouter.h"
+#include "VXNServiceFramework/dispatch/LocalDispatcher.h"
+#include "VXNServiceFramework/dispatch/RequestRouter.h"
 
 #include <QMap>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "WebPeerService.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 WebPeerService::WebPeerService(const UploadStore& store) : m_store(store) {
     addHandler(CmdWebUploadTemporaryFileRequest::commandName, this,

@@ -2,7 +2,7 @@
 
 #include "UploadStore.h"
 
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
 #include "peers/CmdWebUploadTemporaryFileRequest.h"
 #include "peers/CmdWebUploadTemporaryFileResponse.h"
 

@@ -1,5 +1,5 @@
-#include "VXNServiceFramework/Application.h"
-#include "VXNServiceFramework/ServiceFactory.h"
+#include "VXNServiceFramework/app/Application.h"
+#include "VXNServiceFramework/dispatch/ServiceFactory.h"
 #include "scheduler/VELMScheduler.h"
 
 #include <QtGlobal>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/RequestPacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <QMap>
 

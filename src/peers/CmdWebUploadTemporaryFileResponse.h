@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 // The answer to "WEBUploadTemporaryFile": the path under which the web service keeps the file.
 class CmdWebUploadTemporaryFileResponse : public ResponsePacket {

@@ -1,7 +1,7 @@
 #include "peers/DomWalk.h"
 
-#include "VXNServiceFramework/WrongPacketFormat.h"
-#include "VXNServiceFramework/XercesString.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/XercesString.h"
 
 #include <xercesc/dom/DOM.hpp>
 

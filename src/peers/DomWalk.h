@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/PacketDOM.h"
+#include "VXNServiceFramework/packets/PacketDOM.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "peers/QueryXml.h"
 
-#include "VXNServiceFramework/PacketDOM.h"
+#include "VXNServiceFramework/packets/PacketDOM.h"
 #include "peers/DBSRowShape.h"
 
 #include <QSysInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/Packet.h"
+#include "VXNServiceFramework/packets/Packet.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #include "scheduler/ScheduleStore.h"
 #include "scheduler/ScheduledCommandSender.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 CVELMSchThread::CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
                                std::chrono::seconds waitCap)

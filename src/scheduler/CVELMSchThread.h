@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VXNServiceFramework/Thread.h"
+#include "VXNServiceFramework/threads/Thread.h"
 
 #include <QDateTime>
 #include <chrono>

@@ -2,7 +2,7 @@
 
 #include "scheduler/SchedulePacketText.h"
 
-#include "VXNServiceFramework/XercesString.h"
+#include "VXNServiceFramework/packets/XercesString.h"
 
 #include <QMap>
 #include <xercesc/dom/DOM.hpp>

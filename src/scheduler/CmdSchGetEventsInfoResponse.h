@@ -2,7 +2,7 @@
 
 #include "scheduler/ScheduleItem.h"
 
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <map>
 

@@ -1,6 +1,6 @@
 #include "scheduler/CmdSchIdList.h"
 
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <QList>
 

@@ -2,7 +2,7 @@
 
 #include "scheduler/SchedulePacketText.h"
 
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 using namespace schedulePacket;
 

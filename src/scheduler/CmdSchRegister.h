@@ -2,8 +2,8 @@
 
 #include "scheduler/ScheduleItem.h"
 
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 // "SchRegister": register a new item (ScheduleID -1) or replace the item with that id.
 class CmdSchRegisterRequest : public RequestPacket {

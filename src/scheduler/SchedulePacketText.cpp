@@ -2,8 +2,8 @@
 
 #include "scheduler/ScheduleItem.h"
 
-#include "VXNServiceFramework/WrongPacketFormat.h"
-#include "VXNServiceFramework/XercesString.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/XercesString.h"
 
 #include <xercesc/dom/DOM.hpp>
 

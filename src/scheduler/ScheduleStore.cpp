@@ -4,7 +4,7 @@
 #include "scheduler/ScheduleDatabase.h"
 #include "scheduler/ScheduleSql.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 #include <limits>
 

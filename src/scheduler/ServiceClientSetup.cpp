@@ -2,7 +2,7 @@
 
 #include "scheduler/VELMScheduler.h"
 
-#include "VXNServiceFramework/ServiceClient.h"
+#include "VXNServiceFramework/client/ServiceClient.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 

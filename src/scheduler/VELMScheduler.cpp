@@ -4,7 +4,7 @@
 #include "scheduler/ScheduledCommandSender.h"
 #include "scheduler/SchedulerStartup.h"
 
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 VELMScheduler::VELMScheduler(SchedulerSetup setup)
     : m_setup(std::move(setup)), m_store(std::make_unique<ScheduleStore>(

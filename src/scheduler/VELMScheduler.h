@@ -5,7 +5,7 @@
 #include "scheduler/CmdSchRegister.h"
 #include "scheduler/ScheduleStore.h"
 
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
 
 #include <chrono>
 #include <memory>

@@ -2,8 +2,8 @@
 #include "suite/PeerSuite.h"
 #include "suite/Sqlite.h"
 
-#include "VXNServiceFramework/Log.h"
-#include "VXNServiceFramework/StopSignalNotifier.h"
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/app/StopSignalNotifier.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

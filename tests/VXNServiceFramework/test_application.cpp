@@ -1,8 +1,8 @@
 #include "captured_log.h"
 
-#include "VXNServiceFramework/Application.h"
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
+#include "VXNServiceFramework/app/Application.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "support/CoreApplication.h"
 
 #include <QDeadlineTimer>

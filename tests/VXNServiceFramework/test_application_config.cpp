@@ -1,4 +1,4 @@
-#include "VXNServiceFramework/Configuration.h"
+#include "VXNServiceFramework/app/Configuration.h"
 
 #include <QTemporaryDir>
 

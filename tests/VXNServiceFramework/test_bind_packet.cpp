@@ -1,10 +1,10 @@
-#include "VXNServiceFramework/BindPacket.h"
 #include "VXNServiceFramework/Commands/MGMTCloseApplication_Request.h"
 #include "VXNServiceFramework/Commands/MGMTCloseApplication_Response.h"
 #include "VXNServiceFramework/Commands/NSFindService_Request.h"
 #include "VXNServiceFramework/Commands/NSFindService_Response.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Request.h"
 #include "VXNServiceFramework/Commands/NSRegisterService_Response.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
 
 #include <gtest/gtest.h>
 

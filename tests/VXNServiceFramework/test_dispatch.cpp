@@ -1,8 +1,8 @@
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
-#include "VXNServiceFramework/Service.h"
-#include "VXNServiceFramework/ServiceFactory.h"
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/dispatch/Service.h"
+#include "VXNServiceFramework/dispatch/ServiceFactory.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QtEndian>
 #include <atomic>

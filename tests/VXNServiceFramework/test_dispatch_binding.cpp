@@ -1,9 +1,9 @@
-#include "VXNServiceFramework/BindPacket.h"
 #include "VXNServiceFramework/Commands/NSFindService_Request.h"
 #include "VXNServiceFramework/Commands/NSFindService_Response.h"
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
-#include "VXNServiceFramework/Service.h"
+#include "VXNServiceFramework/dispatch/Service.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "test_http_fixture.h"
 
-#include "VXNServiceFramework/HttpClient.h"
+#include "VXNServiceFramework/http/HttpClient.h"
 #include "support/ScriptedHttpPeer.h"
 
 #include <QTcpServer>

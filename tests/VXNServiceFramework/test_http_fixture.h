@@ -2,10 +2,10 @@
 
 // A Listener served by its own event-loop thread, a scripted router, and a raw loopback client.
 
-#include "VXNServiceFramework/Listener.h"
-#include "VXNServiceFramework/Packet.h"
-#include "VXNServiceFramework/RequestRouter.h"
-#include "VXNServiceFramework/ThreadGroup.h"
+#include "VXNServiceFramework/dispatch/RequestRouter.h"
+#include "VXNServiceFramework/http/Listener.h"
+#include "VXNServiceFramework/packets/Packet.h"
+#include "VXNServiceFramework/threads/ThreadGroup.h"
 #include "support/CoreApplication.h"
 #include "support/TestSemaphore.h"
 

@@ -1,5 +1,5 @@
-#include "VXNServiceFramework/HTTPHeader.h"
-#include "VXNServiceFramework/HTTPParser.h"
+#include "VXNServiceFramework/http/HTTPHeader.h"
+#include "VXNServiceFramework/http/HTTPParser.h"
 
 #include <gtest/gtest.h>
 

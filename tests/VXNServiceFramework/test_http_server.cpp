@@ -1,6 +1,6 @@
 #include "test_http_fixture.h"
 
-#include "VXNServiceFramework/Connection.h"
+#include "VXNServiceFramework/http/Connection.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "VXNServiceFramework/Log.h"
+#include "VXNServiceFramework/app/Log.h"
 
 #include <QFile>
 #include <QTemporaryFile>

@@ -1,4 +1,4 @@
-#include "VXNServiceFramework/ManagementService.h"
+#include "VXNServiceFramework/control/ManagementService.h"
 #include "support/CoreApplication.h"
 
 #include <QCoreApplication>

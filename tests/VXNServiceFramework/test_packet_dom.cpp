@@ -1,6 +1,6 @@
-#include "VXNServiceFramework/RequestPacket.h"
-#include "VXNServiceFramework/ResponsePacket.h"
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "VXNServiceFramework/Thread.h"
-#include "VXNServiceFramework/ThreadGroup.h"
+#include "VXNServiceFramework/threads/Thread.h"
+#include "VXNServiceFramework/threads/ThreadGroup.h"
 #include "support/CoreApplication.h"
 #include "support/TestSemaphore.h"
 

@@ -1,5 +1,5 @@
-#include "VXNServiceFramework/ServiceWrapper.h"
-#include "VXNServiceFramework/SystemdBackend.h"
+#include "VXNServiceFramework/control/ServiceWrapper.h"
+#include "VXNServiceFramework/control/SystemdBackend.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "ReportProcess.h"
 
-#include "VXNServiceFramework/HttpClient.h"
+#include "VXNServiceFramework/http/HttpClient.h"
 #include "support/CoreApplication.h"
 #include "support/ScriptedHttpPeer.h"
 

@@ -5,8 +5,8 @@
 
 #include "scheduler/VELMScheduler.h"
 
-#include "VXNServiceFramework/LocalDispatcher.h"
-#include "VXNServiceFramework/ServiceClient.h"
+#include "VXNServiceFramework/client/ServiceClient.h"
+#include "VXNServiceFramework/dispatch/LocalDispatcher.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 

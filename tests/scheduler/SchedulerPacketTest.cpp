@@ -5,7 +5,7 @@
 #include "scheduler/CmdSchIdList.h"
 #include "scheduler/CmdSchRegister.h"
 
-#include "VXNServiceFramework/WrongPacketFormat.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "suite/CmdVXNGetVersionResponse.h"
 #include "suite/FleetGenerator.h"
 
-#include "VXNServiceFramework/RequestPacket.h"
+#include "VXNServiceFramework/packets/RequestPacket.h"
 #include "suite/NamingPeerService.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VXNServiceFramework/HttpClient.h"
-#include "VXNServiceFramework/Packet.h"
+#include "VXNServiceFramework/http/HttpClient.h"
+#include "VXNServiceFramework/packets/Packet.h"
 
 #include <QUrl>
 #include <memory>

@@ -3,7 +3,7 @@
 // request) and prints the answer as text, or with --raw its head and bytes as received.
 
 #include "MessageText.h"
-#include "VXNServiceFramework/HttpClient.h"
+#include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 
 #include "scheduler/VELMScheduler.h"
 
-#include "VXNServiceFramework/ServiceClient.h"
+#include "VXNServiceFramework/client/ServiceClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,34 @@
+#include "VXNServiceFramework/client/NamingService.h"
+
+#include "VXNServiceFramework/client/ServiceClient.h"
+
+namespace NamingService {
+
+bool isOwnCommand(const QString& command) {
+    return command == QLatin1String("NSRegisterService") ||
+           command == QLatin1String("NSFindService") || command == QLatin1String("VXNGetVersion");
+}
+
+std::optional<QString> findService(ServiceClient& client, const QString& command) {
+    NSFindServiceRequest request;
+    request.Command = command;
+    const std::unique_ptr<NSFindServiceResponse> response =
+        client.sendCommand<NSFindServiceResponse>(request, true);
+    if (!response || response->Result != 0) {
+        return std::nullopt;
+    }
+    return response->ServiceURL;
+}
+
+bool registerService(ServiceClient& client, const QUrl& ownUrl, const QStringList& commands) {
+    NSRegisterServiceRequest request;
+    request.URL = ownUrl.toString();
+    for (const QString& command : commands) {
+        request.method.append(NSRegisterService_Request::c_anon_method(command));
+    }
+    const std::unique_ptr<NSRegisterServiceResponse> response =
+        client.sendCommand<NSRegisterServiceResponse>(request, true);
+    return response && response->Result == 0;
+}
+
+} // namespace NamingService

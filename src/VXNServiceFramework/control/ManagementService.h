@@ -1,0 +1,19 @@
+#pragma once
+
+#include "VXNServiceFramework/Commands/MGMTCloseApplication_Request.h"
+#include "VXNServiceFramework/Commands/MGMTCloseApplication_Response.h"
+#include "VXNServiceFramework/dispatch/Service.h"
+#include "VXNServiceFramework/packets/BindPacket.h"
+
+using MGMTCloseApplicationRequest = BindRequest<MGMTCloseApplication_Request::c_VXNRequest>;
+using MGMTCloseApplicationResponse = BindResponse<MGMTCloseApplication_Response::c_VXNResponse>;
+
+// The management service ("MGMT"): lets any peer end the process.
+class ManagementService : public Service {
+public:
+    ManagementService();
+
+    // Asks the core application's event loop to quit and answers 0 "OK"; the connection still
+    // delivers the answer, since the process waits for its connections before it ends.
+    std::unique_ptr<MGMTCloseApplicationResponse> closeApplication(MGMTCloseApplicationRequest&);
+};

@@ -1,0 +1,124 @@
+#include "VXNServiceFramework/http/HttpClient.h"
+
+#include "VXNServiceFramework/http/HTTPHeader.h"
+#include "VXNServiceFramework/http/HTTPParser.h"
+
+#include <QTcpSocket>
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr quint16 DefaultHttpPort = 80;
+constexpr qint64 InitialBodyReserve = 16 * 1024 * 1024;
+
+class Exchange {
+public:
+    Exchange(const HttpClientLimits& limits, const QUrl& url) : m_limits(limits) {
+        m_socket.connectToHost(url.host(), static_cast<quint16>(url.port(DefaultHttpPort)));
+        if (!m_socket.waitForConnected(m_limits.connectTimeoutMs)) {
+            throw ConnectionError();
+        }
+    }
+
+    ~Exchange() { m_socket.abort(); }
+
+    void write(const QByteArray& bytes) {
+        if (m_socket.write(bytes) != bytes.size()) {
+            throw CommunicationError();
+        }
+        while (m_socket.bytesToWrite() > 0) {
+            if (!m_socket.waitForBytesWritten(m_limits.writeTimeoutMs)) {
+                throw CommunicationError();
+            }
+        }
+    }
+
+    void finishWriting() { m_socket.disconnectFromHost(); }
+
+    QByteArray readResponse(QByteArray* head) {
+        HTTPResponseParser parser;
+        QByteArray headBytes;
+        try {
+            while (parser.state() == HTTPParser::ReadingHeader) {
+                waitForBytes();
+                const QByteArray piece = m_socket.read(4096);
+                if (piece.isEmpty()) {
+                    throw CommunicationError();
+                }
+                parser.feed(piece);
+                headBytes += piece;
+            }
+        } catch (const HTTPParser::ParsingError&) {
+            throw CommunicationError();
+        }
+        if (head != nullptr) {
+            *head = headBytes.left(headBytes.size() - parser.remaining().size());
+        }
+        const QString lengthName = QStringLiteral("Content-Length");
+        if (!parser.hasHeader(lengthName)) {
+            return {};
+        }
+        bool ok = false;
+        qint64 length = parser.headerValue(lengthName).toLongLong(&ok, 10);
+        if (!ok) {
+            length = 0;
+        }
+        if (length < 0) {
+            throw CommunicationError();
+        }
+        // Room for the announced length only up to a bound; past it the body grows with what
+        // actually arrives, so a false length cannot make us allocate it.
+        QByteArray body = parser.remaining().left(length);
+        body.reserve(std::min<qint64>(length, InitialBodyReserve));
+        while (body.size() < length) {
+            waitForBytes();
+            const qsizetype have = body.size();
+            body.resize(have + std::min(length - have, m_socket.bytesAvailable()));
+            const qint64 got = m_socket.read(body.data() + have, body.size() - have);
+            if (got < 0) {
+                throw CommunicationError();
+            }
+            body.resize(have + got);
+        }
+        return body;
+    }
+
+private:
+    void waitForBytes() {
+        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(m_limits.readTimeoutMs)) {
+            throw CommunicationError();
+        }
+    }
+
+    const HttpClientLimits& m_limits;
+    QTcpSocket m_socket;
+};
+
+QByteArray requestBytes(const QString& command, const QByteArray& body) {
+    HTTPRequestHeader header(QStringLiteral("GET"), command);
+    header.addHeader(QStringLiteral("Content-Length"), QString::number(body.size()));
+    return header.toByteArray();
+}
+
+} // namespace
+
+QByteArray HttpClient::send(const QUrl& url, const QString& command, const QByteArray& body,
+                            bool waitForResponse) const {
+    Exchange exchange(m_limits, url);
+    exchange.write(requestBytes(command, body));
+    exchange.write(body);
+    if (!waitForResponse) {
+        exchange.finishWriting();
+        return {};
+    }
+    return exchange.readResponse(nullptr);
+}
+
+QByteArray HttpClient::send(const QUrl& url, const QString& command, const QByteArray& body,
+                            QByteArray& responseHead) const {
+    Exchange exchange(m_limits, url);
+    exchange.write(requestBytes(command, body));
+    exchange.write(body);
+    return exchange.readResponse(&responseHead);
+}

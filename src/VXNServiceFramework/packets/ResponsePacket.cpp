@@ -1,0 +1,72 @@
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+
+#include "VXNServiceFramework/packets/XercesString.h"
+
+#include <xercesc/dom/DOMElement.hpp>
+
+XERCES_CPP_NAMESPACE_USE
+
+namespace {
+
+DOMElement* firstChildElement(DOMElement* parent, const QString& name) {
+    for (DOMElement* child = parent->getFirstElementChild(); child;
+         child = child->getNextElementSibling())
+        if (QStringView(child->getTagName()) == name)
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+ResponsePacket::ResponsePacket(int code)
+    : ResponsePacket(code, code == 0 ? QStringLiteral("OK") : QStringLiteral("Fail")) {}
+
+ResponsePacket::ResponsePacket(int code, QString details)
+    : m_result(code), m_details(std::move(details)) {}
+
+void ResponsePacket::parse(const QByteArray& body) {
+    PacketDOM::parse(body);
+    if (!document()) {
+        m_result = 4;
+        m_details = QStringLiteral("Wrong response format: ") + parseError();
+        return;
+    }
+    bool ok = false;
+    m_result = elementText(QStringLiteral("Result")).toInt(&ok, 10);
+    if (!ok)
+        m_result = 0;
+    m_details = elementText(QStringLiteral("Details"));
+}
+
+void ResponsePacket::setResult(int code, const QString& details) {
+    m_result = code;
+    m_details = details;
+    if (rootElement())
+        writeEnvelope();
+}
+
+void ResponsePacket::buildDocument() {
+    createDocument(QStringLiteral("VXNResponse"));
+    writeEnvelope();
+}
+
+// Result and Details become (or stay) the first two children of the root with the current
+// values; the command's own elements after them are kept.
+void ResponsePacket::writeEnvelope() {
+    DOMElement* root = rootElement();
+    DOMNode* previous = nullptr;
+    const std::pair<QString, QString> fields[] = {
+        {QStringLiteral("Result"), QString::number(m_result)},
+        {QStringLiteral("Details"), m_details}};
+    for (const auto& [name, text] : fields) {
+        DOMElement* element = firstChildElement(root, name);
+        if (element) {
+            element->setTextContent(toXml(xmlCharsOnly(text)));
+        } else {
+            element = createTextElement(name, text);
+            root->insertBefore(element,
+                               previous ? previous->getNextSibling() : root->getFirstChild());
+        }
+        previous = element;
+    }
+}
