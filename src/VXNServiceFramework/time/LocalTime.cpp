@@ -1,4 +1,4 @@
-#include "scheduler/LocalTime.h"
+#include "VXNServiceFramework/time/LocalTime.h"
 
 #include <algorithm>
 
