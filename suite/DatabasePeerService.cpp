@@ -3,10 +3,9 @@
 #include "peers/QueryXml.h"
 
 #include "VXNServiceFramework/app/Log.h"
-#include "VXNServiceFramework/packets/XercesString.h"
+#include "VXNServiceFramework/dom/DomBuild.h"
 
 #include <QMap>
-#include <xercesc/util/XMLChar.hpp>
 
 namespace queryxml = peers::queryxml;
 
@@ -31,7 +30,7 @@ public:
         m_prefixes.clear();
         for (const QString& name : m_names) {
             m_prefixes.append(queryxml::BodyWriter::attributePrefix(name));
-            if (m_problem.isEmpty() && !XERCES_CPP_NAMESPACE::XMLChar1_0::isValidName(toXml(name)))
+            if (m_problem.isEmpty() && !dom::isValidName(name))
                 m_problem = QStringLiteral("Query %1: the column name '%2' is not a valid XML "
                                            "name; give the column an alias")
                                 .arg(m_set)

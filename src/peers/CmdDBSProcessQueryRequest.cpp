@@ -1,12 +1,13 @@
 #include "peers/CmdDBSProcessQueryRequest.h"
 
-#include "peers/DomWalk.h"
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDBSProcessQueryRequest::parse(const QByteArray& body) {
     RequestPacket::parse(body);
     m_queries.clear();
-    peers::dom::forEachDescendant(rootElement(), QStringLiteral("Query"),
-                                  [&](const auto* query) { m_queries.append(textContent(query)); });
+    dom::forEachDescendant(rootElement(), QStringLiteral("Query"),
+                           [&](const auto* query) { m_queries.append(textContent(query)); });
 }
 
 void CmdDBSProcessQueryRequest::serialize(QByteArray& body) {

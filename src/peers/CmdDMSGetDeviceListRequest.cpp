@@ -1,8 +1,7 @@
 #include "peers/CmdDMSGetDeviceListRequest.h"
 
-#include "peers/DomWalk.h"
-
-namespace dom = peers::dom;
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDMSGetDeviceListRequest::parse(const QByteArray& body) {
     RequestPacket::parse(body);
@@ -64,7 +63,7 @@ void CmdDMSGetDeviceListRequest::serialize(QByteArray& body) {
             if (f.id != -1)
                 dom::setAttribute(device, QStringLiteral("ID"), QString::number(f.id));
             for (const auto& [name, value] : f.pairs)
-                dom::appendElement(device, name, &value);
+                dom::appendTextElement(device, name, value);
         }
     }
     if (forceUpToDate)

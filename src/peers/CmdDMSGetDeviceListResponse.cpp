@@ -1,8 +1,7 @@
 #include "peers/CmdDMSGetDeviceListResponse.h"
 
-#include "peers/DomWalk.h"
-
-namespace dom = peers::dom;
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDMSGetDeviceListResponse::parse(const QByteArray& body) {
     ResponsePacket::parse(body);
@@ -44,14 +43,14 @@ void CmdDMSGetDeviceListResponse::serialize(QByteArray& body) {
         auto* element = dom::appendElement(rootElement(), QStringLiteral("Device"));
         dom::setAttribute(element, QStringLiteral("ID"), QString::number(device.id));
         for (auto it = device.properties.cbegin(); it != device.properties.cend(); ++it)
-            dom::appendElement(element, it.key(), &it.value());
+            dom::appendTextElement(element, it.key(), it.value());
         for (auto it = device.tables.cbegin(); it != device.tables.cend(); ++it) {
             auto* table = dom::appendElement(element, it.key());
             const QString rowName = rowElementName(it.key());
             for (const TableRow& row : it.value()) {
                 auto* rowElement = dom::appendElement(table, rowName);
                 for (auto column = row.cbegin(); column != row.cend(); ++column)
-                    dom::appendElement(rowElement, column.key(), &column.value());
+                    dom::appendTextElement(rowElement, column.key(), column.value());
             }
         }
     }

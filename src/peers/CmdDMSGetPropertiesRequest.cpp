@@ -1,8 +1,7 @@
 #include "peers/CmdDMSGetPropertiesRequest.h"
 
-#include "peers/DomWalk.h"
-
-namespace dom = peers::dom;
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDMSGetPropertiesRequest::parse(const QByteArray& body) {
     RequestPacket::parse(body);

@@ -1,8 +1,7 @@
 #include "peers/CmdWebUploadTemporaryFileRequest.h"
 
-#include "peers/DomWalk.h"
-
-namespace dom = peers::dom;
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdWebUploadTemporaryFileRequest::parse(const QByteArray& body) {
     RequestPacket::parse(body);

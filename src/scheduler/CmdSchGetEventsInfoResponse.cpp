@@ -2,7 +2,7 @@
 
 #include "scheduler/SchedulePacketText.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
+#include "VXNServiceFramework/dom/XercesString.h"
 
 #include <QMap>
 #include <xercesc/dom/DOM.hpp>

@@ -3,7 +3,7 @@
 #include "scheduler/ScheduleItem.h"
 
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
-#include "VXNServiceFramework/packets/XercesString.h"
+#include "VXNServiceFramework/dom/XercesString.h"
 
 #include <xercesc/dom/DOM.hpp>
 

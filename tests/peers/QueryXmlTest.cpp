@@ -1,13 +1,12 @@
 #include "peers/QueryXml.h"
 #include "PeerPacketTestUtil.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
-#include "peers/DomWalk.h"
+#include "VXNServiceFramework/dom/DomBuild.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace queryxml = peers::queryxml;
-namespace dom = peers::dom;
 
 namespace {
 // The same answer built through the DOM and written by the DOM writer.

@@ -6,7 +6,7 @@
 #include "VXNServiceFramework/control/ManagementService.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
-#include "VXNServiceFramework/packets/XercesRuntime.h"
+#include "VXNServiceFramework/dom/XercesRuntime.h"
 #include "VXNServiceFramework/threads/ThreadGroup.h"
 
 #include <QDeadlineTimer>

@@ -1,42 +1,31 @@
 #pragma once
 
+#include "VXNServiceFramework/dom/DomDocument.h"
 #include "VXNServiceFramework/packets/Packet.h"
 
-#include <QList>
-#include <QMap>
-#include <QPair>
 #include <QString>
-#include <memory>
-#include <xercesc/util/XercesDefs.hpp>
-
-// Forward declarations keep Xerces' headers out of every packet user; only code that walks the
-// DOM itself includes them.
-XERCES_CPP_NAMESPACE_BEGIN
-class DOMDocument;
-class DOMElement;
-class DOMNode;
-class MemoryManager;
-XERCES_CPP_NAMESPACE_END
 
 // A packet whose body is a DOM document, written as UTF-16LE without a byte-order mark.
 //
 // Command classes derive from RequestPacket or ResponsePacket and
 //  - parse:     call the base parse(), then read their fields with elementText(), elementId(),
-//               childElementMap() or childPairs() (missing elements read as empty);
+//               childElementMap() or childPairs(), or the dom:: readers (missing elements read
+//               as empty);
 //  - serialize: call buildDocument() (the envelope, with Result and Details for responses),
-//               append their fields with addElement(), addElementMap() or addChildPairs(), then
-//               call PacketDOM::serialize().
+//               append their fields with addElement(), addElementMap(), addChildPairs() or the
+//               dom:: builders, then call PacketDOM::serialize().
 //
 // parse() never throws for a body it cannot read: the packet is then empty and parseError()
 // tells why. Reading never changes the document, but a packet is not meant to be shared between
-// threads while it is being written.
+// threads while it is being written. A name the DOM rejects while building throws
+// WrongPacketFormat.
 class PacketDOM : public Packet {
 public:
-    using DOMDocument = XERCES_CPP_NAMESPACE::DOMDocument;
-    using DOMElement = XERCES_CPP_NAMESPACE::DOMElement;
-    using DOMNode = XERCES_CPP_NAMESPACE::DOMNode;
-    using StringPairs = QList<QPair<QString, QString>>;
-    using StringMap = QMap<QString, QString>;
+    using DOMDocument = dom::RawDocument;
+    using DOMElement = dom::Element;
+    using DOMNode = dom::Node;
+    using StringPairs = dom::StringPairs;
+    using StringMap = dom::StringMap;
 
     // Bodies above this size are not parsed (the packet stays empty).
     static constexpr qsizetype maxBodySize = 64 * 1024 * 1024;
@@ -66,23 +55,19 @@ public:
     void addChildPairs(DOMElement* element, const StringPairs& pairs);
     // Child element name -> text content of the first element called `name` (empty map: none).
     StringMap childElementMap(const QString& name) const;
-    // Appends (name, text content) of every child element of `node`, in document order.
-    static void childPairs(const DOMNode* node, StringPairs& pairs);
-    // As above into a map; a later duplicate name overwrites an earlier one.
-    static void childPairs(const DOMNode* node, StringMap& map);
-    // The same for an element, callable without Xerces' headers (which relate the two types).
-    static void childPairs(const DOMElement* element, StringPairs& pairs);
-    static void childPairs(const DOMElement* element, StringMap& map);
+    // (name, text content) of every child element of `node`, in document order; the map form
+    // lets a later duplicate name overwrite an earlier one.
+    static void childPairs(dom::NodeRef node, StringPairs& pairs);
+    static void childPairs(dom::NodeRef node, StringMap& map);
 
     // First element called `name` in document order, or null.
-    const DOMElement* firstElement(const QString& name) const;
+    DOMElement* firstElement(const QString& name) const;
     // The concatenated text of all text and CDATA descendants of `node`.
-    static QString textContent(const DOMNode* node);
-    static QString textContent(const DOMElement* element);
+    static QString textContent(dom::NodeRef node);
 
     // The document (null until parsed or built) and its root element (null when absent).
     DOMDocument* document() const { return m_document.get(); }
-    DOMElement* rootElement() const;
+    DOMElement* rootElement() const { return m_document.root(); }
     // Why the last parse() left the packet empty; empty after a successful parse.
     const QString& parseError() const { return m_parseError; }
 
@@ -94,14 +79,8 @@ protected:
     DOMElement* createTextElement(const QString& name, const QString& text);
 
 private:
-    struct DocumentRelease {
-        void operator()(DOMDocument* document) const;
-    };
-
     void clear();
 
-    // Declared first so it outlives the parsed document whose memory it provides.
-    std::unique_ptr<XERCES_CPP_NAMESPACE::MemoryManager> m_parseMemory;
-    std::unique_ptr<DOMDocument, DocumentRelease> m_document;
+    dom::Document m_document;
     QString m_parseError;
 };

@@ -1,10 +1,8 @@
 #include "VXNServiceFramework/packets/RequestPacket.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
-
-#include <xercesc/dom/DOMElement.hpp>
+#include "VXNServiceFramework/dom/DomBuild.h"
 
 void RequestPacket::buildDocument() {
-    createDocument(QStringLiteral("VXNRequest"))
-        ->setAttribute(u"command", toXml(xmlCharsOnly(m_command)));
+    dom::setAttribute(createDocument(QStringLiteral("VXNRequest")), QStringLiteral("command"),
+                      m_command);
 }

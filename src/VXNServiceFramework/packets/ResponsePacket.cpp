@@ -1,22 +1,11 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 #include <xercesc/dom/DOMElement.hpp>
 
 XERCES_CPP_NAMESPACE_USE
-
-namespace {
-
-DOMElement* firstChildElement(DOMElement* parent, const QString& name) {
-    for (DOMElement* child = parent->getFirstElementChild(); child;
-         child = child->getNextElementSibling())
-        if (QStringView(child->getTagName()) == name)
-            return child;
-    return nullptr;
-}
-
-} // namespace
 
 ResponsePacket::ResponsePacket(int code)
     : ResponsePacket(code, code == 0 ? QStringLiteral("OK") : QStringLiteral("Fail")) {}
@@ -59,9 +48,9 @@ void ResponsePacket::writeEnvelope() {
         {QStringLiteral("Result"), QString::number(m_result)},
         {QStringLiteral("Details"), m_details}};
     for (const auto& [name, text] : fields) {
-        DOMElement* element = firstChildElement(root, name);
+        DOMElement* element = dom::firstChild(root, name);
         if (element) {
-            element->setTextContent(toXml(xmlCharsOnly(text)));
+            dom::setText(element, text);
         } else {
             element = createTextElement(name, text);
             root->insertBefore(element,

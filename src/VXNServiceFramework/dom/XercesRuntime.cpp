@@ -1,4 +1,4 @@
-#include "VXNServiceFramework/packets/XercesRuntime.h"
+#include "VXNServiceFramework/dom/XercesRuntime.h"
 
 #include <mutex>
 #include <xercesc/util/PlatformUtils.hpp>

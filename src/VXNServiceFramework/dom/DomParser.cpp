@@ -1,0 +1,123 @@
+#include "VXNServiceFramework/dom/DomParser.h"
+
+#include "VXNServiceFramework/dom/XercesRuntime.h"
+#include "VXNServiceFramework/dom/XercesString.h"
+
+#include <QFile>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/EntityResolver.hpp>
+#include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+
+XERCES_CPP_NAMESPACE_USE
+
+namespace dom {
+namespace {
+
+// Keeps the first fatal error's text; a fatal error ends the parse.
+class FirstFatalError final : public ErrorHandler {
+public:
+    void warning(const SAXParseException&) override {}
+    void error(const SAXParseException&) override {}
+    void fatalError(const SAXParseException& e) override {
+        if (message.isEmpty())
+            message = QStringLiteral("%1 (line %2, column %3)")
+                          .arg(fromXml(e.getMessage()))
+                          .arg(e.getLineNumber())
+                          .arg(e.getColumnNumber());
+    }
+    void resetErrors() override { message.clear(); }
+
+    QString message;
+};
+
+// External entities and DTDs are never fetched: each reads as empty.
+class NoExternalEntities final : public EntityResolver {
+public:
+    InputSource* resolveEntity(const XMLCh*, const XMLCh*) override {
+        static const XMLByte nothing[1] = {0};
+        return new MemBufInputSource(nothing, 0, "external entity (not loaded)", false);
+    }
+};
+
+QString tooLarge(qsizetype size, qsizetype limit) {
+    return QStringLiteral("Document of %1 bytes exceeds the limit of %2 bytes")
+        .arg(size)
+        .arg(limit);
+}
+
+} // namespace
+
+ParseResult parse(QByteArrayView bytes, const ParseOptions& options) {
+    ParseResult result;
+    if (bytes.size() > options.maxBytes) {
+        result.error = tooLarge(bytes.size(), options.maxBytes);
+        return result;
+    }
+    xercesRuntime::ensureInitialized();
+    FirstFatalError errors;
+    NoExternalEntities resolver;
+    SecurityManager limits;
+    limits.setEntityExpansionLimit(options.entityExpansionLimit);
+
+    MemoryManager* memory =
+        options.memory ? options.memory.get() : XMLPlatformUtils::fgMemoryManager;
+    auto parser = std::make_unique<XercesDOMParser>(nullptr, memory);
+    parser->setValidationScheme(XercesDOMParser::Val_Never);
+    parser->setDoNamespaces(false);
+    parser->setDoSchema(false);
+    parser->setLoadSchema(false);
+    parser->setLoadExternalDTD(false);
+    parser->setDisableDefaultEntityResolution(true);
+    parser->setEntityResolver(&resolver);
+    parser->setCreateEntityReferenceNodes(false);
+    parser->setSecurityManager(&limits);
+    parser->setErrorHandler(&errors);
+
+    MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()),
+                             XMLSize_t(bytes.size()), "document", false);
+    // UTF-16 without byte-order mark and without declaration: the first character is '<' in
+    // either byte order (a NUL byte never starts a document in any other encoding).
+    if (bytes.startsWith(QByteArrayView("<\0", 2)))
+        source.setEncoding(u"UTF-16LE");
+    else if (bytes.startsWith(QByteArrayView("\0<", 2)))
+        source.setEncoding(u"UTF-16BE");
+    try {
+        parser->parse(source);
+    } catch (const OutOfMemoryException&) {
+        errors.message = QStringLiteral("The document needs more memory than allowed");
+    } catch (const XMLException& e) {
+        errors.message = fromXml(e.getMessage());
+    } catch (const DOMException& e) {
+        errors.message = fromXml(e.getMessage());
+    }
+    if (errors.message.isEmpty() && !parser->getDocument())
+        errors.message = QStringLiteral("No document found");
+    if (!errors.message.isEmpty()) {
+        result.error = errors.message;
+        return result; // the parser takes its partial document with it
+    }
+    result.document = Document(parser->adoptDocument(), options.memory);
+    return result;
+}
+
+ParseResult parseFile(const QString& path, const ParseOptions& options) {
+    ParseResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        return result;
+    }
+    // Checked before reading, so an oversized file is never loaded into memory.
+    if (file.size() > options.maxBytes) {
+        result.error = tooLarge(file.size(), options.maxBytes);
+        return result;
+    }
+    return parse(file.readAll(), options);
+}
+
+} // namespace dom
