@@ -1,0 +1,55 @@
+#include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
+
+#include "VELMPluginReportGenerator/queries/DeviceScripts.h"
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
+
+using namespace reportRegistry;
+
+namespace {
+
+// The id list reaches the SQL as it is, so it must be nothing but decimal ids.
+bool selectionIsSafe(const ReportQueryParams& params) {
+    if (params.selectionKind == SelectionKind::AllDevices)
+        return true;
+    return decimalIdList(params.selectionIds.split(QLatin1Char(','))) == params.selectionIds;
+}
+
+} // namespace
+
+QString composeReportSql(ReportQueryParams& params) {
+    if (!selectionIsSafe(params))
+        return {};
+    switch (params.reportType) {
+    case RT_USAGE_COLOR_MONO:
+    case RT_USAGE_SIMPLEX_DUPLEX:
+    case RT_USAGE_PAPER_SIZE:
+    case RT_USAGE_COPY_SCAN_SEND_FAX:
+    case RT_USAGE_TOTAL_PAGES:
+    case RT_ALERT_TREND:
+        // The period scripts read the counters from here; until they join, these types
+        // compose no text.
+        params.counters = fixedCounters(params.reportType);
+        return {};
+    case RT_DEVICE_INFO_SUMMARY:
+        return composeDeviceInfoSummarySql(params);
+    case RT_DEVICE_DISCOVERY_HISTORY:
+        return composeDiscoveryHistorySql(params);
+    case RT_DEVICE_FW_UPGRADE:
+        return composeFirmwareUpgradeSql(params);
+    case RT_CONSUMABLE_INFO:
+        return composeConsumableSql(params);
+    case RT_ALERT_HISTORY:
+        return composeAlertHistorySql(params);
+    case RT_DEVICE_LIST:
+        return composeDeviceListSql(params);
+    case RT_DEVICE_FIRMWARE_INFO:
+        return composeFirmwareInfoSql(params);
+    case RT_CONSUMABLE_TONER:
+        return composeTonerAlarmSql(params);
+    case RT_USAGE_CURRENT_TOTAL_PAGES:
+        return composeCurrentTotalPagesSql(params);
+    default:
+        return {};
+    }
+}
