@@ -110,18 +110,21 @@ bool ScriptedHttpPeer::waitForRequests(int count, int msecs) const {
 }
 
 ScriptedHttpPeer::Reply ScriptedHttpPeer::replyFor(const Request& request) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_requests.push_back(request);
-    m_received.notify_all();
-    if (!m_queue.empty()) {
-        Reply reply = std::move(m_queue.front());
-        m_queue.pop_front();
-        return reply;
+    std::function<Reply(const Request&)> responder;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back(request);
+        m_received.notify_all();
+        if (!m_queue.empty()) {
+            Reply reply = std::move(m_queue.front());
+            m_queue.pop_front();
+            return reply;
+        }
+        responder = m_responder;
     }
-    if (m_responder) {
-        return m_responder(request);
-    }
-    return ok({});
+    // Unlocked: a responder may take its time (or wait for the test) while the test reads
+    // what was received.
+    return responder ? responder(request) : ok({});
 }
 
 void ScriptedHttpPeer::serve() {
