@@ -20,17 +20,13 @@ bool selectionIsSafe(const ReportQueryParams& params) {
 QString composeReportSql(ReportQueryParams& params) {
     if (!selectionIsSafe(params))
         return {};
-    switch (params.reportType) {
-    case RT_USAGE_COLOR_MONO:
-    case RT_USAGE_SIMPLEX_DUPLEX:
-    case RT_USAGE_PAPER_SIZE:
-    case RT_USAGE_COPY_SCAN_SEND_FAX:
-    case RT_USAGE_TOTAL_PAGES:
-    case RT_ALERT_TREND:
+    if (reportBodyKind(params.reportType) == ReportBodyKind::CounterReport) {
         // The period scripts read the counters from here; until they join, these types
         // compose no text.
         params.counters = fixedCounters(params.reportType);
         return {};
+    }
+    switch (params.reportType) {
     case RT_DEVICE_INFO_SUMMARY:
         return composeDeviceInfoSummarySql(params);
     case RT_DEVICE_DISCOVERY_HISTORY:

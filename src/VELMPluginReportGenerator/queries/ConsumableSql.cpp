@@ -22,9 +22,7 @@ ORDER BY t1.R_DeviceID, t1.RowIndex;
 } // namespace
 
 QString composeConsumableSql(const ReportQueryParams& params) {
-    SqlTemplate script(QString::fromLatin1(createDeviceIdsSql) +
-                       QString::fromLatin1(selectSuppliesSql) +
-                       QString::fromLatin1(dropDeviceIdsSql));
+    SqlTemplate script = overSelectedDevices(selectSuppliesSql);
     script.set(20, reportRegistry::propertyId::supplyTable);
     return finishReportScript(std::move(script), params);
 }

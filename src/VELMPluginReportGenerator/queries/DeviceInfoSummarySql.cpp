@@ -18,8 +18,5 @@ ORDER BY t1.R_DeviceID, t1.R_PropertyID, t1.RowIndex, t1.R_ColumnID;
 } // namespace
 
 QString composeDeviceInfoSummarySql(const ReportQueryParams& params) {
-    return finishReportScript(SqlTemplate(QString::fromLatin1(createDeviceIdsSql) +
-                                          QString::fromLatin1(selectSummarySql) +
-                                          QString::fromLatin1(dropDeviceIdsSql)),
-                              params);
+    return finishReportScript(overSelectedDevices(selectSummarySql), params);
 }

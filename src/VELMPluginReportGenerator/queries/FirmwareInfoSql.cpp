@@ -16,8 +16,5 @@ ORDER BY t1.R_DeviceID;
 } // namespace
 
 QString composeFirmwareInfoSql(const ReportQueryParams& params) {
-    return finishReportScript(SqlTemplate(QString::fromLatin1(createDeviceIdsSql) +
-                                          QString::fromLatin1(selectFirmwareSql) +
-                                          QString::fromLatin1(dropDeviceIdsSql)),
-                              params);
+    return finishReportScript(overSelectedDevices(selectFirmwareSql), params);
 }

@@ -15,9 +15,7 @@ ORDER BY u.R_DeviceID, u.UpgradeTime;
 } // namespace
 
 QString composeFirmwareUpgradeSql(const ReportQueryParams& params) {
-    SqlTemplate script(QString::fromLatin1(createDeviceIdsSql) +
-                       QString::fromLatin1(selectUpgradesSql) +
-                       QString::fromLatin1(dropDeviceIdsSql));
+    SqlTemplate script = overSelectedDevices(selectUpgradesSql);
     script.set(3, params.start).set(4, params.end);
     return finishReportScript(std::move(script), params);
 }

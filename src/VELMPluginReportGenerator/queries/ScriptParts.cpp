@@ -8,3 +8,8 @@ QString finishReportScript(SqlTemplate script, const ReportQueryParams& params) 
     script.setReportId(params.reportId);
     return script.text();
 }
+
+SqlTemplate overSelectedDevices(const char* selectSql) {
+    return SqlTemplate(QString::fromLatin1(createDeviceIdsSql) + QString::fromLatin1(selectSql) +
+                       QString::fromLatin1(dropDeviceIdsSql));
+}

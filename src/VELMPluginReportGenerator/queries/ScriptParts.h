@@ -11,6 +11,9 @@ inline constexpr const char* createDeviceIdsSql =
     "INSERT INTO devIDs_%1_ _%2_\n";
 inline constexpr const char* dropDeviceIdsSql = "DROP TABLE devIDs_%1_;\n";
 
+// A script that selects its rows from devIDs_<id>_: create and fill it, select, drop it.
+SqlTemplate overSelectedDevices(const char* selectSql);
+
 // Fills the device selection and, last of all, the report id into a script whose other
 // placeholders the caller has set.
 QString finishReportScript(SqlTemplate script, const ReportQueryParams& params);
