@@ -8,19 +8,32 @@
 
 #include <QDir>
 
-PeerSuite::PeerSuite(Options options)
-    : m_options(std::move(options)), m_engine(m_options.databasePath, m_options.busyTimeoutMs),
-      m_directory(m_options.databasePath, m_options.busyTimeoutMs), m_uploads(m_options.htmlRoot),
-      m_naming(m_names), m_database(m_engine), m_devices(m_directory), m_web(m_uploads) {
-    for (const char* command : {"NSRegisterService", "NSFindService", "VXNGetVersion"})
-        m_commands.insert(QString::fromLatin1(command), &m_naming);
-    m_commands.insert(CmdDBSProcessQueryRequest::commandName, &m_database);
-    m_commands.insert(CmdDMSGetDeviceListRequest::commandName, &m_devices);
-    m_commands.insert(CmdDMSGetPropertiesRequest::commandName, &m_devices);
-    m_commands.insert(CmdWebUploadTemporaryFileRequest::commandName, &m_web);
+namespace {
+
+// Creates a service bound to state of the suite.
+template <class S, class State> std::unique_ptr<ServiceFactoryBase> serviceOn(State& state) {
+    return std::make_unique<ServiceFactoryFunction>(
+        [&state] { return std::make_unique<S>(state); });
 }
 
-PeerSuite::~PeerSuite() = default;
+} // namespace
+
+PeerSuite::PeerSuite(Options options)
+    : m_options(std::move(options)), m_engine(m_options.databasePath, m_options.busyTimeoutMs),
+      m_directory(m_options.databasePath, m_options.busyTimeoutMs), m_uploads(m_options.htmlRoot) {
+    m_host.addService(QStringLiteral("Naming"), serviceOn<NamingPeerService>(m_names));
+    m_host.addService(QStringLiteral("Database"), serviceOn<DatabasePeerService>(m_engine));
+    m_host.addService(QStringLiteral("DeviceManagement"),
+                      serviceOn<DevicePeerService>(m_directory));
+    m_host.addService(QStringLiteral("Web"), serviceOn<WebPeerService>(std::as_const(m_uploads)));
+    m_host.createServices();
+}
+
+PeerSuite::~PeerSuite() {
+    // Connections end before the services they call into.
+    m_listener.reset();
+    m_group.reset();
+}
 
 bool PeerSuite::start() {
     try {
@@ -34,7 +47,7 @@ bool PeerSuite::start() {
         return false;
     }
     m_group = std::make_unique<ThreadGroup>();
-    m_listener = std::make_unique<Listener>(*this, *m_group, nullptr, m_options.port);
+    m_listener = std::make_unique<Listener>(m_host, *m_group, nullptr, m_options.port);
     if (!m_listener->isListening()) {
         VELM_ERR << "Error listening port: " << m_options.port;
         return false;
@@ -46,7 +59,7 @@ bool PeerSuite::start() {
     registration.URL = url();
     for (const QString& command : commands())
         registration.method.append(command);
-    const auto answer = dispatchLocal(registration);
+    const auto answer = m_host.dispatchLocal(registration);
     const bool registered = answer && answer->result() == 0;
     VELM_INFO << (registered ? "Registration successful" : "Registration failed");
     return registered;
@@ -55,11 +68,8 @@ bool PeerSuite::start() {
 void PeerSuite::stop(std::chrono::milliseconds drainPoll) {
     if (m_listener)
         m_listener->close();
-    for (Service* service : {static_cast<Service*>(&m_naming), static_cast<Service*>(&m_database),
-                             static_cast<Service*>(&m_devices), static_cast<Service*>(&m_web)}) {
-        service->setDrainPollInterval(drainPoll);
-        service->pauseAndDrain();
-    }
+    m_host.setDrainPollInterval(drainPoll);
+    m_host.stopServices();
     m_listener.reset();
     m_group.reset();
 }
@@ -70,14 +80,4 @@ quint16 PeerSuite::port() const {
 
 QString PeerSuite::url() const {
     return QStringLiteral("http://127.0.0.1:%1/").arg(port());
-}
-
-std::unique_ptr<Packet> PeerSuite::route(const QString& command, const QByteArray& body) {
-    Service* service = serviceFor(command);
-    return service ? service->dispatch(command, body) : nullptr;
-}
-
-std::unique_ptr<Packet> PeerSuite::dispatchLocal(Packet& request) {
-    Service* service = serviceFor(request.command());
-    return service ? service->dispatch(request) : nullptr;
 }

@@ -5,8 +5,7 @@
 #include "NamingPeerService.h"
 #include "WebPeerService.h"
 
-#include "VXNServiceFramework/dispatch/LocalDispatcher.h"
-#include "VXNServiceFramework/dispatch/RequestRouter.h"
+#include "VXNServiceFramework/dispatch/CommandHost.h"
 
 #include <QMap>
 #include <chrono>
@@ -17,7 +16,7 @@ class ThreadGroup;
 
 // The companion peer process: naming, database, device management and web services behind one
 // HTTP listener. Runs on the event loop of the thread that starts it.
-class PeerSuite : public RequestRouter, public LocalDispatcher {
+class PeerSuite {
 public:
     struct Options {
         QString databasePath;
@@ -27,7 +26,7 @@ public:
     };
 
     explicit PeerSuite(Options options);
-    ~PeerSuite() override;
+    ~PeerSuite();
 
     // Prepares the database (schema when missing, WAL), listens, and registers every command
     // with its own naming service. False, with the reason logged on "err", when it cannot.
@@ -37,24 +36,18 @@ public:
 
     quint16 port() const;
     QString url() const;
-    QStringList commands() const { return m_commands.keys(); }
-
-    std::unique_ptr<Packet> route(const QString& command, const QByteArray& body) override;
-    std::unique_ptr<Packet> dispatchLocal(Packet& request) override;
+    QStringList commands() const { return m_host.commands(); }
+    // The services and their command map.
+    CommandHost& host() { return m_host; }
 
 private:
-    Service* serviceFor(const QString& command) const { return m_commands.value(command); }
-
     Options m_options;
     SqlEngine m_engine;
     DeviceDirectory m_directory;
     UploadStore m_uploads;
     NamingTable m_names;
-    NamingPeerService m_naming;
-    DatabasePeerService m_database;
-    DevicePeerService m_devices;
-    WebPeerService m_web;
-    QMap<QString, Service*> m_commands;
+    // Declared after the state its services work on, so that they go first.
+    CommandHost m_host;
     // Destroyed first: the listener, then the group that waits for the connection threads,
     // which use the services above.
     std::unique_ptr<ThreadGroup> m_group;

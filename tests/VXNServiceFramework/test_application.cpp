@@ -78,7 +78,7 @@ protected:
     }
 
     QString detailsOf(const QString& command) {
-        std::unique_ptr<Packet> response = app.route(command, QByteArray());
+        std::unique_ptr<Packet> response = app.host().route(command, QByteArray());
         return response ? QString::number(response->result()) + " " + response->details()
                         : QStringLiteral("none");
     }
@@ -115,7 +115,7 @@ TEST_F(ApplicationTest, StoppedServiceAnswersPausedUntilStartedAgain) {
     EXPECT_EQ(detailsOf("OnlyZulu"), "5 Service paused");
     EXPECT_EQ(detailsOf("Shared"), "0 Alpha");
     RequestPacket request(QStringLiteral("OnlyZulu"));
-    std::unique_ptr<Packet> local = app.dispatchLocal(request);
+    std::unique_ptr<Packet> local = app.host().dispatchLocal(request);
     ASSERT_TRUE(local);
     EXPECT_EQ(local->result(), 5);
 

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "VXNServiceFramework/control/ServiceWrapper.h"
-#include "VXNServiceFramework/dispatch/LocalDispatcher.h"
-#include "VXNServiceFramework/dispatch/RequestRouter.h"
-#include "VXNServiceFramework/dispatch/ServiceFactory.h"
+#include "VXNServiceFramework/dispatch/CommandHost.h"
 #include "VXNServiceFramework/http/Listener.h"
 
 #include <QCoreApplication>
-#include <QMap>
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
@@ -18,12 +15,6 @@
 
 class ThreadGroup;
 
-// A service of the process: how to create it, and the running instance (null while stopped).
-struct ServiceStatusInfo {
-    std::unique_ptr<ServiceFactoryBase> factory;
-    std::shared_ptr<Service> instance;
-};
-
 // The process: owns the services, the command map that routes commands to them, the HTTP
 // listener and the registration with the naming service. At most one per process.
 //
@@ -31,10 +22,7 @@ struct ServiceStatusInfo {
 // configuration file (beside the executable), listens on the configured or an automatic port,
 // registers every command with the naming service, starts the services. Stop (the manager's stop
 // control, SIGTERM, or SIGINT in a console run): drains and deletes the services in reverse order.
-class Application : public ServiceWrapper<QCoreApplication>,
-                    public QObject,
-                    public RequestRouter,
-                    public LocalDispatcher {
+class Application : public ServiceWrapper<QCoreApplication>, public QObject {
 public:
     static constexpr std::chrono::milliseconds stopEventTime{1500};
     // How long connections still running when the process ends may take to finish.
@@ -52,8 +40,8 @@ public:
     // Drains and deletes the service; its commands then answer 5 "Service paused".
     void stopService(const QString& name);
 
-    std::unique_ptr<Packet> dispatchLocal(Packet& request) override;
-    std::unique_ptr<Packet> route(const QString& command, const QByteArray& body) override;
+    // The services and the command map: the listener and the service client route through it.
+    CommandHost& host() { return m_host; }
 
     // The command map's names, in name order.
     QStringList commands() const;
@@ -71,22 +59,11 @@ public:
     void setListenerLimits(const ListenerLimits& limits);
 
 private:
-    std::shared_ptr<ServiceStatusInfo> lookUp(const QString& command,
-                                              std::shared_ptr<Service>& instance) const;
-    void createServiceLocked(ServiceStatusInfo& record);
-    void rebuildCommandMapLocked();
     bool openListener();
 
+    CommandHost m_host;
     QUrl m_ownUrl;
-    QMap<QString, std::shared_ptr<ServiceStatusInfo>> m_services;
-    QMap<QString, std::shared_ptr<ServiceStatusInfo>> m_commandMap;
-    QStringList m_serviceList;
-    // Guards the records, the command map and the list; held through a whole start or stop of
-    // a service, drain included.
-    mutable QMutex m_lock;
-    // Held only to read or change the command map and the instance pointers, so that routing a
-    // request never waits for a service being drained.
-    mutable QMutex m_routeLock;
+    mutable QMutex m_urlLock; // guards m_ownUrl
     QString m_configFileName;
     ListenerLimits m_listenerLimits;
     std::unique_ptr<ThreadGroup> m_connections;

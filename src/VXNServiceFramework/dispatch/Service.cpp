@@ -1,6 +1,7 @@
 #include "VXNServiceFramework/dispatch/Service.h"
 
 #include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QMutexLocker>
@@ -20,11 +21,11 @@ template <class Call> std::unique_ptr<Packet> Service::run(const QString& comman
     {
         QMutexLocker locker(&m_lock);
         if (m_paused)
-            return std::make_unique<ResponsePacket>(5, QStringLiteral("Service paused"));
+            return std::make_unique<ResponsePacket>(ResultCode::ServicePaused, pausedText);
         const auto it = m_handlers.constFind(command);
         if (it == m_handlers.cend())
-            return std::make_unique<ResponsePacket>(2, QStringLiteral("Can't handle command: ") +
-                                                           command);
+            return std::make_unique<ResponsePacket>(ResultCode::UnknownCommand,
+                                                    unknownCommandText + command);
         handler = it.value(); // keeps the handler alive while it runs
         ++m_active;
     }
@@ -32,11 +33,11 @@ template <class Call> std::unique_ptr<Packet> Service::run(const QString& comman
     try {
         response = call(*handler);
     } catch (const WrongPacketFormat& e) {
-        response = std::make_unique<ResponsePacket>(3, QStringLiteral("Wrong request format: ") +
-                                                           e.message());
+        response = std::make_unique<ResponsePacket>(ResultCode::WrongRequestFormat,
+                                                    wrongRequestText + e.message());
     } catch (...) {
-        response = std::make_unique<ResponsePacket>(
-            -1, QStringLiteral("Command handler raised an exception"));
+        response =
+            std::make_unique<ResponsePacket>(ResultCode::HandlerException, handlerExceptionText);
     }
     QMutexLocker locker(&m_lock);
     --m_active;
@@ -54,8 +55,8 @@ std::unique_ptr<Packet> Service::dispatch(Packet& request) {
         command = request.command();
     } catch (const WrongPacketFormat& e) {
         // Not a request packet (a response has no command).
-        return std::make_unique<ResponsePacket>(3, QStringLiteral("Wrong request format: ") +
-                                                       e.message());
+        return std::make_unique<ResponsePacket>(ResultCode::WrongRequestFormat,
+                                                wrongRequestText + e.message());
     }
     return run(command, [&](CommandHandler& handler) { return handler.handle(request); });
 }
