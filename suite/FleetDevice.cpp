@@ -80,7 +80,7 @@ bool FleetDevice::consume(int pages, bool color, qint64 now, FleetRandom& random
         const int wanted = level == 0 ? 2 : (level < 10 ? 1 : 0);
         if (wanted <= supply.alertLevel)
             continue;
-        if (!supply.replaceAt)
+        if (!supply.replaceAt && !neglected)
             supply.replaceAt = now + qint64(random.between(12, 240)) * 3600;
         const auto& type =
             wanted == 2 ? FleetCatalog::tonerEmptyAlert() : FleetCatalog::tonerLowAlert();

@@ -53,6 +53,8 @@ struct FleetDevice {
     int sampleOffset = 0; // seconds after the full hour at which it is polled
     double offlineChance = 0;
     bool discovered = false;
+    bool neglected = false;    // nobody replaces its toner: it runs empty and stays so
+    bool movesAddress = false; // takes a new address halfway through the history
     std::string hostName, ip, mac, serial, location, engineVersion, nicVersion;
     std::vector<int> users;
     std::vector<CounterRow> counters;

@@ -143,6 +143,10 @@ private:
             if (i == 1)
                 d.resetAt = m_start + range / 2;
             d.offlineChance = i % 11 == 3 ? 0.25 : 0.02;
+            // Every report has something to show even in small fleets: a device short of
+            // toner and a device whose address changes between two discoveries.
+            d.neglected = !newcomer && !d.retiredAt && i % 16 == 6;
+            d.movesAddress = !newcomer && !d.retiredAt && i % 13 == 5;
             d.sampleOffset = 60 + int((quint64(i) * 7919u + m_options.seed) % 3480u);
             d.hostName = format("prn-%s-%03d", d.site->tag, i);
             d.ip = nextIp(d.siteIndex);
@@ -167,8 +171,10 @@ private:
                 if (supply.colorOnly && !isColor(d.model->kind))
                     continue;
                 const qint64 capacity = qint64(supply.pagesPerUnit) * 100;
+                const qint64 used = fresh ? 0 : m_random.between(0, 85) * capacity / 100;
+                const bool nearlyEmpty = d.neglected && std::strcmp(supply.type, "toner") == 0;
                 d.supplies.push_back(
-                    {&supply, fresh ? 0 : m_random.between(0, 85) * capacity / 100});
+                    {&supply, nearlyEmpty ? capacity - supply.pagesPerUnit : used});
             }
             planFirmware(d);
 
@@ -226,6 +232,10 @@ private:
                 continue;
             if (m_random.chance(1.0 / 400))
                 device.ip = nextIp(device.siteIndex); // a new DHCP lease
+            if (device.movesAddress && time >= m_start + (m_end - m_start) / 2) {
+                device.ip = nextIp(device.siteIndex);
+                device.movesAddress = false;
+            }
             if (m_random.chance(device.offlineChance))
                 continue;
             const bool isNew = !device.discovered && device.added >= m_start;

@@ -4,9 +4,27 @@
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "support/PacketCall.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 PeerDatabase::PeerDatabase() {
+    start();
+}
+
+PeerDatabase::PeerDatabase(int devices, int days, qint64 end) {
+    const QStringList arguments{QStringLiteral("--generate-fleet"),
+                                QString::number(devices),
+                                QStringLiteral("--days"),
+                                QString::number(days),
+                                QStringLiteral("--end"),
+                                QString::number(end),
+                                QStringLiteral("--db"),
+                                m_dir.filePath(QStringLiteral("fleet.db"))};
+    if (QProcess::execute(QStringLiteral(VELM_BINARY_DIR "/bin/velm-peers"), arguments) == 0)
+        start();
+}
+
+void PeerDatabase::start() {
     m_started = m_dir.isValid() && m_peers.startPeers(m_dir.filePath(QStringLiteral("fleet.db")),
                                                       m_dir.filePath(QStringLiteral("html")));
 }

@@ -14,6 +14,9 @@
 class PeerDatabase {
 public:
     PeerDatabase();
+    // On a fleet the generator writes first: `devices` devices, `days` days of history
+    // ending at `end`.
+    PeerDatabase(int devices, int days, qint64 end);
     ~PeerDatabase();
 
     bool started() const { return m_started; }
@@ -40,6 +43,8 @@ public:
     static QStringList identity(int device, const QString& ip);
 
 private:
+    void start();
+
     QTemporaryDir m_dir;
     ChildProcess m_peers;
     bool m_started = false;

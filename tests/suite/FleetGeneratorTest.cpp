@@ -118,9 +118,34 @@ TEST_F(FleetGeneratorTest, DiscoveriesHoldNewFoundAndLostDevices) {
         WHERE NOT EXISTS (SELECT 1 FROM DiscoveryResults x
                           WHERE x.R_DiscoveryID = n.DiscoveryID AND x.DeviceID = r.DeviceID))SQL"),
               1);
+    // An address change: Found with the new address and Lost with the old one.
+    EXPECT_GE(count("SELECT count(*) FROM (SELECT DeviceID FROM DiscoveryResults "
+                    "GROUP BY DeviceID HAVING count(DISTINCT IP) > 1)"),
+              1);
     // A device is new at most once.
     EXPECT_EQ(0, count("SELECT count(*) FROM (SELECT DeviceID FROM DiscoveryResults "
                        "WHERE IsNew = 1 GROUP BY DeviceID HAVING count(*) > 1)"));
+}
+
+TEST_F(FleetGeneratorTest, SomeDeviceRunsOutOfTonerAndSaysSo) {
+    // The toner report lists such devices; its error state agrees with its supply level and
+    // its active alerts.
+    EXPECT_GE(count("SELECT count(*) FROM DevicePropertyValues WHERE R_PropertyID = 36 "
+                    "AND Value = 'noToner'"),
+              1);
+    EXPECT_EQ(0, count(R"SQL(
+        SELECT count(*) FROM DevicePropertyValues e
+        WHERE e.R_PropertyID = 36 AND e.Value = 'noToner' AND NOT EXISTS (
+          SELECT 1 FROM DevicePropertyValues t
+          JOIN DevicePropertyValues l ON l.R_DeviceID = t.R_DeviceID AND l.R_PropertyID = 22
+            AND l.RowIndex = t.RowIndex AND l.R_ColumnID = 5
+          WHERE t.R_DeviceID = e.R_DeviceID AND t.R_PropertyID = 22 AND t.R_ColumnID = 1
+            AND t.Value = 'toner' AND l.Value + 0 = 0))SQL"));
+    EXPECT_EQ(0, count(R"SQL(
+        SELECT count(*) FROM DevicePropertyValues e
+        WHERE e.R_PropertyID = 36 AND e.Value = 'noToner' AND NOT EXISTS (
+          SELECT 1 FROM DevicePropertyValues a WHERE a.R_DeviceID = e.R_DeviceID
+            AND a.R_PropertyID = 30 AND a.R_ColumnID = 1 AND a.Value = 'markerTonerEmpty'))SQL"));
 }
 
 TEST_F(FleetGeneratorTest, AlertsJobsAndUpgradesAreConsistent) {
