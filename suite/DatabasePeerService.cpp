@@ -1,6 +1,6 @@
 #include "DatabasePeerService.h"
 
-#include "peers/QueryXml.h"
+#include "peers/QueryXmlWriter.h"
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/dom/DomBuild.h"

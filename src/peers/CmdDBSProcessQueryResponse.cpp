@@ -1,6 +1,7 @@
 #include "peers/CmdDBSProcessQueryResponse.h"
 
-#include "peers/QueryXml.h"
+#include "peers/QueryXmlReader.h"
+#include "peers/QueryXmlWriter.h"
 
 namespace queryxml = peers::queryxml;
 

@@ -1,7 +1,8 @@
-#include "peers/QueryXml.h"
 #include "PeerPacketTestUtil.h"
-#include "peers/CmdDBSProcessQueryResponse.h"
 #include "VXNServiceFramework/dom/DomBuild.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+#include "peers/QueryXmlReader.h"
+#include "peers/QueryXmlWriter.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -3,11 +3,12 @@
 #include "peers/CmdDBSProcessQueryResponse.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
-// The DBSProcessQuery answer as a stream of XML text. An answer holds thousands of rows; built
-// as a DOM it costs several times the query itself, so the response writes and reads its body
+// Writing the DBSProcessQuery answer as a stream of XML text. An answer holds thousands of rows;
+// built as a DOM it costs several times the query itself, so the response writes its body
 // directly, as the same well-formed UTF-16 XML the DOM writer produces.
 namespace peers::queryxml {
 
@@ -59,23 +60,5 @@ private:
     qsizetype m_rowsStart = -1;
     bool m_rowsHaveChildren = false;
 };
-
-struct ParsedBody {
-    bool ok = false;
-    QString error; // the reader's message when not ok
-    int result = 0;
-    QString details;
-    QList<DBSResultSet> resultSets;
-    bool operator==(const ParsedBody&) const = default;
-};
-
-// Reads a response body (UTF-16 with or without declaration, or UTF-8) the way the DOM reader
-// does: Result and Details are the texts of the only element of that name (empty when absent
-// or repeated; a Result that is not a number reads as 0); every Rows element, in document
-// order, with every Row inside it.
-ParsedBody parseBody(const QByteArray& body);
-// The same with the general XML reader only (no fast scanner); the reference for tests.
-ParsedBody parseBodyFully(const QByteArray& body);
-ParsedBody parseBody(const QByteArray& body, bool fast);
 
 } // namespace peers::queryxml

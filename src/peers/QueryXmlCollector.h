@@ -1,0 +1,98 @@
+#pragma once
+
+#include "peers/DBSRowShape.h"
+#include "peers/QueryXmlReader.h"
+
+#include <QList>
+#include <QStringView>
+
+namespace peers::queryxml {
+
+// Turns element events into the parsed answer; shared by the fast scanner and the full reader
+// so both read a body the same way.
+class Collector {
+public:
+    explicit Collector(ParsedBody& out) : m_out(out) {}
+
+    void start(QStringView name) {
+        ++m_depth;
+        if (m_textDepth)
+            return;
+        if (name == u"Row" && m_rowsDepth) {
+            m_inRow = true;
+        } else if (name == u"Rows") {
+            m_out.resultSets.append(DBSResultSet());
+            m_rowsDepth = m_depth;
+        } else if (name == u"Result" || name == u"Details") {
+            m_isResult = name == u"Result";
+            m_textDepth = m_depth;
+            m_text.clear();
+        }
+    }
+    // Attributes of the element just started; `name` stays valid until attributesDone().
+    void attribute(QStringView name, QString value) {
+        if (m_inRow) {
+            m_rowNames.append(name);
+            m_rowValues.append(std::move(value));
+        } else if (name == u"LastRowID" && m_rowsDepth == m_depth && !m_textDepth) {
+            bool ok = false;
+            const int id = value.toInt(&ok, 10);
+            m_out.resultSets.last().lastRowId = ok ? id : -1;
+        }
+    }
+    void attributesDone() {
+        if (!m_inRow)
+            return;
+        if (!m_shape.matches(m_rowNames))
+            m_shape.reshape(m_rowNames);
+        m_out.resultSets.last().rows.append(m_shape.row(m_rowValues));
+        m_rowNames.clear();
+        m_rowValues.clear();
+        m_inRow = false;
+    }
+    // A guess of the rows still to come in the open Rows element, to grow its list once.
+    void expectRows(qsizetype count) {
+        if (m_rowsDepth && !m_out.resultSets.isEmpty())
+            m_out.resultSets.last().rows.reserve(m_out.resultSets.last().rows.size() + count);
+    }
+    void characters(QStringView text) {
+        if (m_textDepth)
+            m_text.append(text);
+    }
+    void end() {
+        if (m_depth == m_textDepth) {
+            m_textDepth = 0;
+            ++(m_isResult ? m_results : m_details);
+            (m_isResult ? m_resultText : m_out.details) = m_text;
+        }
+        if (m_depth == m_rowsDepth)
+            m_rowsDepth = 0;
+        --m_depth;
+    }
+    void finish() {
+        bool ok = false;
+        m_out.result = m_results == 1 ? m_resultText.toInt(&ok, 10) : 0;
+        if (!ok)
+            m_out.result = 0;
+        if (m_details != 1)
+            m_out.details.clear();
+        m_out.ok = true;
+    }
+
+private:
+    ParsedBody& m_out;
+    bool m_inRow = false;
+    QList<QStringView> m_rowNames;
+    QList<QString> m_rowValues;
+    DBSRowShape m_shape;
+    int m_depth = 0;
+    int m_rowsDepth = 0; // depth of the open Rows element; 0: none
+    int m_textDepth = 0; // depth of the open Result or Details element; 0: none
+    bool m_isResult = false;
+    int m_results = 0;
+    int m_details = 0;
+    QString m_text;
+    QString m_resultText;
+};
+
+} // namespace peers::queryxml

@@ -1,0 +1,111 @@
+#include "peers/QueryXmlReader.h"
+
+#include "peers/QueryXmlCollector.h"
+#include "peers/QueryXmlScanner.h"
+
+#include "VXNServiceFramework/packets/PacketDOM.h"
+
+#include <QSysInfo>
+#include <QXmlStreamReader>
+#include <QtEndian>
+
+namespace peers::queryxml {
+namespace {
+
+ParsedBody readFully(const QByteArray& body, const QString* decoded) {
+    ParsedBody parsed;
+    Collector collector(parsed);
+    QXmlStreamReader reader;
+    if (decoded)
+        reader.addData(*decoded);
+    else
+        reader.addData(body);
+    reader.setEntityExpansionLimit(int(PacketDOM::entityExpansionLimit));
+    // Like the DOM reader: names are taken as they are, prefixes included.
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement:
+            collector.start(reader.name());
+            for (const QXmlStreamAttribute& attribute : reader.attributes())
+                collector.attribute(attribute.qualifiedName(), attribute.value().toString());
+            collector.attributesDone();
+            break;
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            collector.characters(reader.text());
+            break;
+        case QXmlStreamReader::EndElement:
+            collector.end();
+            break;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError()) {
+        ParsedBody failed;
+        failed.error = QStringLiteral("%1 (line %2, column %3)")
+                           .arg(reader.errorString())
+                           .arg(reader.lineNumber())
+                           .arg(reader.columnNumber());
+        return failed;
+    }
+    collector.finish();
+    return parsed;
+}
+
+} // namespace
+
+static QString decode(const QByteArray& body, bool little) {
+    QString decoded(body.size() / 2, Qt::Uninitialized);
+    if (little)
+        qFromLittleEndian<quint16>(body.constData(), decoded.size(), decoded.data());
+    else
+        qFromBigEndian<quint16>(body.constData(), decoded.size(), decoded.data());
+    return decoded;
+}
+
+ParsedBody parseBody(const QByteArray& body) {
+    return parseBody(body, true);
+}
+
+ParsedBody parseBodyFully(const QByteArray& body) {
+    return parseBody(body, false);
+}
+
+ParsedBody parseBody(const QByteArray& body, bool fast) {
+    if (body.size() > PacketDOM::maxBodySize) {
+        ParsedBody parsed;
+        parsed.error = QStringLiteral("Body of %1 bytes exceeds the limit of %2 bytes")
+                           .arg(body.size())
+                           .arg(PacketDOM::maxBodySize);
+        return parsed;
+    }
+    // UTF-16 without byte-order mark is decoded here; the full reader then takes the text as
+    // it is (it would otherwise guess the encoding from the declaration).
+    if (!body.startsWith(QByteArrayView("<\0", 2)) && !body.startsWith(QByteArrayView("\0<", 2)))
+        return readFully(body, nullptr);
+    const bool little = body.at(0) == '<';
+    ParsedBody parsed;
+    if (fast && body.size() % 2 == 0) {
+        // On a little-endian host an aligned body is scanned in place, without a copy.
+        QString copy;
+        QStringView text;
+        if (little && QSysInfo::ByteOrder == QSysInfo::LittleEndian &&
+            reinterpret_cast<quintptr>(body.constData()) % alignof(char16_t) == 0) {
+            text =
+                QStringView(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+        } else {
+            copy = decode(body, little);
+            text = copy;
+        }
+        Collector collector(parsed);
+        if (scanPlainXml(text, collector)) {
+            collector.finish();
+            return parsed;
+        }
+    }
+    const QString decoded = decode(body, little);
+    return readFully(body, &decoded);
+}
+} // namespace peers::queryxml

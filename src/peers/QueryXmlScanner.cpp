@@ -1,0 +1,293 @@
+#include "peers/QueryXmlScanner.h"
+
+#include "peers/QueryXmlCollector.h"
+
+namespace peers::queryxml {
+namespace {
+
+bool isNameStart(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
+bool isNameChar(char16_t c) {
+    // Names with ':' are left to the full reader, whose rules for them differ in details.
+    return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.';
+}
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// A scanner for the plain XML this system writes: elements, attributes, text, the predefined
+// entities and character references. Anything else (comments, CDATA, processing instructions,
+// a document type, raw control characters, non-ASCII names) makes it give up, and the full
+// reader reads the body instead; so does any error, so the full reader reports it.
+class FastScanner {
+public:
+    FastScanner(QStringView text, Collector& collector) : m_text(text), m_collector(collector) {}
+
+    bool run() {
+        skipBlanks();
+        if (m_text.mid(m_pos).startsWith(u"<?xml") && !declaration())
+            return false;
+        skipBlanks();
+        if (!element())
+            return false;
+        skipBlanks();
+        return m_pos == m_text.size();
+    }
+
+private:
+    // Only the plain declaration the writers produce: version, optional encoding and
+    // standalone; anything else is left to the full reader.
+    bool declaration() {
+        m_pos += 5;
+        const auto pseudo = [&](QStringView key, bool optional, auto valid) {
+            const qsizetype start = m_pos;
+            skipBlanks();
+            if (m_pos == start || !m_text.mid(m_pos).startsWith(key))
+                return (m_pos = start, optional);
+            m_pos += key.size();
+            if (peek() != u'=')
+                return false;
+            ++m_pos;
+            const char16_t quote = peek();
+            if (quote != u'"' && quote != u'\'')
+                return false;
+            const qsizetype end = m_text.indexOf(quote, m_pos + 1);
+            if (end < 0 || !valid(m_text.mid(m_pos + 1, end - m_pos - 1)))
+                return false;
+            m_pos = end + 1;
+            return true;
+        };
+        const auto encoding = [](QStringView name) {
+            if (name.isEmpty() || !name[0].isLetter() || name[0].unicode() >= 0x80)
+                return false;
+            for (const QChar c : name)
+                if (c.unicode() >= 0x80 ||
+                    !(c.isLetterOrNumber() || c == u'.' || c == u'_' || c == u'-'))
+                    return false;
+            return true;
+        };
+        if (!pseudo(u"version", false, [](QStringView v) { return v == u"1.0"; }) ||
+            !pseudo(u"encoding", true, encoding) ||
+            !pseudo(u"standalone", true, [](QStringView v) { return v == u"yes" || v == u"no"; }))
+            return false;
+        skipBlanks();
+        if (!m_text.mid(m_pos).startsWith(u"?>"))
+            return false;
+        m_pos += 2;
+        return true;
+    }
+    char16_t peek() const { return m_pos < m_text.size() ? m_text[m_pos].unicode() : 0; }
+    void skipBlanks() {
+        while (m_pos < m_text.size() && isBlank(m_text[m_pos].unicode()))
+            ++m_pos;
+    }
+    QStringView name() {
+        const qsizetype start = m_pos;
+        if (!isNameStart(peek()))
+            return {};
+        while (isNameChar(peek()))
+            ++m_pos;
+        return m_text.mid(start, m_pos - start);
+    }
+    // ASCII that every text takes as it is: no markup, quote or control character.
+    static bool isPlainAscii(char16_t c) {
+        return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && c != u'\'';
+    }
+    static bool validChar(char32_t c) {
+        return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+               (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    }
+    // At '&': appends the referenced character(s).
+    bool reference(QString& out) {
+        const qsizetype end = m_text.indexOf(u';', m_pos);
+        if (end < 0 || end - m_pos > 12)
+            return false;
+        const QStringView ref = m_text.mid(m_pos + 1, end - m_pos - 1);
+        m_pos = end + 1;
+        if (ref == u"amp")
+            out.append(u'&');
+        else if (ref == u"lt")
+            out.append(u'<');
+        else if (ref == u"gt")
+            out.append(u'>');
+        else if (ref == u"quot")
+            out.append(u'"');
+        else if (ref == u"apos")
+            out.append(u'\'');
+        else if (ref.startsWith(u'#')) {
+            bool ok = false;
+            const bool hex = ref.size() > 1 && ref[1] == u'x';
+            const QStringView digits = ref.mid(hex ? 2 : 1);
+            if (digits.isEmpty() || digits.size() > 8)
+                return false;
+            for (const QChar d : digits)
+                if (!(d.isDigit() && d.unicode() < 0x80) &&
+                    !(hex && ((d >= u'a' && d <= u'f') || (d >= u'A' && d <= u'F'))))
+                    return false;
+            const uint code = digits.toUInt(&ok, hex ? 16 : 10);
+            if (!ok || !validChar(code))
+                return false;
+            const char32_t c = code;
+            out.append(QString::fromUcs4(&c, 1));
+        } else {
+            return false;
+        }
+        return true;
+    }
+    // Text up to the next '<' (content) or the closing quote (attribute value).
+    bool text(QString& out, char16_t stop) {
+        qsizetype plain = m_pos;
+        while (m_pos < m_text.size()) {
+            const char16_t c = m_text[m_pos].unicode();
+            if (c < 0x80 ? isPlainAscii(c) : c < 0xD800) {
+                ++m_pos;
+                continue;
+            }
+            if (c == stop)
+                break;
+            if (c == u'&') {
+                out.append(m_text.mid(plain, m_pos - plain));
+                if (!reference(out))
+                    return false;
+                plain = m_pos;
+                continue;
+            }
+            // Line ends and blanks in attribute values are normalised by XML readers; the
+            // full reader handles those, and raw control characters.
+            if (c < 0x20 && (stop != u'<' || c == u'\r' || (c != u'\t' && c != u'\n')))
+                return false;
+            if (c == u'<' || c == 0xFFFE || c == 0xFFFF)
+                return false;
+            if (c == u'>' && stop == u'<' && m_pos >= 2 && m_text[m_pos - 1] == u']' &&
+                m_text[m_pos - 2] == u']')
+                return false;
+            if (QChar::isSurrogate(c)) {
+                if (!QChar::isHighSurrogate(c) || m_pos + 1 >= m_text.size() ||
+                    !QChar::isLowSurrogate(m_text[m_pos + 1].unicode()))
+                    return false;
+                ++m_pos;
+            }
+            ++m_pos;
+        }
+        if (out.isEmpty())
+            out = m_text.mid(plain, m_pos - plain).toString();
+        else
+            out.append(m_text.mid(plain, m_pos - plain));
+        return m_pos < m_text.size();
+    }
+    // Records the next attribute name of the current element; false when it repeats one.
+    // Rows mostly repeat the previous element's names in the same order, and names that
+    // follow such a row's names position by position are known to differ.
+    bool isNewAttribute(QStringView attribute) {
+        const qsizetype index = m_seenCount++;
+        if (m_sameAsBefore && index < m_seen.size() && sameText(m_seen[index], attribute))
+            return true;
+        m_sameAsBefore = false;
+        m_seen.resize(index);
+        for (const QStringView& seen : m_seen)
+            if (sameText(seen, attribute))
+                return false;
+        m_seen.append(attribute);
+        return true;
+    }
+    bool element() {
+        if (peek() != u'<')
+            return false;
+        const qsizetype start = m_pos;
+        ++m_pos;
+        const QStringView tag = name();
+        if (tag.isEmpty())
+            return false;
+        if (tag == u"Rows")
+            m_firstRow = true;
+        m_collector.start(tag);
+        m_seenCount = 0;
+        m_sameAsBefore = true;
+        for (;;) {
+            const qsizetype before = m_pos;
+            skipBlanks();
+            const char16_t c = peek();
+            if (c == u'/' || c == u'>')
+                break;
+            if (m_pos == before)
+                return false; // attributes are separated by blanks
+            const QStringView attribute = name();
+            if (attribute.isEmpty())
+                return false;
+            if (!isNewAttribute(attribute))
+                return false; // a repeated attribute is an error the full reader reports
+            skipBlanks();
+            if (peek() != u'=')
+                return false;
+            ++m_pos;
+            skipBlanks();
+            const char16_t quote = peek();
+            if (quote != u'"' && quote != u'\'')
+                return false;
+            ++m_pos;
+            QString value;
+            if (!text(value, quote))
+                return false;
+            ++m_pos;
+            m_collector.attribute(attribute, std::move(value));
+        }
+        m_collector.attributesDone();
+        if (peek() == u'/') {
+            ++m_pos;
+            if (peek() != u'>')
+                return false;
+            ++m_pos;
+            m_collector.end();
+            if (tag == u"Row" && m_firstRow) {
+                // The first row's length tells roughly how many rows the rest holds.
+                m_firstRow = false;
+                m_collector.expectRows(std::min<qsizetype>(
+                    (m_text.size() - m_pos) / std::max<qsizetype>(1, m_pos - start), 1 << 20));
+            }
+            return true;
+        }
+        ++m_pos; // '>'
+        for (;;) {
+            QString content;
+            if (!text(content, u'<'))
+                return false;
+            if (!content.isEmpty())
+                m_collector.characters(content);
+            if (m_text.mid(m_pos).startsWith(u"</")) {
+                m_pos += 2;
+                if (name() != tag)
+                    return false;
+                skipBlanks();
+                if (peek() != u'>')
+                    return false;
+                ++m_pos;
+                m_collector.end();
+                return true;
+            }
+            const char16_t next = m_pos + 1 < m_text.size() ? m_text[m_pos + 1].unicode() : 0;
+            if (!isNameStart(next) || ++m_depth > 256 || !element())
+                return false;
+            --m_depth;
+        }
+    }
+
+    QStringView m_text;
+    Collector& m_collector;
+    qsizetype m_pos = 0;
+    int m_depth = 0;
+    bool m_firstRow = false;
+    // Attribute names of the current element, in order; past m_seenCount, the names of an
+    // earlier element (without repeats) while m_sameAsBefore holds.
+    QList<QStringView> m_seen;
+    qsizetype m_seenCount = 0;
+    bool m_sameAsBefore = false;
+};
+
+} // namespace
+
+bool scanPlainXml(QStringView text, Collector& collector) {
+    return FastScanner(text, collector).run();
+}
+
+} // namespace peers::queryxml
