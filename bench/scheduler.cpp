@@ -3,9 +3,9 @@
 // insert for registration, the next-run computation alone for the pass.
 #include "scheduler/CVELMSchThread.h"
 #include "scheduler/NextRunTime.h"
-#include "scheduler/ScheduleDatabase.h"
 #include "scheduler/ScheduleStore.h"
-#include "scheduler/ScheduledCommandSender.h"
+
+#include "VXNServiceFramework/client/PeerCaller.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,14 +18,12 @@ namespace {
 constexpr int kItems = 100000;
 
 // Never reached: the items are not permanent and never due.
-class NoDatabase : public ScheduleDatabase {
+class NoPeers : public PeerCaller {
 public:
-    ScheduleQueryAnswer run(const QString&) override { return {}; }
-};
-
-class NoSender : public ScheduledCommandSender {
-public:
-    void send(std::unique_ptr<CSendCommand>) override {}
+    std::unique_ptr<Packet> call(Packet&, const ResponseFactory& makeResponse) override {
+        return makeResponse();
+    }
+    void callAsync(std::unique_ptr<Packet>) override {}
 };
 
 // A daily item that starts tomorrow, with a command text of the size the report generator
@@ -51,9 +49,8 @@ std::size_t heapInUse() {
 }
 
 struct Fixture {
-    NoDatabase database;
-    NoSender sender;
-    ScheduleStore store{database, sender};
+    NoPeers peers;
+    ScheduleStore store{peers};
 
     Fixture() { store.skipLoad(); }
 
@@ -139,7 +136,7 @@ void BM_FirstPass100k(benchmark::State& state) {
         state.PauseTiming();
         auto fixture = std::make_unique<Fixture>();
         fixture->fill();
-        CVELMSchThread worker(fixture->store, fixture->sender, std::chrono::seconds(300));
+        CVELMSchThread worker(fixture->store, fixture->peers, std::chrono::seconds(300));
         state.ResumeTiming();
         benchmark::DoNotOptimize(worker.pass());
         state.PauseTiming();
@@ -153,7 +150,7 @@ void BM_Pass100k(benchmark::State& state) {
     silenceLogs();
     Fixture fixture;
     fixture.fill();
-    CVELMSchThread worker(fixture.store, fixture.sender, std::chrono::seconds(300));
+    CVELMSchThread worker(fixture.store, fixture.peers, std::chrono::seconds(300));
     worker.pass();
     for (auto _ : state)
         benchmark::DoNotOptimize(worker.pass());

@@ -1,15 +1,16 @@
 #include "scheduler/CVELMSchThread.h"
 
+#include "scheduler/CSendCommand.h"
 #include "scheduler/CommandName.h"
 #include "scheduler/NextRunTime.h"
 #include "scheduler/ScheduleStore.h"
-#include "scheduler/ScheduledCommandSender.h"
 
 #include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/client/PeerCaller.h"
 
-CVELMSchThread::CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
+CVELMSchThread::CVELMSchThread(ScheduleStore& store, PeerCaller& peers,
                                std::chrono::seconds waitCap)
-    : Thread(nullptr), m_store(store), m_sender(sender), m_waitCapSeconds(waitCap.count()) {}
+    : Thread(nullptr), m_store(store), m_peers(peers), m_waitCapSeconds(waitCap.count()) {}
 
 CVELMSchThread::~CVELMSchThread() {
     stop();
@@ -115,5 +116,5 @@ void CVELMSchThread::fire(const ScheduleItem& item) {
     const QString command = commandNameOf(item.commandToSend);
     if (command.isEmpty())
         return;
-    m_sender.send(std::make_unique<CSendCommand>(command, item.commandToSend));
+    m_peers.callAsync(std::make_unique<CSendCommand>(command, item.commandToSend));
 }

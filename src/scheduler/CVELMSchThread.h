@@ -9,7 +9,7 @@
 #include <optional>
 
 class ScheduleStore;
-class ScheduledCommandSender;
+class PeerCaller;
 struct ScheduleItem;
 
 // The scheduler's one worker: passes over every item, fires the due ones, and sleeps until the
@@ -23,8 +23,7 @@ public:
     // Items fire when their planned time is less than this many seconds away.
     static constexpr qint64 firingWindowSeconds = 5;
 
-    CVELMSchThread(ScheduleStore& store, ScheduledCommandSender& sender,
-                   std::chrono::seconds waitCap);
+    CVELMSchThread(ScheduleStore& store, PeerCaller& peers, std::chrono::seconds waitCap);
     ~CVELMSchThread() override;
 
     // From any thread; never blocks on a pass.
@@ -45,7 +44,8 @@ private:
     qint64 waitBefore(const std::optional<QDateTime>& next) const;
 
     ScheduleStore& m_store;
-    ScheduledCommandSender& m_sender;
+    // Fired commands go out with callAsync: a slow or missing target never holds up a pass.
+    PeerCaller& m_peers;
     const qint64 m_waitCapSeconds;
 
     std::mutex m_waitMutex;

@@ -4,23 +4,38 @@
 
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
+#include <algorithm>
+#include <limits>
+
 using namespace schedulePacket;
 
 namespace {
 
-// Empty or absent: assign one. A negative number also asks for assignment (a client that sends
-// the -1 it means must not replace item 0); any other text that is not a number reads as 0.
-qint64 requestedId(const QString& text) {
-    if (text.isEmpty())
-        return -1;
-    bool ok = false;
-    const qint64 id = text.toLongLong(&ok);
-    if (!ok)
-        return 0;
-    return id < 0 ? -1 : id;
+// Blank: assign one. A negative number also asks for assignment (a client that sends the -1 it
+// means must not replace item 0). Anything but a decimal integer in the range of ids is kept
+// for the refusal: read as 0 it would replace item 0.
+void readScheduleId(const QString& text, CmdSchRegisterRequest& request) {
+    request.scheduleId = -1;
+    request.invalidScheduleId = QString();
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    const QStringView digits = QStringView(trimmed).mid(trimmed.startsWith(u'-') ? 1 : 0);
+    bool ok = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(),
+                                               [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const qint64 id = ok ? trimmed.toLongLong(&ok) : 0;
+    if (!ok || id < std::numeric_limits<qint32>::min() || id > std::numeric_limits<qint32>::max()) {
+        request.invalidScheduleId = text;
+        return;
+    }
+    request.scheduleId = id < 0 ? -1 : id;
 }
 
 } // namespace
+
+bool CmdSchRegisterRequest::hasValidScheduleId() const {
+    return invalidScheduleId.isNull() && scheduleId <= std::numeric_limits<qint32>::max();
+}
 
 CmdSchRegisterRequest::CmdSchRegisterRequest() : RequestPacket(QStringLiteral("SchRegister")) {}
 
@@ -29,7 +44,7 @@ void CmdSchRegisterRequest::parse(const QByteArray& body) {
     if (!document())
         throw WrongPacketFormat(parseError());
     serviceName = elementText(QStringLiteral("ServiceName"));
-    scheduleId = requestedId(elementText(QStringLiteral("ScheduleID")));
+    readScheduleId(elementText(QStringLiteral("ScheduleID")), *this);
     item = ScheduleItem{};
     item.startTime = timeFromText(elementText(QStringLiteral("StartTime")));
     item.stopTime = optionalTimeFromText(elementText(QStringLiteral("StopTime")));

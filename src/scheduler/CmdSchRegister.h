@@ -13,9 +13,14 @@ public:
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;
 
+    // A ScheduleID the scheduler can act on: -1 (assign) or an id in the range of ids.
+    bool hasValidScheduleId() const;
+
     QString serviceName;
     // The id to replace, or -1 to have one assigned; item.scheduleId is not used.
     qint64 scheduleId = -1;
+    // The ScheduleID text read when it is not a decimal integer in range; null otherwise.
+    QString invalidScheduleId;
     ScheduleItem item;
 };
 

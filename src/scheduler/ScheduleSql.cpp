@@ -4,6 +4,16 @@
 
 namespace {
 
+const QString apos = QStringLiteral("&apos;");
+const QString quot = QStringLiteral("&quot;");
+// Written for the "&" of a text "&apos;" or "&quot;" that the item itself holds. Rows of
+// earlier versions never hold a bare apostrophe, so the mark cannot be read into them.
+const QString literalAmpersand = QStringLiteral("&'");
+
+bool startsEntity(const QString& text, qsizetype at) {
+    return QStringView(text).mid(at).startsWith(apos) || QStringView(text).mid(at).startsWith(quot);
+}
+
 // Names a double-quoted text would resolve to in UPDATE and DELETE statements on this table:
 // SQLite reads "x" as a column when such a column exists and as a string only otherwise.
 bool namesColumn(const QString& text) {
@@ -25,16 +35,40 @@ QString number(qint64 value) {
 } // namespace
 
 QString escapeStoredText(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("&apos;"));
-    out.replace(QLatin1Char('"'), QStringLiteral("&quot;"));
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\'')
+            out += apos;
+        else if (c == u'"')
+            out += quot;
+        else if (c == u'&' && startsEntity(text, i))
+            out += literalAmpersand;
+        else
+            out += c;
+    }
     return out;
 }
 
 QString unescapeStoredText(const QString& text) {
-    QString out = text;
-    out.replace(QStringLiteral("&apos;"), QStringLiteral("'"));
-    out.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const QStringView rest = QStringView(text).mid(i);
+        if (rest.startsWith(literalAmpersand)) {
+            out += u'&';
+            i += literalAmpersand.size();
+        } else if (rest.startsWith(apos)) {
+            out += u'\'';
+            i += apos.size();
+        } else if (rest.startsWith(quot)) {
+            out += u'"';
+            i += quot.size();
+        } else {
+            out += text.at(i++);
+        }
+    }
     return out;
 }
 

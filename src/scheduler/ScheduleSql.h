@@ -10,7 +10,9 @@
 // goes between quotes with its own quote character made harmless, so no stored text can end
 // the literal or the statement.
 
-// Command and tag texts in the table: ' becomes &apos;, then " becomes &quot; (and back).
+// Command and tag texts in the table: ' becomes &apos; and " becomes &quot;. The "&" of an
+// "&apos;" or "&quot;" the text itself holds is written "&'", so every text reads back as it
+// was, and rows of earlier versions (which had no such mark) read as they always did.
 QString escapeStoredText(const QString& text);
 QString unescapeStoredText(const QString& text);
 

@@ -1,114 +1,192 @@
 #include "scheduler/ScheduleStore.h"
 
 #include "scheduler/CVELMSchThread.h"
-#include "scheduler/ScheduleDatabase.h"
 #include "scheduler/ScheduleSql.h"
+#include "scheduler/SchedulerResults.h"
 
 #include "VXNServiceFramework/app/Log.h"
 
+#include <QStringList>
 #include <limits>
 
 namespace {
 
-// One past the largest id, or the lowest free id once the largest is the highest possible.
-qint32 nextFreeId(const ScheduleStore::ServiceItems& items) {
-    if (items.empty())
-        return 0;
-    const qint32 largest = items.rbegin()->first;
-    if (largest < std::numeric_limits<qint32>::max())
-        return largest + 1;
-    qint32 id = 0;
-    for (const auto& entry : items) {
-        if (entry.first != id)
-            break;
-        ++id;
-    }
-    return id;
+const QString notLoadedText =
+    QStringLiteral("The stored schedule items could not be read from the database yet; "
+                   "permanent items cannot be changed until they are");
+
+ScheduleStore::Outcome notStored(const QString& details) {
+    return {SchedulerResult::NotStored, details};
 }
 
 } // namespace
 
-ScheduleStore::ScheduleStore(ScheduleDatabase& database, ScheduledCommandSender& sender,
-                             std::chrono::seconds waitCap)
-    : m_database(database), m_worker(std::make_unique<CVELMSchThread>(*this, sender, waitCap)) {}
+ScheduleStore::ScheduleStore(PeerCaller& peers, std::chrono::seconds waitCap)
+    : m_peers(peers), m_worker(std::make_unique<CVELMSchThread>(*this, peers, waitCap)) {}
 
 ScheduleStore::~ScheduleStore() {
     m_worker->stop();
     m_worker->wait();
 }
 
-void ScheduleStore::waitUntilLoaded(std::unique_lock<std::mutex>& lock) {
-    m_loadedCondition.wait(lock, [this] { return m_loaded; });
+void ScheduleStore::waitUntilReady(Lock& lock) {
+    m_changed.wait(lock, [this] { return m_ready; });
 }
 
-void ScheduleStore::execute(const QString& statement) {
-    const ScheduleQueryAnswer answer = m_database.run(statement);
-    // The item in memory stays changed either way.
-    if (answer.result != 0)
-        VELM_WARNING << "Scheduler table not updated: " << answer.result << " " << answer.details;
+bool ScheduleStore::isBusy(const QString& serviceName, qint32 id) const {
+    const auto service = m_busy.find(serviceName);
+    return service != m_busy.end() && service->second.count(id) != 0;
 }
 
-qint32 ScheduleStore::registerItem(const QString& serviceName, qint64 requestedId,
-                                   ScheduleItem item) {
-    item.nextTime.reset();
-    std::unique_lock lock(m_mutex);
-    waitUntilLoaded(lock);
-    ServiceItems& serviceItems = m_services[serviceName];
-    if (requestedId < 0) {
-        item.scheduleId = nextFreeId(serviceItems);
-        if (item.permanent)
-            execute(insertStatement(serviceName, item));
-    } else {
-        const auto found = requestedId > std::numeric_limits<qint32>::max()
-                               ? serviceItems.end()
-                               : serviceItems.find(qint32(requestedId));
-        if (found == serviceItems.end())
-            return -2;
-        item.scheduleId = qint32(requestedId);
-        if (!item.permanent)
-            execute(deleteStatement(serviceName, item.scheduleId));
-        else if (found->second.permanent)
-            execute(updateStatement(serviceName, item));
-        else // the replaced item had no row: a permanent item is always stored
-            execute(insertStatement(serviceName, item));
-    }
-    const qint32 id = item.scheduleId;
-    serviceItems[id] = std::move(item);
-    m_worker->wake();
+void ScheduleStore::waitWhileBusy(Lock& lock, const QString& serviceName, qint32 id) {
+    m_changed.wait(lock, [&] { return !isBusy(serviceName, id); });
+}
+
+ScheduleQueryAnswer ScheduleStore::writeRow(Lock& lock, const QString& serviceName, qint32 id,
+                                            const QString& statement) {
+    m_busy[serviceName].insert(id);
+    // Frees the row and wakes its waiters however the call ends.
+    struct Release {
+        ScheduleStore& store;
+        Lock& lock;
+        const QString& serviceName;
+        qint32 id;
+        ~Release() {
+            lock.lock();
+            const auto service = store.m_busy.find(serviceName);
+            service->second.erase(id);
+            if (service->second.empty())
+                store.m_busy.erase(service);
+            store.m_changed.notify_all();
+        }
+    } release{*this, lock, serviceName, id};
+    lock.unlock();
+    return runScheduleStatement(m_peers, statement);
+}
+
+qint32 ScheduleStore::nextFreeId(const QString& serviceName, const ServiceItems& items) const {
+    // Ids whose new row is being written are taken too.
+    static const std::set<qint32> none;
+    const auto busy = m_busy.find(serviceName);
+    const std::set<qint32>& reserved = busy == m_busy.end() ? none : busy->second;
+    const auto taken = [&](qint32 id) {
+        return items.count(id) != 0 || reserved.count(id) != 0;
+    };
+    qint32 largest = -1;
+    if (!items.empty())
+        largest = items.rbegin()->first;
+    if (!reserved.empty())
+        largest = std::max(largest, *reserved.rbegin());
+    if (largest < std::numeric_limits<qint32>::max())
+        return std::max(largest + 1, 0);
+    // The largest id is the highest possible: the lowest free one instead.
+    qint32 id = 0;
+    while (taken(id))
+        ++id;
     return id;
 }
 
-void ScheduleStore::unregister(const QString& serviceName, const ScheduleIdSelection& selection) {
-    std::unique_lock lock(m_mutex);
-    waitUntilLoaded(lock);
+ScheduleStore::Registration ScheduleStore::registerItem(const QString& serviceName,
+                                                        qint64 requestedId, ScheduleItem item) {
+    item.nextTime.reset();
+    Lock lock(m_mutex);
+    waitUntilReady(lock);
+    ServiceItems& serviceItems = m_services[serviceName];
+    QString statement;
+    if (requestedId < 0) {
+        item.scheduleId = nextFreeId(serviceName, serviceItems);
+        if (item.permanent)
+            statement = insertStatement(serviceName, item);
+        return store(serviceName, std::move(item), statement, lock);
+    }
+    if (requestedId > std::numeric_limits<qint32>::max())
+        return {SchedulerResult::UnknownScheduleId, {}};
+    item.scheduleId = qint32(requestedId);
+    waitWhileBusy(lock, serviceName, item.scheduleId);
+    const auto found = serviceItems.find(item.scheduleId);
+    if (found == serviceItems.end())
+        return {SchedulerResult::UnknownScheduleId, {}};
+    if (item.permanent) {
+        // The replaced item had no row when it was not permanent: insert rather than update.
+        statement = found->second.permanent ? updateStatement(serviceName, item)
+                                            : insertStatement(serviceName, item);
+    } else if (found->second.permanent) {
+        statement = deleteStatement(serviceName, item.scheduleId);
+    }
+    return store(serviceName, std::move(item), statement, lock);
+}
+
+ScheduleStore::Registration ScheduleStore::store(const QString& serviceName, ScheduleItem item,
+                                                 const QString& statement, Lock& lock) {
+    const qint32 id = item.scheduleId;
+    if (!statement.isEmpty()) {
+        if (!m_loaded)
+            return {-1, notStored(notLoadedText)};
+        const ScheduleQueryAnswer answer = writeRow(lock, serviceName, id, statement);
+        if (!answer.ok()) {
+            VELM_WARNING << "Scheduler table not updated: " << answer.result << " "
+                         << answer.details;
+            return {-1, notStored(QStringLiteral("Schedule item not saved in the database: ") +
+                                  answer.details)};
+        }
+    }
+    m_services[serviceName][id] = std::move(item);
+    m_worker->wake();
+    return {id, {}};
+}
+
+ScheduleStore::Outcome ScheduleStore::unregister(const QString& serviceName,
+                                                 const ScheduleIdSelection& selection) {
+    Lock lock(m_mutex);
+    waitUntilReady(lock);
     const auto service = m_services.find(serviceName);
     if (service == m_services.end())
-        return;
-    ServiceItems& serviceItems = service->second;
+        return {};
+    QList<qint32> ids = selection.ids;
     if (selection.all) {
-        for (const auto& [id, item] : serviceItems) {
-            if (item.permanent)
-                execute(deleteStatement(serviceName, id));
+        ids.clear();
+        for (const auto& entry : service->second)
+            ids.append(entry.first);
+    }
+    QStringList kept;
+    QString failure;
+    for (qint32 id : std::as_const(ids)) {
+        if (!remove(serviceName, id, lock, failure))
+            kept.append(QString::number(id));
+    }
+    if (kept.isEmpty())
+        return {};
+    return notStored(QStringLiteral("Schedule item(s) %1 not removed from the database: %2")
+                         .arg(kept.join(QStringLiteral(", ")), failure));
+}
+
+bool ScheduleStore::remove(const QString& serviceName, qint32 id, Lock& lock, QString& failure) {
+    waitWhileBusy(lock, serviceName, id);
+    ServiceItems& serviceItems = m_services[serviceName];
+    auto found = serviceItems.find(id);
+    if (found == serviceItems.end())
+        return true;
+    if (found->second.permanent) {
+        const ScheduleQueryAnswer answer =
+            writeRow(lock, serviceName, id, deleteStatement(serviceName, id));
+        if (!answer.ok()) {
+            VELM_WARNING << "Scheduler table not updated: " << answer.result << " "
+                         << answer.details;
+            failure = answer.details;
+            return false;
         }
-        serviceItems.clear();
-        m_worker->wake();
-        return;
-    }
-    for (qint32 id : selection.ids) {
-        const auto found = serviceItems.find(id);
+        found = serviceItems.find(id);
         if (found == serviceItems.end())
-            continue;
-        if (found->second.permanent)
-            execute(deleteStatement(serviceName, id));
-        serviceItems.erase(found);
-        m_worker->wake();
+            return true;
     }
+    serviceItems.erase(found);
+    m_worker->wake();
+    return true;
 }
 
 std::optional<ScheduleStore::ServiceItems>
-ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& selection) {
-    std::unique_lock lock(m_mutex);
-    waitUntilLoaded(lock);
+ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& selection) const {
+    std::lock_guard lock(m_mutex);
     const auto service = m_services.find(serviceName);
     if (service == m_services.end())
         return std::nullopt;
@@ -123,33 +201,51 @@ ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& sele
     return copies;
 }
 
-void ScheduleStore::load() {
+bool ScheduleStore::load() {
+    const ScheduleQueryAnswer answer = runScheduleStatement(m_peers, loadStatement());
     std::lock_guard lock(m_mutex);
-    const ScheduleQueryAnswer answer = m_database.run(loadStatement());
-    if (answer.result == 0) {
-        int count = 0;
-        for (const SqlRow& row : answer.rows) {
-            std::optional<LoadedItem> loaded = itemFromRow(row);
-            if (!loaded)
-                continue;
-            m_services[loaded->serviceName][loaded->item.scheduleId] = std::move(loaded->item);
-            ++count;
-        }
-        VELM_INFO << "Events loaded: " << count;
-    } else {
+    if (!answer.ok()) {
         VELM_WARNING << "Scheduler table not loaded: " << answer.result << " " << answer.details;
+        markReady();
+        return false;
     }
-    markLoaded();
+    // A later row with the same service and id wins; every row is counted.
+    Services loaded;
+    int count = 0;
+    for (const SqlRow& row : answer.rows) {
+        std::optional<LoadedItem> item = itemFromRow(row);
+        if (!item)
+            continue;
+        loaded[item->serviceName][item->item.scheduleId] = std::move(item->item);
+        ++count;
+    }
+    for (auto& [serviceName, loadedItems] : loaded) {
+        ServiceItems& serviceItems = m_services[serviceName];
+        for (auto& [id, item] : loadedItems) {
+            // Only a load that comes late (the first one failed) can meet an item registered
+            // meanwhile: that item keeps its id, and the row stays in the table.
+            if (serviceItems.count(id) != 0) {
+                VELM_WARNING << "Stored item not loaded, its id is taken: " << serviceName << " "
+                             << id;
+                continue;
+            }
+            serviceItems.emplace(id, std::move(item));
+        }
+    }
+    m_loaded = true;
+    VELM_INFO << "Events loaded: " << count;
+    markReady();
+    return true;
 }
 
 void ScheduleStore::skipLoad() {
     std::lock_guard lock(m_mutex);
-    markLoaded();
+    markReady();
 }
 
-void ScheduleStore::markLoaded() {
-    m_loaded = true;
-    m_loadedCondition.notify_all();
+void ScheduleStore::markReady() {
+    m_ready = true;
+    m_changed.notify_all();
     m_worker->wake();
 }
 

@@ -2,6 +2,7 @@
 
 #include "scheduler/CmdSchIdList.h"
 #include "scheduler/ScheduleItem.h"
+#include "scheduler/ScheduleTable.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -9,17 +10,23 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 
 class CVELMSchThread;
-class ScheduleDatabase;
-class ScheduledCommandSender;
+class PeerCaller;
 
 // The schedule items of all services (service name -> id -> item, both ascending), their rows
 // in the Scheduler table, and the worker thread that fires them.
 //
-// One mutex guards the items; it is held for the whole of each change, including its table
-// statement, and for each worker pass. The commands wait until the stored items are loaded,
-// so loaded rows and early registrations never replace one another.
+// One mutex guards the items and is never held across a call to the database service: a
+// permanent change marks its row busy, writes it without the lock, and changes the items only
+// once the row was written, so a failed write leaves them as they were. Commands on a busy row
+// wait for it; everything else (reads, other rows, items that are not permanent, the worker's
+// passes) goes on from memory.
+//
+// Changes wait until the first load of the table has ended, so loaded rows and early
+// registrations never replace one another; reads never wait. While the table could not be read,
+// permanent changes are refused: written blind they could duplicate or hide stored rows.
 class ScheduleStore {
 public:
     using ServiceItems = std::map<qint32, ScheduleItem>;
@@ -27,26 +34,39 @@ public:
 
     static constexpr std::chrono::seconds defaultWaitCap{300};
 
-    ScheduleStore(ScheduleDatabase& database, ScheduledCommandSender& sender,
-                  std::chrono::seconds waitCap = defaultWaitCap);
+    // The outcome of a change: Result 0, or why the table was not changed.
+    struct Outcome {
+        int result = 0;
+        QString details;
+        bool ok() const { return result == 0; }
+    };
+    struct Registration {
+        // The item's id, or SchedulerResult::UnknownScheduleId; -1 when not stored.
+        qint32 scheduleId = -1;
+        Outcome outcome;
+    };
+
+    explicit ScheduleStore(PeerCaller& peers, std::chrono::seconds waitCap = defaultWaitCap);
     ~ScheduleStore(); // stops the worker
     ScheduleStore(const ScheduleStore&) = delete;
     ScheduleStore& operator=(const ScheduleStore&) = delete;
 
     // Adds the item under a new id (requestedId < 0) or replaces the item with that id.
-    // Answers the item's id, or -2 when there is no item to replace.
-    qint32 registerItem(const QString& serviceName, qint64 requestedId, ScheduleItem item);
-    // Removes every item of the service, or the listed ones that exist.
-    void unregister(const QString& serviceName, const ScheduleIdSelection& selection);
-    // Copies of the selected items; nullopt when the service is unknown.
+    Registration registerItem(const QString& serviceName, qint64 requestedId, ScheduleItem item);
+    // Removes every item of the service, or the listed ones that exist. Items whose row could
+    // not be deleted stay, and the outcome names them.
+    Outcome unregister(const QString& serviceName, const ScheduleIdSelection& selection);
+    // Copies of the selected items; nullopt when the service is unknown. Never waits.
     std::optional<ServiceItems> items(const QString& serviceName,
-                                      const ScheduleIdSelection& selection);
+                                      const ScheduleIdSelection& selection) const;
 
-    // Reads the table back into the store (its rows replace items with the same service and
-    // id) and lets waiting commands go on, whether the load succeeded or not.
-    void load();
+    // Reads the table into the store and lets waiting commands go on, whether it succeeded or
+    // not; true when the rows were read. Rows whose service and id an item registered meanwhile
+    // already holds are left in the table.
+    bool load();
     // Lets waiting commands go on without loading (the service ends before its load).
     void skipLoad();
+    // The table's rows have been read.
     bool isLoaded() const;
     void startWorker();
 
@@ -55,14 +75,28 @@ public:
     Services& services() { return m_services; }
 
 private:
-    void waitUntilLoaded(std::unique_lock<std::mutex>& lock);
-    void execute(const QString& statement);
-    void markLoaded();
+    using Lock = std::unique_lock<std::mutex>;
 
-    ScheduleDatabase& m_database;
+    void waitUntilReady(Lock& lock);
+    void waitWhileBusy(Lock& lock, const QString& serviceName, qint32 id);
+    bool isBusy(const QString& serviceName, qint32 id) const;
+    // Runs `statement` for the row (service, id) without the lock, the row marked busy.
+    ScheduleQueryAnswer writeRow(Lock& lock, const QString& serviceName, qint32 id,
+                                 const QString& statement);
+    qint32 nextFreeId(const QString& serviceName, const ServiceItems& items) const;
+    Registration store(const QString& serviceName, ScheduleItem item, const QString& statement,
+                       Lock& lock);
+    // Removes one item (and its row); false when its row could not be deleted.
+    bool remove(const QString& serviceName, qint32 id, Lock& lock, QString& failure);
+    void markReady();
+
+    PeerCaller& m_peers;
     mutable std::mutex m_mutex;
-    std::condition_variable m_loadedCondition;
+    // A load attempt ended, a busy row was freed.
+    std::condition_variable m_changed;
+    bool m_ready = false;
     bool m_loaded = false;
     Services m_services;
+    std::map<QString, std::set<qint32>> m_busy;
     std::unique_ptr<CVELMSchThread> m_worker;
 };

@@ -2,8 +2,9 @@
 
 #include "scheduler/ScheduleStore.h"
 
-SchedulerStartup::SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay)
-    : Thread(nullptr), m_store(store), m_delay(delay) {}
+SchedulerStartup::SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay,
+                                   std::chrono::milliseconds retryInterval)
+    : Thread(nullptr), m_store(store), m_delay(delay), m_retryInterval(retryInterval) {}
 
 SchedulerStartup::~SchedulerStartup() {
     requestStop();
@@ -15,6 +16,8 @@ void SchedulerStartup::run() {
         m_store.skipLoad();
         return;
     }
-    m_store.load();
+    bool loaded = m_store.load();
     m_store.startWorker();
+    while (!loaded && !waitForStop(static_cast<int>(m_retryInterval.count())))
+        loaded = m_store.load();
 }

@@ -7,11 +7,14 @@
 class ScheduleStore;
 
 // The scheduler's start-up thread: waits the start-up delay (the database service may not be
-// up yet), loads the stored items and starts the worker. Stopping it during the delay lets
-// waiting commands go on without a load.
+// up yet), loads the stored items and starts the worker. While the items could not be read it
+// tries again after each retry interval, so that they fire in this run and permanent changes
+// become possible again. Stopping it during the delay lets waiting commands go on without a
+// load.
 class SchedulerStartup : public Thread {
 public:
-    SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay);
+    SchedulerStartup(ScheduleStore& store, std::chrono::milliseconds delay,
+                     std::chrono::milliseconds retryInterval);
     ~SchedulerStartup() override;
 
 protected:
@@ -20,4 +23,5 @@ protected:
 private:
     ScheduleStore& m_store;
     const std::chrono::milliseconds m_delay;
+    const std::chrono::milliseconds m_retryInterval;
 };

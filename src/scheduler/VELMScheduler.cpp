@@ -1,18 +1,32 @@
 #include "scheduler/VELMScheduler.h"
 
-#include "scheduler/ScheduleDatabase.h"
-#include "scheduler/ScheduledCommandSender.h"
+#include "scheduler/SchedulerResults.h"
 #include "scheduler/SchedulerStartup.h"
 
 #include "VXNServiceFramework/app/Log.h"
 
-VELMScheduler::VELMScheduler(SchedulerSetup setup)
-    : m_setup(std::move(setup)), m_store(std::make_unique<ScheduleStore>(
-                                     *m_setup.database, *m_setup.sender, m_setup.waitCap)) {
+namespace {
+
+// Why a registration is refused before the store sees it; empty when it is not.
+QString refusal(const CmdSchRegisterRequest& request) {
+    // An item without a service could never be loaded again, nor named by a later command.
+    if (request.serviceName.isEmpty())
+        return QStringLiteral("ServiceName is empty");
+    if (!request.hasValidScheduleId())
+        return QStringLiteral("ScheduleID is not a decimal integer in range: ") +
+               request.invalidScheduleId;
+    return {};
+}
+
+} // namespace
+
+VELMScheduler::VELMScheduler(PeerCaller& peers, SchedulerTimings timings)
+    : m_store(std::make_unique<ScheduleStore>(peers, timings.waitCap)) {
     addHandler(QStringLiteral("SchRegister"), this, &VELMScheduler::registerItem);
     addHandler(QStringLiteral("SchUnregister"), this, &VELMScheduler::unregister);
     addHandler(QStringLiteral("SchGetEventsInfo"), this, &VELMScheduler::getEventsInfo);
-    m_startup = std::make_unique<SchedulerStartup>(*m_store, m_setup.loadDelay);
+    m_startup =
+        std::make_unique<SchedulerStartup>(*m_store, timings.loadDelay, timings.loadRetryInterval);
     m_startup->start();
 }
 
@@ -36,7 +50,16 @@ VELMScheduler::registerItem(CmdSchRegisterRequest& request) {
     VELM_INFO << " Permanent = " << (item.permanent ? "1" : "0");
 
     auto response = std::make_unique<CmdSchRegisterResponse>();
-    response->scheduleId = m_store->registerItem(request.serviceName, request.scheduleId, item);
+    if (const QString refused = refusal(request); !refused.isEmpty()) {
+        VELM_WARNING << "CmdSchRegister refused: " << refused;
+        response->setResult(SchedulerResult::InvalidRequest, refused);
+        return response;
+    }
+    const ScheduleStore::Registration registration =
+        m_store->registerItem(request.serviceName, request.scheduleId, item);
+    response->scheduleId = registration.scheduleId;
+    if (!registration.outcome.ok())
+        response->setResult(registration.outcome.result, registration.outcome.details);
     VELM_INFO << " return = " << response->scheduleId;
     return response;
 }
@@ -46,8 +69,12 @@ VELMScheduler::unregister(CmdSchUnregisterRequest& request) {
     VELM_INFO << "CmdSchUnregister: ServiceName = " << request.serviceName;
     if (request.selection.all)
         VELM_INFO << "CmdSchUnregister: DeleteAll" << request.serviceName;
-    m_store->unregister(request.serviceName, request.selection);
-    return std::make_unique<CmdSchUnregisterResponse>();
+    auto response = std::make_unique<CmdSchUnregisterResponse>();
+    const ScheduleStore::Outcome outcome =
+        m_store->unregister(request.serviceName, request.selection);
+    if (!outcome.ok())
+        response->setResult(outcome.result, outcome.details);
+    return response;
 }
 
 std::unique_ptr<CmdSchGetEventsInfoResponse>
@@ -59,6 +86,6 @@ VELMScheduler::getEventsInfo(CmdSchGetEventsInfoRequest& request) {
         response->items = std::move(*items);
     }
     if (response->items.empty())
-        response->setResult(-1, QStringLiteral("Invalid ID(s)"));
+        response->setResult(SchedulerResult::InvalidIds, SchedulerResult::invalidIdsText);
     return response;
 }

@@ -10,29 +10,25 @@
 #include <chrono>
 #include <memory>
 
-class ScheduleDatabase;
-class ScheduledCommandSender;
+class PeerCaller;
 class SchedulerStartup;
 
-// What the scheduler talks to, and its timings.
-struct SchedulerSetup {
-    // The database service and the targets of fired commands.
-    std::shared_ptr<ScheduleDatabase> database;
-    std::shared_ptr<ScheduledCommandSender> sender;
-    // From creation to the load of the stored items.
+// The scheduler's waits; production keeps the defaults.
+struct SchedulerTimings {
+    // From creation to the load of the stored items (the database service may start later).
     std::chrono::milliseconds loadDelay{5000};
+    // Between further loads while the stored items could not be read.
+    std::chrono::milliseconds loadRetryInterval{60000};
     // The longest sleep of the worker between passes.
     std::chrono::seconds waitCap = ScheduleStore::defaultWaitCap;
-
-    // The database service and the targets reached through the process's service client.
-    static SchedulerSetup standard();
 };
 
 // The "Scheduler" service: keeps schedule items and sends their commands at the planned times.
+// `peers` (the database service for the Scheduler table, the targets of fired commands) must
+// outlive it.
 class VELMScheduler : public Service {
 public:
-    VELMScheduler();
-    explicit VELMScheduler(SchedulerSetup setup);
+    explicit VELMScheduler(PeerCaller& peers, SchedulerTimings timings = {});
     ~VELMScheduler() override;
 
     std::unique_ptr<CmdSchRegisterResponse> registerItem(CmdSchRegisterRequest& request);
@@ -42,7 +38,6 @@ public:
     ScheduleStore& store() { return *m_store; }
 
 private:
-    SchedulerSetup m_setup;
     std::unique_ptr<ScheduleStore> m_store;
     std::unique_ptr<SchedulerStartup> m_startup;
 };

@@ -47,9 +47,30 @@ TEST(ScheduleSql, StatementsHaveTheirFixedForm) {
 TEST(ScheduleSql, StoredTextEscaping) {
     EXPECT_EQ(escapeStoredText(QStringLiteral("a'b\"c")), QStringLiteral("a&apos;b&quot;c"));
     EXPECT_EQ(unescapeStoredText(QStringLiteral("a&apos;b&quot;c")), QStringLiteral("a'b\"c"));
-    // An entity the text itself held comes back as the character: the stored form cannot
-    // tell them apart.
-    EXPECT_EQ(unescapeStoredText(escapeStoredText(QStringLiteral("&quot;"))), QStringLiteral("\""));
+    // Texts that look like the stored form, or like its mark, come back as they were.
+    for (const char* text : {"&quot;", "&apos;", "x&apos;'&quot;\"", "&'", "&&apos;", "&'apos;",
+                             "&amp;apos;", "&&quot", "&", "a & b &amp; c", "&apos", "'&'"}) {
+        const QString original = QString::fromUtf8(text);
+        EXPECT_EQ(unescapeStoredText(escapeStoredText(original)), original) << text;
+    }
+}
+
+TEST(ScheduleSql, RowsOfEarlierVersionsReadAsBefore) {
+    // Written by the plain replacement (' then "), read back by it.
+    const auto earlier = [](QString text) {
+        return text.replace(QStringLiteral("&apos;"), QStringLiteral("'"))
+            .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    };
+    for (const char* stored : {"a&apos;b&quot;c", "&amp;apos; &amp;quot;", "&&apos;quot;",
+                               "&apos;&quot;&apos;", "<x a=&quot;&amp;&quot;/>", "&ap&apos;os;"}) {
+        const QString text = QString::fromUtf8(stored);
+        EXPECT_EQ(unescapeStoredText(text), earlier(text)) << stored;
+    }
+    // Texts without the sequences are stored exactly as earlier versions stored them.
+    const QString plain = QStringLiteral("<VXNRequest command=\"X\">it's &amp; more</VXNRequest>");
+    EXPECT_EQ(escapeStoredText(plain), QString(plain)
+                                           .replace(QLatin1Char('\''), QStringLiteral("&apos;"))
+                                           .replace(QLatin1Char('"'), QStringLiteral("&quot;")));
 }
 
 TEST(ScheduleSql, QuotedTextsCannotEndTheLiteral) {
@@ -146,8 +167,9 @@ protected:
 
 TEST_F(SqliteTable, HostileTextsRoundTripUnchanged) {
     ScheduleItem item = sampleItem();
-    item.commandToSend = QStringLiteral("<a b='1' c=\"2\">'); DROP TABLE Scheduler; --</a>");
-    item.tag = QStringLiteral("it's \"tagged\"");
+    item.commandToSend =
+        QStringLiteral("<a b='1' c=\"2\">'); DROP TABLE Scheduler; -- &apos;&quot;&'</a>");
+    item.tag = QStringLiteral("it's \"tagged\" &quot;");
     const QString service = QStringLiteral("R\"G'); DELETE FROM Scheduler; --");
     ASSERT_TRUE(exec(insertStatement(service, item)));
     auto items = load();

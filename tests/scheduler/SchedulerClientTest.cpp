@@ -3,6 +3,7 @@
 #include "QtPrinters.h"
 #include "SchedulerTestSupport.h"
 
+#include "scheduler/SchedulerResults.h"
 #include "scheduler/VELMScheduler.h"
 
 #include "VXNServiceFramework/client/ServiceClient.h"
@@ -29,16 +30,7 @@ public:
 
     std::unique_ptr<CmdDBSProcessQueryResponse> query(CmdDBSProcessQueryRequest& request) {
         auto response = std::make_unique<CmdDBSProcessQueryResponse>();
-        for (const QString& sql : request.queries()) {
-            const ScheduleQueryAnswer answer = m_database.run(sql);
-            if (answer.result != 0) {
-                response->setResult(answer.result, answer.details);
-                return response;
-            }
-            DBSResultSet set;
-            set.rows = answer.rows;
-            response->addResultSet(set);
-        }
+        m_database.answer(request, *response);
         return response;
     }
 
@@ -150,22 +142,24 @@ protected:
         if (scheduler)
             dispatcher.remove(scheduler.get());
         scheduler.reset();
-        SchedulerSetup setup = SchedulerSetup::standard();
-        setup.loadDelay = 0ms;
-        scheduler = std::make_unique<VELMScheduler>(setup);
+        scheduler =
+            std::make_unique<VELMScheduler>(ServiceClient::instance(), SchedulerTimings{0ms});
         dispatcher.add(scheduler.get());
     }
 
-    qint32 registerItem(const QDateTime& start, const QString& command, bool permanent = false) {
+    std::unique_ptr<CmdSchRegisterResponse>
+    registerResponse(const QDateTime& start, const QString& command, bool permanent) {
         CmdSchRegisterRequest request;
         request.serviceName = QStringLiteral("RG");
         request.item.startTime = start;
         request.item.intervalType = OccurOnce;
         request.item.permanent = permanent;
         request.item.commandToSend = command;
-        auto response =
-            ServiceClient::instance().sendCommand<CmdSchRegisterResponse>(request, true);
-        return response->scheduleId;
+        return ServiceClient::instance().sendCommand<CmdSchRegisterResponse>(request, true);
+    }
+
+    qint32 registerItem(const QDateTime& start, const QString& command, bool permanent = false) {
+        return registerResponse(start, command, permanent)->scheduleId;
     }
 
     static QString targetCommand(const char* command, const char* value) {
@@ -199,12 +193,16 @@ TEST_F(SchedulerOverServiceClient, StoresAndLoadsThroughTheDatabaseService) {
     EXPECT_TRUE(items->items.at(0).permanent);
 }
 
-TEST_F(SchedulerOverServiceClient, FailingDatabaseLeavesTheItemInMemory) {
-    database.setFailure(1);
+TEST_F(SchedulerOverServiceClient, FailingDatabaseAnswersNotStored) {
     startScheduler();
+    ASSERT_TRUE(eventually([&] { return scheduler->store().isLoaded(); }, 5s));
+    database.setFailure(ResultCode::ConnectionFailed);
     const QDateTime later = localFromSeconds(QDateTime::currentSecsSinceEpoch() + 3600);
-    EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "a"), true), 0);
-    EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "b"), true), 1);
+    const auto response = registerResponse(later, targetCommand("TGTFire", "a"), true);
+    EXPECT_EQ(response->result(), SchedulerResult::NotStored);
+    EXPECT_EQ(response->details(),
+              QStringLiteral("Schedule item not saved in the database: scripted failure"));
+    EXPECT_EQ(registerItem(later, targetCommand("TGTFire", "b")), 0);
 }
 
 TEST_F(SchedulerOverServiceClient, FiredCommandsReachTheirTargetWithoutWaitingForIt) {

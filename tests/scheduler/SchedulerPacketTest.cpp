@@ -103,7 +103,8 @@ TEST(SchRegisterRequest, ReadingRules) {
         {"", -1, OccurOnce, 1, false, 0, 0},
         {"<ScheduleID></ScheduleID><Permanent>true</Permanent>", -1, OccurOnce, 1, true, 0, 0},
         {"<ScheduleID>7</ScheduleID><Permanent>TRUE</Permanent>", 7, OccurOnce, 1, true, 0, 0},
-        {"<ScheduleID>x</ScheduleID><Permanent>yes</Permanent>", 0, OccurOnce, 1, false, 0, 0},
+        // Not a number: kept for the refusal, never read as item 0.
+        {"<ScheduleID>x</ScheduleID><Permanent>yes</Permanent>", -1, OccurOnce, 1, false, 0, 0},
         {"<ScheduleID>-1</ScheduleID>", -1, OccurOnce, 1, false, 0, 0},
         {"<IntervalType>OCCUR_HOURLY</IntervalType><IntervalValue>0</IntervalValue>", -1,
          OccurHourly, 1, false, 0, 0},
@@ -121,6 +122,7 @@ TEST(SchRegisterRequest, ReadingRules) {
         const CmdSchRegisterRequest& r = *parsed;
         SCOPED_TRACE(c.children);
         EXPECT_EQ(r.scheduleId, c.id);
+        EXPECT_EQ(r.hasValidScheduleId(), !QByteArray(c.children).contains("<ScheduleID>x"));
         EXPECT_EQ(r.item.intervalType, c.type);
         EXPECT_EQ(r.item.intervalValue, c.value);
         EXPECT_EQ(r.item.permanent, c.permanent);

@@ -2,6 +2,7 @@
 #include "ScheduleRequests.h"
 #include "SchedulerTestSupport.h"
 
+#include "scheduler/SchedulerResults.h"
 #include "scheduler/VELMScheduler.h"
 
 #include <gtest/gtest.h>
@@ -16,24 +17,32 @@ namespace {
 // A scheduler over a scripted database, loaded at once unless told otherwise.
 class SchedulerService : public testing::Test {
 protected:
-    std::unique_ptr<VELMScheduler> makeScheduler(std::chrono::milliseconds loadDelay = 0ms) {
-        SchedulerSetup setup;
-        setup.database = database;
-        setup.sender = sender;
-        setup.loadDelay = loadDelay;
-        return std::make_unique<VELMScheduler>(setup);
+    std::unique_ptr<VELMScheduler> makeScheduler(std::chrono::milliseconds loadDelay = 0ms,
+                                                 std::chrono::milliseconds loadRetry = 1h) {
+        return std::make_unique<VELMScheduler>(peers, SchedulerTimings{loadDelay, loadRetry});
+    }
+
+    void waitForLoad() {
+        ASSERT_TRUE(eventually([&] { return scheduler->store().isLoaded(); }, 5s));
     }
 
     void SetUp() override { scheduler = makeScheduler(); }
 
-    qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
-                        const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
-                        const QString& tag = {}) {
+    std::unique_ptr<CmdSchRegisterResponse>
+    registerResponse(const QString& service, qint64 id, bool permanent = false,
+                     const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
+                     const QString& tag = {}) {
         // Far ahead, so that nothing fires while a test runs.
         auto request = registerRequest(service, id, QDateTime::currentDateTime().addDays(30),
                                        permanent, command, tag);
-        const auto response = scheduler->registerItem(*request);
-        EXPECT_EQ(response->result(), 0);
+        return scheduler->registerItem(*request);
+    }
+
+    qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
+                        const QString& command = QStringLiteral("<VXNRequest command=\"X\">"),
+                        const QString& tag = {}) {
+        const auto response = registerResponse(service, id, permanent, command, tag);
+        EXPECT_EQ(response->result(), 0) << response->details().toStdString();
         return response->scheduleId;
     }
 
@@ -46,14 +55,37 @@ protected:
         return idsOf(*get(service, QStringLiteral("all")));
     }
 
-    void unregister(const QString& service, const QString& ids) {
+    std::unique_ptr<CmdSchUnregisterResponse> unregisterResponse(const QString& service,
+                                                                 const QString& ids) {
         auto request = unregisterRequest(service, ids);
-        EXPECT_EQ(scheduler->unregister(*request)->result(), 0);
+        return scheduler->unregister(*request);
+    }
+
+    void unregister(const QString& service, const QString& ids) {
+        EXPECT_EQ(unregisterResponse(service, ids)->result(), 0);
     }
 
     std::shared_ptr<SqliteScheduleDatabase> database = std::make_shared<SqliteScheduleDatabase>();
     std::shared_ptr<RecordingSender> sender = std::make_shared<RecordingSender>();
+    ScriptedSchedulerPeers peers{*database, *sender};
     std::unique_ptr<VELMScheduler> scheduler;
+};
+
+// The same scheduler, with the database's answers held back on demand.
+class SchedulerWithSlowDatabase : public SchedulerService {
+protected:
+    void SetUp() override {
+        SchedulerService::SetUp();
+        waitForLoad();
+    }
+    void TearDown() override { database->release(); }
+
+    // Starts `call` on a thread of its own and answers its future.
+    template <class F> auto async(F call) { return std::async(std::launch::async, call); }
+
+    void waitForStatements(int count) {
+        ASSERT_TRUE(eventually([&] { return database->statements().size() >= count; }, 5s));
+    }
 };
 
 TEST_F(SchedulerService, AssignsIdsAfterTheLargest) {
@@ -102,12 +134,87 @@ TEST_F(SchedulerService, PermanentItemsKeepTheirRows) {
     EXPECT_TRUE(ids("RG").isEmpty());
 }
 
-TEST_F(SchedulerService, TableFailuresLeaveTheItemInMemory) {
-    database->setFailure(5);
-    EXPECT_EQ(registerItem("RG", -1, true), 0);
+TEST_F(SchedulerService, FailedTableWritesAnswerNotStoredAndChangeNothing) {
+    waitForLoad();
+    registerItem("RG", -1, true, "<a command=\"P\">");
+    registerItem("RG", -1, false, "<a command=\"T\">");
+    database->setFailure(ResultCode::ConnectionFailed);
+
+    const auto added = registerResponse("RG", -1, true);
+    EXPECT_EQ(added->result(), SchedulerResult::NotStored);
+    EXPECT_EQ(added->details(),
+              QStringLiteral("Schedule item not saved in the database: scripted failure"));
+    EXPECT_EQ(added->scheduleId, -1);
+    // Replacing the permanent item, whether by a permanent or a temporary one.
+    for (bool permanent : {true, false}) {
+        const auto replaced = registerResponse("RG", 0, permanent, "<a command=\"New\">");
+        EXPECT_EQ(replaced->result(), SchedulerResult::NotStored) << permanent;
+    }
+    // Making the temporary item permanent.
+    EXPECT_EQ(registerResponse("RG", 1, true)->result(), SchedulerResult::NotStored);
+
+    const auto all = get("RG", "all");
+    ASSERT_EQ(idsOf(*all), (QList<qint32>{0, 1}));
+    EXPECT_EQ(all->items.at(0).commandToSend, QStringLiteral("<a command=\"P\">"));
+    EXPECT_TRUE(all->items.at(0).permanent);
+    EXPECT_FALSE(all->items.at(1).permanent);
+
+    // The temporary item goes; the permanent one, whose row stays, is kept and named.
+    const auto removed = unregisterResponse("RG", "all");
+    EXPECT_EQ(removed->result(), SchedulerResult::NotStored);
+    EXPECT_EQ(removed->details(),
+              QStringLiteral("Schedule item(s) 0 not removed from the database: scripted failure"));
     EXPECT_EQ(ids("RG"), QList<qint32>{0});
+    EXPECT_EQ(unregisterResponse("RG", "0")->result(), SchedulerResult::NotStored);
+
     database->setFailure(0);
-    EXPECT_TRUE(database->rows().isEmpty());
+    EXPECT_EQ(database->rows(), QStringList{"RG|0|<a command=&quot;P&quot;>|"});
+    // The failed insert did not use up an id.
+    EXPECT_EQ(registerItem("RG", -1, true), 1);
+    unregister("RG", "0");
+    EXPECT_EQ(database->rows(), QStringList{"RG|1|<VXNRequest command=&quot;X&quot;>|"});
+}
+
+TEST_F(SchedulerService, RegistrationsWithoutServiceOrWithABadIdAreRefused) {
+    waitForLoad();
+    registerItem("RG", -1, true, "<a command=\"Zero\">");
+    const QStringList before = database->statements();
+
+    const auto noService = registerResponse(QString(), -1, true);
+    EXPECT_EQ(noService->result(), SchedulerResult::InvalidRequest);
+    EXPECT_EQ(noService->details(), QStringLiteral("ServiceName is empty"));
+
+    // Over the wire, as a client writes the id.
+    const auto send = [&](const QString& id) {
+        const QString body =
+            QStringLiteral("<VXNRequest command=\"SchRegister\"><ServiceName>RG</ServiceName>"
+                           "<StartTime>4000000000</StartTime><Permanent>True</Permanent>"
+                           "<ScheduleID>%1</ScheduleID><CommandToSend>&lt;b command=\"B\"&gt;"
+                           "</CommandToSend></VXNRequest>")
+                .arg(id);
+        std::unique_ptr<Packet> answer =
+            scheduler->dispatch(QStringLiteral("SchRegister"), body.toUtf8());
+        CmdSchRegisterResponse response;
+        QByteArray written;
+        answer->serialize(written);
+        response.parse(written);
+        return std::make_pair(answer->result(), response.scheduleId);
+    };
+    for (const char* bad : {"abc", "1; DROP TABLE Scheduler", "0x1", "99999999999999999999",
+                            "2147483648", "1.0", "1 2", "--1", "0abc"}) {
+        const auto [result, id] = send(QString::fromUtf8(bad));
+        EXPECT_EQ(result, SchedulerResult::InvalidRequest) << bad;
+        EXPECT_EQ(id, -1) << bad;
+    }
+    EXPECT_EQ(database->statements(), before);
+    EXPECT_EQ(get("RG", "0")->items.at(0).commandToSend, QStringLiteral("<a command=\"Zero\">"));
+
+    // Blank still means "assign"; a decimal id (blanks around it) replaces.
+    EXPECT_EQ(send(QString()), std::make_pair(0, 1));
+    EXPECT_EQ(send(QStringLiteral("  ")), std::make_pair(0, 2));
+    EXPECT_EQ(send(QStringLiteral("-1")), std::make_pair(0, 3));
+    EXPECT_EQ(send(QStringLiteral(" 0 ")), std::make_pair(0, 0));
+    EXPECT_EQ(get("RG", "0")->items.at(0).commandToSend, QStringLiteral("<b command=\"B\">"));
 }
 
 TEST_F(SchedulerService, UnregisterListsSkipWhatIsNotThere) {
@@ -218,12 +325,29 @@ TEST_F(SchedulerService, LoadSkipsRowsWithoutServiceAndLetsTheLaterDuplicateWin)
     EXPECT_FALSE(items->items.at(1).stopTime);
 }
 
-TEST_F(SchedulerService, FailedLoadLoadsNothingAndCommandsGoOn) {
-    registerItem("RG", -1, true);
-    database->setFailure(3);
-    scheduler = makeScheduler();
-    EXPECT_EQ(get("RG", "all")->result(), -1);
+TEST_F(SchedulerService, UnreadTableRefusesPermanentChangesUntilALaterLoad) {
+    registerItem("RG", -1, true, "<a command=\"Stored\">");
+    registerItem("RG", -1, true, "<a command=\"Stored1\">");
+    database->setFailure(ResultCode::ConnectionFailed);
+    scheduler = makeScheduler(0ms, 100ms);
+    // Temporary items and reads go on from memory.
     EXPECT_EQ(registerItem("RG", -1), 0);
+    const auto refused = registerResponse("RG", -1, true);
+    EXPECT_EQ(refused->result(), SchedulerResult::NotStored);
+    EXPECT_TRUE(refused->details().startsWith(
+        QStringLiteral("The stored schedule items could not be read from the database")));
+    EXPECT_EQ(ids("RG"), QList<qint32>{0});
+
+    // Once the table can be read, its rows join the items; the one whose id was given out
+    // meanwhile stays in the table.
+    database->setFailure(0);
+    waitForLoad();
+    const auto items = get("RG", "all");
+    ASSERT_EQ(idsOf(*items), (QList<qint32>{0, 1}));
+    EXPECT_FALSE(items->items.at(0).permanent);
+    EXPECT_EQ(items->items.at(1).commandToSend, QStringLiteral("<a command=\"Stored1\">"));
+    EXPECT_EQ(registerItem("RG", -1, true), 2);
+    EXPECT_EQ(database->rows().size(), 3);
 }
 
 TEST_F(SchedulerService, EarlyCommandsWaitForTheLoad) {
@@ -248,6 +372,52 @@ TEST_F(SchedulerService, DestroyedBeforeTheLoad) {
     scheduler->store().skipLoad();
     EXPECT_EQ(early.get(), 0);
     scheduler.reset();
+}
+
+TEST_F(SchedulerWithSlowDatabase, OnlyTheRowBeingWrittenWaitsForTheDatabase) {
+    registerItem("RG", -1, false);
+    registerItem("RG", -1, true);
+    const int written = database->statements().size();
+    database->hold();
+    auto pending = async([&] { return registerItem("RG", -1, true, "<a command=\"Slow\">"); });
+    waitForStatements(written + 1);
+
+    // Reads, temporary items, other rows and other services answer from memory meanwhile; the
+    // pending item is not shown before it is stored, and its id is not given out twice.
+    auto others = async([&] {
+        EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1}));
+        EXPECT_EQ(registerItem("RG", -1), 3);
+        EXPECT_EQ(registerItem("RG", 0, false, "<a command=\"Zero\">"), 0);
+        EXPECT_EQ(registerItem("Other", -1), 0);
+        unregister("RG", "3");
+    });
+    EXPECT_EQ(others.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(pending.wait_for(0s), std::future_status::timeout);
+
+    // A second write to another row goes to the database beside the first.
+    auto second = async([&] { return registerResponse("RG", 1, true, "<a command=\"One\">"); });
+    waitForStatements(written + 2);
+    database->release();
+    EXPECT_EQ(pending.get(), 2);
+    EXPECT_EQ(second.get()->result(), 0);
+    EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 2}));
+}
+
+TEST_F(SchedulerWithSlowDatabase, ChangesOfTheSameRowKeepTheirOrder) {
+    registerItem("RG", -1, true, "<a command=\"A\">");
+    const int written = database->statements().size();
+    database->hold();
+    auto replace = async([&] { return registerItem("RG", 0, true, "<a command=\"B\">"); });
+    waitForStatements(written + 1);
+    auto remove = async([&] { unregister("RG", "0"); });
+    // The removal waits for the replace rather than racing it to the table.
+    EXPECT_EQ(remove.wait_for(300ms), std::future_status::timeout);
+    EXPECT_EQ(database->statements().size(), written + 1);
+    database->release();
+    EXPECT_EQ(replace.get(), 0);
+    remove.get();
+    EXPECT_TRUE(ids("RG").isEmpty());
+    EXPECT_TRUE(database->rows().isEmpty());
 }
 
 } // namespace

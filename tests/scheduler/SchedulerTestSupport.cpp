@@ -1,5 +1,9 @@
 #include "SchedulerTestSupport.h"
 
+#include "VXNServiceFramework/packets/ResultCodes.h"
+#include "peers/CmdDBSProcessQueryRequest.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QThread>
@@ -53,6 +57,20 @@ ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
     return answer;
 }
 
+void SqliteScheduleDatabase::answer(const CmdDBSProcessQueryRequest& request,
+                                    CmdDBSProcessQueryResponse& response) {
+    for (const QString& sql : request.queries()) {
+        const ScheduleQueryAnswer answer = run(sql);
+        if (!answer.ok()) {
+            response.setResult(answer.result, answer.details);
+            return;
+        }
+        DBSResultSet set;
+        set.rows = answer.rows;
+        response.addResultSet(set);
+    }
+}
+
 bool SqliteScheduleDatabase::exec(const QString& sql) {
     std::lock_guard lock(m_mutex);
     return sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
@@ -97,9 +115,9 @@ void SqliteScheduleDatabase::release() {
     m_released.notify_all();
 }
 
-void RecordingSender::send(std::unique_ptr<CSendCommand> command) {
+void RecordingSender::record(const CSendCommand& command) {
     std::lock_guard lock(m_mutex);
-    m_sent.append({command->command(), command->text(), QDateTime::currentDateTime()});
+    m_sent.append({command.command(), command.text(), QDateTime::currentDateTime()});
     m_changed.notify_all();
 }
 
@@ -111,6 +129,24 @@ QVector<RecordingSender::Sent> RecordingSender::sent() const {
 bool RecordingSender::waitForCount(int count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, timeout, [&] { return m_sent.size() >= count; });
+}
+
+std::unique_ptr<Packet> ScriptedSchedulerPeers::call(Packet& request,
+                                                     const ResponseFactory& makeResponse) {
+    std::unique_ptr<Packet> response = makeResponse();
+    auto* query = dynamic_cast<CmdDBSProcessQueryRequest*>(&request);
+    auto* answer = dynamic_cast<CmdDBSProcessQueryResponse*>(response.get());
+    if (query && answer)
+        m_database.answer(*query, *answer);
+    else
+        response->setResult(ResultCode::UnknownCommand,
+                            QStringLiteral("Can't find service for command: ") + request.command());
+    return response;
+}
+
+void ScriptedSchedulerPeers::callAsync(std::unique_ptr<Packet> request) {
+    if (const auto* command = dynamic_cast<const CSendCommand*>(request.get()))
+        m_sender.record(*command);
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "scheduler/CSendCommand.h"
-#include "scheduler/ScheduleDatabase.h"
-#include "scheduler/ScheduledCommandSender.h"
+#include "scheduler/ScheduleTable.h"
+
+#include "VXNServiceFramework/client/PeerCaller.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -14,15 +15,19 @@
 #include <mutex>
 
 struct sqlite3;
+class CmdDBSProcessQueryRequest;
+class CmdDBSProcessQueryResponse;
 
 // A scripted database service: runs the scheduler's statements on an in-memory SQLite table
 // shaped like the real one, records them, and can be told to fail or to hold its answer.
-class SqliteScheduleDatabase : public ScheduleDatabase {
+class SqliteScheduleDatabase {
 public:
     SqliteScheduleDatabase();
-    ~SqliteScheduleDatabase() override;
+    ~SqliteScheduleDatabase();
 
-    ScheduleQueryAnswer run(const QString& statement) override;
+    ScheduleQueryAnswer run(const QString& statement);
+    // Answers a DBSProcessQuery: one result set per query, or the first failure.
+    void answer(const CmdDBSProcessQueryRequest& request, CmdDBSProcessQueryResponse& response);
 
     // Runs SQL directly, outside the recorded statements; false on an SQL error.
     bool exec(const QString& sql);
@@ -49,7 +54,7 @@ private:
 };
 
 // Records the commands the scheduler fires, with the local time of each.
-class RecordingSender : public ScheduledCommandSender {
+class RecordingSender {
 public:
     struct Sent {
         QString command;
@@ -57,7 +62,7 @@ public:
         QDateTime at;
     };
 
-    void send(std::unique_ptr<CSendCommand> command) override;
+    void record(const CSendCommand& command);
 
     QVector<Sent> sent() const;
     // Waits until at least `count` commands were sent or `timeout` passed; true if they were.
@@ -67,6 +72,22 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     QVector<Sent> m_sent;
+};
+
+// The scheduler's peers as a test scripts them: DBSProcessQuery answered by `database`, fired
+// commands recorded by `sender`; any other command is unknown.
+class ScriptedSchedulerPeers : public PeerCaller {
+public:
+    ScriptedSchedulerPeers(SqliteScheduleDatabase& database, RecordingSender& sender)
+        : m_database(database), m_sender(sender) {}
+
+    using PeerCaller::call;
+    std::unique_ptr<Packet> call(Packet& request, const ResponseFactory& makeResponse) override;
+    void callAsync(std::unique_ptr<Packet> request) override;
+
+private:
+    SqliteScheduleDatabase& m_database;
+    RecordingSender& m_sender;
 };
 
 // Polls `condition` until it holds or `timeout` passes.

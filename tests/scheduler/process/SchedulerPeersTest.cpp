@@ -35,9 +35,8 @@ protected:
     }
 
     void startScheduler() {
-        SchedulerSetup setup = SchedulerSetup::standard();
-        setup.loadDelay = 0ms;
-        scheduler = std::make_unique<VELMScheduler>(setup);
+        scheduler =
+            std::make_unique<VELMScheduler>(ServiceClient::instance(), SchedulerTimings{0ms});
         const QDeadlineTimer deadline(20000);
         while (!scheduler->store().isLoaded() && !deadline.hasExpired())
             QThread::msleep(20);

@@ -5,12 +5,16 @@
 #include "support/ChildProcess.h"
 #include "support/PacketCall.h"
 
+#include "scheduler/SchedulerResults.h"
+
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <future>
 #include <unistd.h>
 
 namespace {
@@ -28,8 +32,13 @@ protected:
         const bool linked = ::link(source.constData(), target.constData()) == 0;
         ASSERT_TRUE(linked ||
                     QFile::copy(QString::fromLocal8Bit(source), QString::fromLocal8Bit(target)));
+        writeConfig();
+    }
+
+    // Points velm-report at the naming service of the running velm-peers.
+    void writeConfig() {
         QFile config(dir.filePath("report/VELMReport.cfg"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
         config.write(QStringLiteral("<VELMReport><Name>VELM Report</Name><DispatcherURL>%1"
                                     "</DispatcherURL></VELMReport>")
                          .arg(peers.url().toString())
@@ -50,6 +59,19 @@ protected:
 
     template <class R> std::unique_ptr<R> call(Packet& request) {
         return callOverHttp<R>(report.url(), request);
+    }
+
+    // As call(), on a thread of its own; a transfer that fails answers 6.
+    template <class R> std::future<std::unique_ptr<R>> callAsync(std::unique_ptr<Packet> request) {
+        return std::async(std::launch::async, [this, request = std::move(request)] {
+            try {
+                return call<R>(*request);
+            } catch (const std::exception&) {
+                auto failed = std::make_unique<R>();
+                failed->setResult(ResultCode::CommunicationFailed, QStringLiteral("no answer"));
+                return failed;
+            }
+        });
     }
 
     qint32 registerItem(const QString& service, qint64 id, bool permanent = false,
@@ -153,12 +175,86 @@ TEST_F(SchedulerInReport, PermanentItemsReloadAfterARestartAndEarlyCommandsWait)
 
 TEST_F(SchedulerInReport, FiredCloseCommandEndsTheProcess) {
     START_REPORT_OR_SKIP();
+    // A registration waits for the load; the item's start must still lie ahead after it.
+    ASSERT_TRUE(report.waitForOutput(QStringLiteral("Events loaded: "), 30000));
     registerItem("MGMT", -1, false,
                  QStringLiteral("<VXNRequest command=\"MGMTCloseApplication\"></VXNRequest>"), {},
                  2);
     ASSERT_TRUE(report.waitForExit(30000)) << report.output().toStdString();
     EXPECT_TRUE(report.output().contains(
         QStringLiteral("Send command: <VXNRequest command=\"MGMTCloseApplication\">")));
+}
+
+TEST_F(SchedulerInReport, DatabaseOutageRefusesPermanentChangesAndStopsPromptly) {
+    START_REPORT_OR_SKIP();
+    const QString a = QStringLiteral("<VXNRequest command=\"A\">");
+    const QString b = QStringLiteral("<VXNRequest command=\"B\">");
+    EXPECT_EQ(registerItem("RG", -1, true, a), 0);
+    EXPECT_EQ(registerItem("RG", -1, true, b), 1);
+    EXPECT_EQ(registerItem("RG", -1, false), 2);
+    // Naming and database service gone.
+    ASSERT_EQ(peers.terminate(), 0);
+
+    auto added = callAsync<CmdSchRegisterResponse>(registerRequest(
+        "RG", -1, QDateTime::currentDateTime().addDays(1), true, QStringLiteral("<c/>"), {}));
+    auto removed = callAsync<ResponsePacket>(unregisterRequest("RG", "1"));
+    // Reads and temporary items answer while the two writes wait out their retries.
+    QElapsedTimer meanwhile;
+    meanwhile.start();
+    EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 2}));
+    EXPECT_GE(registerItem("RG", -1), 3);
+    EXPECT_LT(meanwhile.elapsed(), 20000);
+    EXPECT_EQ(added.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+
+    const auto addAnswer = added.get();
+    EXPECT_EQ(addAnswer->result(), SchedulerResult::NotStored);
+    EXPECT_TRUE(addAnswer->details().startsWith(
+        QStringLiteral("Schedule item not saved in the database: ")))
+        << addAnswer->details().toStdString();
+    EXPECT_EQ(removed.get()->result(), SchedulerResult::NotStored);
+    EXPECT_TRUE(get("RG", "1")->items.count(1));
+
+    // A write still waiting when the process is told to stop gives up rather than holding the
+    // stop for its remaining retries (ChildProcess kills after 20 s and then answers -1).
+    const auto retries = [&] {
+        return report.output().count(QStringLiteral("SendRequest retry"));
+    };
+    const qsizetype before = retries();
+    auto pending = callAsync<ResponsePacket>(unregisterRequest("RG", "0"));
+    const QDeadlineTimer inRetry(10000);
+    // Waiting for the exit is what takes in the process's output meanwhile.
+    while (retries() == before && !inRetry.hasExpired())
+        report.waitForExit(50);
+    ASSERT_GT(retries(), before);
+    EXPECT_EQ(report.terminate(), 0);
+    EXPECT_NE(pending.get()->result(), 0);
+
+    // Back with the database: what was stored is there, nothing more and nothing less.
+    ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")));
+    writeConfig();
+    ASSERT_TRUE(report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}));
+    ASSERT_TRUE(report.waitForOutput(QStringLiteral("Events loaded: 2"), 30000))
+        << report.output().toStdString();
+    const auto stored = get("RG", "all");
+    ASSERT_EQ(idsOf(*stored), (QList<qint32>{0, 1}));
+    EXPECT_EQ(stored->items.at(0).commandToSend, a);
+    EXPECT_EQ(stored->items.at(1).commandToSend, b);
+}
+
+TEST_F(SchedulerInReport, StoredEntityTextsSurviveARestart) {
+    START_REPORT_OR_SKIP();
+    const QString command = QStringLiteral(
+        "<VXNRequest command=\"X\"><Name>&amp;apos; &amp;quot; it's</Name></VXNRequest>");
+    // As the element text reads: the literal six characters, not an apostrophe.
+    const QString tag = QStringLiteral("&apos;&quot;\"'&'");
+    EXPECT_EQ(registerItem("RG", -1, true, command, tag), 0);
+    ASSERT_EQ(report.terminate(), 0);
+    ASSERT_TRUE(report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}));
+    ASSERT_TRUE(report.waitForOutput(QStringLiteral("Events loaded: 1"), 30000));
+    const auto stored = get("RG", "0");
+    ASSERT_EQ(stored->items.count(0), 1u);
+    EXPECT_EQ(stored->items.at(0).commandToSend, command);
+    EXPECT_EQ(stored->items.at(0).tag, tag);
 }
 
 } // namespace
