@@ -1,6 +1,7 @@
 #include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
 
 #include "VELMPluginReportGenerator/queries/DeviceScripts.h"
+#include "VELMPluginReportGenerator/queries/PeriodScripts.h"
 #include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 
@@ -21,10 +22,9 @@ QString composeReportSql(ReportQueryParams& params) {
     if (!selectionIsSafe(params))
         return {};
     if (reportBodyKind(params.reportType) == ReportBodyKind::CounterReport) {
-        // The period scripts read the counters from here; until they join, these types
-        // compose no text.
         params.counters = fixedCounters(params.reportType);
-        return {};
+        return params.reportType == RT_ALERT_TREND ? composeAlertTrendSql(params)
+                                                   : composeUsageSql(params);
     }
     switch (params.reportType) {
     case RT_DEVICE_INFO_SUMMARY:
