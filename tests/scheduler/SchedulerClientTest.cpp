@@ -21,21 +21,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// "DBSProcessQuery" on the scripted SQLite table, optionally answering a failure.
+// "DBSProcessQuery" served in this process, answered by the scripted peers.
 class ScriptedDatabaseService : public Service {
 public:
-    explicit ScriptedDatabaseService(SqliteScheduleDatabase& database) : m_database(database) {
+    explicit ScriptedDatabaseService(ScriptedSchedulerPeers& peers) : m_peers(peers) {
         addHandler(CmdDBSProcessQueryRequest::commandName, this, &ScriptedDatabaseService::query);
     }
 
     std::unique_ptr<CmdDBSProcessQueryResponse> query(CmdDBSProcessQueryRequest& request) {
-        auto response = std::make_unique<CmdDBSProcessQueryResponse>();
-        m_database.answer(request, *response);
-        return response;
+        return m_peers.call<CmdDBSProcessQueryResponse>(request);
     }
 
 private:
-    SqliteScheduleDatabase& m_database;
+    ScriptedSchedulerPeers& m_peers;
 };
 
 class TargetRequest : public RequestPacket {
@@ -168,7 +166,9 @@ protected:
     }
 
     SqliteScheduleDatabase database;
-    ScriptedDatabaseService databaseService{database};
+    RecordingSender firedElsewhere; // fired commands go through the service client here
+    ScriptedSchedulerPeers peers{database, firedElsewhere};
+    ScriptedDatabaseService databaseService{peers};
     ScriptedTargetService target;
     Dispatcher dispatcher;
     std::unique_ptr<VELMScheduler> scheduler;
@@ -196,7 +196,7 @@ TEST_F(SchedulerOverServiceClient, StoresAndLoadsThroughTheDatabaseService) {
 TEST_F(SchedulerOverServiceClient, FailingDatabaseAnswersNotStored) {
     startScheduler();
     ASSERT_TRUE(eventually([&] { return scheduler->store().isLoaded(); }, 5s));
-    database.setFailure(ResultCode::ConnectionFailed);
+    peers.failDatabase();
     const QDateTime later = localFromSeconds(QDateTime::currentSecsSinceEpoch() + 3600);
     const auto response = registerResponse(later, targetCommand("TGTFire", "a"), true);
     EXPECT_EQ(response->result(), SchedulerResult::NotStored);

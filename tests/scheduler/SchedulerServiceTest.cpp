@@ -78,13 +78,13 @@ protected:
         SchedulerService::SetUp();
         waitForLoad();
     }
-    void TearDown() override { database->release(); }
+    void TearDown() override { peers.release(); }
 
     // Starts `call` on a thread of its own and answers its future.
     template <class F> auto async(F call) { return std::async(std::launch::async, call); }
 
     void waitForStatements(int count) {
-        ASSERT_TRUE(eventually([&] { return database->statements().size() >= count; }, 5s));
+        ASSERT_TRUE(eventually([&] { return peers.databaseRequests() >= count; }, 5s));
     }
 };
 
@@ -138,7 +138,7 @@ TEST_F(SchedulerService, FailedTableWritesAnswerNotStoredAndChangeNothing) {
     waitForLoad();
     registerItem("RG", -1, true, "<a command=\"P\">");
     registerItem("RG", -1, false, "<a command=\"T\">");
-    database->setFailure(ResultCode::ConnectionFailed);
+    peers.failDatabase();
 
     const auto added = registerResponse("RG", -1, true);
     EXPECT_EQ(added->result(), SchedulerResult::NotStored);
@@ -167,7 +167,7 @@ TEST_F(SchedulerService, FailedTableWritesAnswerNotStoredAndChangeNothing) {
     EXPECT_EQ(ids("RG"), QList<qint32>{0});
     EXPECT_EQ(unregisterResponse("RG", "0")->result(), SchedulerResult::NotStored);
 
-    database->setFailure(0);
+    peers.recoverDatabase();
     EXPECT_EQ(database->rows(), QStringList{"RG|0|<a command=&quot;P&quot;>|"});
     // The failed insert did not use up an id.
     EXPECT_EQ(registerItem("RG", -1, true), 1);
@@ -178,7 +178,7 @@ TEST_F(SchedulerService, FailedTableWritesAnswerNotStoredAndChangeNothing) {
 TEST_F(SchedulerService, RegistrationsWithoutServiceOrWithABadIdAreRefused) {
     waitForLoad();
     registerItem("RG", -1, true, "<a command=\"Zero\">");
-    const QStringList before = database->statements();
+    const int before = peers.databaseRequests();
 
     const auto noService = registerResponse(QString(), -1, true);
     EXPECT_EQ(noService->result(), SchedulerResult::InvalidRequest);
@@ -206,7 +206,7 @@ TEST_F(SchedulerService, RegistrationsWithoutServiceOrWithABadIdAreRefused) {
         EXPECT_EQ(result, SchedulerResult::InvalidRequest) << bad;
         EXPECT_EQ(id, -1) << bad;
     }
-    EXPECT_EQ(database->statements(), before);
+    EXPECT_EQ(peers.databaseRequests(), before);
     EXPECT_EQ(get("RG", "0")->items.at(0).commandToSend, QStringLiteral("<a command=\"Zero\">"));
 
     // Blank still means "assign"; a decimal id (blanks around it) replaces.
@@ -328,7 +328,7 @@ TEST_F(SchedulerService, LoadSkipsRowsWithoutServiceAndLetsTheLaterDuplicateWin)
 TEST_F(SchedulerService, UnreadTableRefusesPermanentChangesUntilALaterLoad) {
     registerItem("RG", -1, true, "<a command=\"Stored\">");
     registerItem("RG", -1, true, "<a command=\"Stored1\">");
-    database->setFailure(ResultCode::ConnectionFailed);
+    peers.failDatabase();
     scheduler = makeScheduler(0ms, 100ms);
     // Temporary items and reads go on from memory.
     EXPECT_EQ(registerItem("RG", -1), 0);
@@ -340,7 +340,7 @@ TEST_F(SchedulerService, UnreadTableRefusesPermanentChangesUntilALaterLoad) {
 
     // Once the table can be read, its rows join the items; the one whose id was given out
     // meanwhile stays in the table.
-    database->setFailure(0);
+    peers.recoverDatabase();
     waitForLoad();
     const auto items = get("RG", "all");
     ASSERT_EQ(idsOf(*items), (QList<qint32>{0, 1}));
@@ -353,13 +353,13 @@ TEST_F(SchedulerService, UnreadTableRefusesPermanentChangesUntilALaterLoad) {
 TEST_F(SchedulerService, EarlyCommandsWaitForTheLoad) {
     registerItem("RG", -1, true);
     registerItem("RG", -1, true);
-    database->hold();
+    peers.hold();
     scheduler = makeScheduler(200ms);
     // Sent during the start-up delay and the (held) database answer: it must not be given an
     // id the table already holds.
     auto early = std::async(std::launch::async, [&] { return registerItem("RG", -1); });
     EXPECT_EQ(early.wait_for(600ms), std::future_status::timeout);
-    database->release();
+    peers.release();
     EXPECT_EQ(early.get(), 2);
     EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 2}));
 }
@@ -377,8 +377,8 @@ TEST_F(SchedulerService, DestroyedBeforeTheLoad) {
 TEST_F(SchedulerWithSlowDatabase, OnlyTheRowBeingWrittenWaitsForTheDatabase) {
     registerItem("RG", -1, false);
     registerItem("RG", -1, true);
-    const int written = database->statements().size();
-    database->hold();
+    const int written = peers.databaseRequests();
+    peers.hold();
     auto pending = async([&] { return registerItem("RG", -1, true, "<a command=\"Slow\">"); });
     waitForStatements(written + 1);
 
@@ -397,7 +397,7 @@ TEST_F(SchedulerWithSlowDatabase, OnlyTheRowBeingWrittenWaitsForTheDatabase) {
     // A second write to another row goes to the database beside the first.
     auto second = async([&] { return registerResponse("RG", 1, true, "<a command=\"One\">"); });
     waitForStatements(written + 2);
-    database->release();
+    peers.release();
     EXPECT_EQ(pending.get(), 2);
     EXPECT_EQ(second.get()->result(), 0);
     EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 2}));
@@ -405,15 +405,15 @@ TEST_F(SchedulerWithSlowDatabase, OnlyTheRowBeingWrittenWaitsForTheDatabase) {
 
 TEST_F(SchedulerWithSlowDatabase, ChangesOfTheSameRowKeepTheirOrder) {
     registerItem("RG", -1, true, "<a command=\"A\">");
-    const int written = database->statements().size();
-    database->hold();
+    const int written = peers.databaseRequests();
+    peers.hold();
     auto replace = async([&] { return registerItem("RG", 0, true, "<a command=\"B\">"); });
     waitForStatements(written + 1);
     auto remove = async([&] { unregister("RG", "0"); });
     // The removal waits for the replace rather than racing it to the table.
     EXPECT_EQ(remove.wait_for(300ms), std::future_status::timeout);
-    EXPECT_EQ(database->statements().size(), written + 1);
-    database->release();
+    EXPECT_EQ(peers.databaseRequests(), written + 1);
+    peers.release();
     EXPECT_EQ(replace.get(), 0);
     remove.get();
     EXPECT_TRUE(ids("RG").isEmpty());

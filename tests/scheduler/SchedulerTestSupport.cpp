@@ -1,9 +1,5 @@
 #include "SchedulerTestSupport.h"
 
-#include "VXNServiceFramework/packets/ResultCodes.h"
-#include "peers/CmdDBSProcessQueryRequest.h"
-#include "peers/CmdDBSProcessQueryResponse.h"
-
 #include <QDeadlineTimer>
 #include <QLoggingCategory>
 #include <QThread>
@@ -38,15 +34,8 @@ int collectRow(void* out, int n, char** values, char** names) {
 } // namespace
 
 ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
-    std::unique_lock lock(m_mutex);
-    m_statements.append(statement);
-    m_released.wait(lock, [this] { return !m_held; });
+    std::lock_guard lock(m_mutex);
     ScheduleQueryAnswer answer;
-    if (m_failure != 0) {
-        answer.result = m_failure;
-        answer.details = QStringLiteral("scripted failure");
-        return answer;
-    }
     char* error = nullptr;
     if (sqlite3_exec(m_db.get(), statement.toUtf8().constData(), collectRow, &answer.rows,
                      &error) != SQLITE_OK) {
@@ -57,18 +46,20 @@ ScheduleQueryAnswer SqliteScheduleDatabase::run(const QString& statement) {
     return answer;
 }
 
-void SqliteScheduleDatabase::answer(const CmdDBSProcessQueryRequest& request,
-                                    CmdDBSProcessQueryResponse& response) {
-    for (const QString& sql : request.queries()) {
+std::unique_ptr<CmdDBSProcessQueryResponse>
+SqliteScheduleDatabase::answer(const QStringList& queries) {
+    auto response = std::make_unique<CmdDBSProcessQueryResponse>();
+    for (const QString& sql : queries) {
         const ScheduleQueryAnswer answer = run(sql);
         if (!answer.ok()) {
-            response.setResult(answer.result, answer.details);
-            return;
+            response->setResult(answer.result, answer.details);
+            break;
         }
         DBSResultSet set;
         set.rows = answer.rows;
-        response.addResultSet(set);
+        response->addResultSet(set);
     }
+    return response;
 }
 
 bool SqliteScheduleDatabase::exec(const QString& sql) {
@@ -94,27 +85,6 @@ QStringList SqliteScheduleDatabase::rows() {
     return out;
 }
 
-QStringList SqliteScheduleDatabase::statements() const {
-    std::lock_guard lock(m_mutex);
-    return m_statements;
-}
-
-void SqliteScheduleDatabase::setFailure(int result) {
-    std::lock_guard lock(m_mutex);
-    m_failure = result;
-}
-
-void SqliteScheduleDatabase::hold() {
-    std::lock_guard lock(m_mutex);
-    m_held = true;
-}
-
-void SqliteScheduleDatabase::release() {
-    std::lock_guard lock(m_mutex);
-    m_held = false;
-    m_released.notify_all();
-}
-
 void RecordingSender::record(const CSendCommand& command) {
     std::lock_guard lock(m_mutex);
     m_sent.append({command.command(), command.text(), QDateTime::currentDateTime()});
@@ -131,22 +101,16 @@ bool RecordingSender::waitForCount(int count, std::chrono::milliseconds timeout)
     return m_changed.wait_for(lock, timeout, [&] { return m_sent.size() >= count; });
 }
 
-std::unique_ptr<Packet> ScriptedSchedulerPeers::call(Packet& request,
-                                                     const ResponseFactory& makeResponse) {
-    std::unique_ptr<Packet> response = makeResponse();
-    auto* query = dynamic_cast<CmdDBSProcessQueryRequest*>(&request);
-    auto* answer = dynamic_cast<CmdDBSProcessQueryResponse*>(response.get());
-    if (query && answer)
-        m_database.answer(*query, *answer);
-    else
-        response->setResult(ResultCode::UnknownCommand,
-                            QStringLiteral("Can't find service for command: ") + request.command());
-    return response;
+ScriptedSchedulerPeers::ScriptedSchedulerPeers(SqliteScheduleDatabase& table,
+                                               RecordingSender& sender)
+    : m_sender(sender) {
+    m_database.setResponder([&table](const QStringList& queries) { return table.answer(queries); });
 }
 
 void ScriptedSchedulerPeers::callAsync(std::unique_ptr<Packet> request) {
     if (const auto* command = dynamic_cast<const CSendCommand*>(request.get()))
         m_sender.record(*command);
+    ScriptedPeers::callAsync(std::move(request));
 }
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

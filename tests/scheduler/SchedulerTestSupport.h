@@ -3,7 +3,10 @@
 #include "scheduler/CSendCommand.h"
 #include "scheduler/ScheduleTable.h"
 
-#include "VXNServiceFramework/client/PeerCaller.h"
+#include "support/ScriptedDatabase.h"
+#include "support/ScriptedPeers.h"
+
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -15,11 +18,9 @@
 #include <mutex>
 
 struct sqlite3;
-class CmdDBSProcessQueryRequest;
-class CmdDBSProcessQueryResponse;
 
-// A scripted database service: runs the scheduler's statements on an in-memory SQLite table
-// shaped like the real one, records them, and can be told to fail or to hold its answer.
+// The Scheduler table of the database service: runs the scheduler's statements on an in-memory
+// SQLite table shaped like the real one.
 class SqliteScheduleDatabase {
 public:
     SqliteScheduleDatabase();
@@ -27,29 +28,18 @@ public:
 
     ScheduleQueryAnswer run(const QString& statement);
     // Answers a DBSProcessQuery: one result set per query, or the first failure.
-    void answer(const CmdDBSProcessQueryRequest& request, CmdDBSProcessQueryResponse& response);
+    std::unique_ptr<CmdDBSProcessQueryResponse> answer(const QStringList& queries);
 
-    // Runs SQL directly, outside the recorded statements; false on an SQL error.
+    // Runs SQL directly, outside the scheduler's statements; false on an SQL error.
     bool exec(const QString& sql);
     // Every row of the table as "ServiceName|ScheduleID|CommandToSend|Tag", by GlobalID.
     QStringList rows();
-    QStringList statements() const;
-
-    // Answers every statement with this result (0: run it) from now on.
-    void setFailure(int result);
-    // Holds every answer until release(); statements that arrive meanwhile wait.
-    void hold();
-    void release();
 
 private:
     struct Closer {
         void operator()(sqlite3* db) const;
     };
-    mutable std::mutex m_mutex;
-    std::condition_variable m_released;
-    bool m_held = false;
-    int m_failure = 0;
-    QStringList m_statements;
+    std::mutex m_mutex;
     std::unique_ptr<sqlite3, Closer> m_db;
 };
 
@@ -74,20 +64,28 @@ private:
     QVector<Sent> m_sent;
 };
 
-// The scheduler's peers as a test scripts them: DBSProcessQuery answered by `database`, fired
-// commands recorded by `sender`; any other command is unknown.
-class ScriptedSchedulerPeers : public PeerCaller {
+// The shared scripted peers with the scheduler's database and targets: DBSProcessQuery runs on
+// `table`, and fired commands are kept by `sender` with the time they were sent. Failing or
+// holding the database goes through fail() and hold() of the peers.
+class ScriptedSchedulerPeers : public ScriptedPeers {
 public:
-    ScriptedSchedulerPeers(SqliteScheduleDatabase& database, RecordingSender& sender)
-        : m_database(database), m_sender(sender) {}
+    static inline const QString database = QStringLiteral("DBSProcessQuery");
 
-    using PeerCaller::call;
-    std::unique_ptr<Packet> call(Packet& request, const ResponseFactory& makeResponse) override;
+    ScriptedSchedulerPeers(SqliteScheduleDatabase& table, RecordingSender& sender);
+
     void callAsync(std::unique_ptr<Packet> request) override;
 
+    // Every database request answers a connection failure, "scripted failure", until recovered.
+    void failDatabase() { fail(database, ResultCode::ConnectionFailed, failureText); }
+    void recoverDatabase() { unfail(database); }
+    static inline const QString failureText = QStringLiteral("scripted failure");
+
+    // Database requests received so far, answered or not.
+    int databaseRequests() const { return recorder().count(database); }
+
 private:
-    SqliteScheduleDatabase& m_database;
     RecordingSender& m_sender;
+    ScriptedDatabase m_database{*this};
 };
 
 // Polls `condition` until it holds or `timeout` passes.
