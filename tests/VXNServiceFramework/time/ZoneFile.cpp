@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QtGlobal>
 
-#include <ctime>
 #include <filesystem>
 #include <stdexcept>
 
@@ -32,7 +31,6 @@ void ZoneFile::remove() {
 
 UnsetTz::UnsetTz() : m_wasSet(qEnvironmentVariableIsSet("TZ")), m_value(qgetenv("TZ")) {
     qunsetenv("TZ");
-    ::tzset();
 }
 
 UnsetTz::~UnsetTz() {
@@ -40,7 +38,6 @@ UnsetTz::~UnsetTz() {
         qputenv("TZ", m_value);
     else
         qunsetenv("TZ");
-    ::tzset();
 }
 
 int localOffsetAt(const char* utcIso) {
