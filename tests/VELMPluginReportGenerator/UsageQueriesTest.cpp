@@ -198,3 +198,152 @@ TEST_F(UsageQueries, DayPeriodsRestartEachYearAndNeverShowADayTheYearLacks) {
     EXPECT_EQ(run(p, colourMonoColumns),
               (QStringList{row(1, 20, 0, "2007-12-31"), row(1, 20, 0, "2008-01-01")}));
 }
+
+TEST_F(UsageQueries, WeeksBelongToTheYearOfTheirThursday) {
+    // Seven pages a day, sampled at noon; device 2 never reports.
+    QStringList fill{PeerDatabase::device(1), PeerDatabase::device(2)};
+    qint64 pages = 0;
+    for (QDate d(2008, 12, 8); d <= QDate(2009, 1, 12); d = d.addDays(1))
+        fill << colourOnly(1, at(d.year(), d.month(), d.day(), 12), pages += 7);
+    for (QDate d(2009, 12, 21); d <= QDate(2010, 1, 18); d = d.addDays(1))
+        fill << colourOnly(1, at(d.year(), d.month(), d.day(), 12), pages += 7);
+    db.exec(fill);
+
+    const auto weeks = [&](qint64 start, qint64 end) {
+        return run(usage(RT_USAGE_COLOR_MONO, Week, start, end, "1,2"),
+                   {"DeviceID", "Color_Counter", "Period"});
+    };
+    // 29 December 2008 is the Monday of the first week of 2009.
+    EXPECT_EQ(weeks(at(2008, 12, 22), endOf(2009, 1, 11)),
+              (QStringList{"DeviceID=1|Color_Counter=49|Period=2008-12-22",
+                           "DeviceID=1|Color_Counter=49|Period=2008-12-29",
+                           "DeviceID=1|Color_Counter=49|Period=2009-01-05",
+                           "DeviceID=2|Color_Counter=|Period=2008-12-22",
+                           "DeviceID=2|Color_Counter=|Period=2008-12-29",
+                           "DeviceID=2|Color_Counter=|Period=2009-01-05"}));
+    // 2010 begins on a Friday: its first three days close the last week of 2009, and its first
+    // week is the one of Thursday 7 January, labelled with its Monday.
+    EXPECT_EQ(weeks(at(2010, 1, 1), endOf(2010, 1, 17)),
+              (QStringList{"DeviceID=1|Color_Counter=21|Period=2010-01-01",
+                           "DeviceID=1|Color_Counter=49|Period=2010-01-04",
+                           "DeviceID=1|Color_Counter=49|Period=2010-01-11",
+                           "DeviceID=2|Color_Counter=|Period=2010-01-01",
+                           "DeviceID=2|Color_Counter=|Period=2010-01-04",
+                           "DeviceID=2|Color_Counter=|Period=2010-01-11"}));
+}
+
+TEST_F(UsageQueries, MonthsAndHoursAreLabelledByTheirFirstInstant) {
+    QStringList fill{PeerDatabase::device(1), PeerDatabase::device(2)};
+    qint64 pages = 0;
+    for (int month = 1; month <= 4; ++month) {
+        fill << colourOnly(1, at(2008, month, 1, 12), pages += 100);
+        fill << colourOnly(1, at(2008, month, 15, 12), pages += month);
+    }
+    for (qint64 t = at(2008, 3, 20, 9); t <= at(2008, 3, 20, 14); t += 1800)
+        fill << colourOnly(2, t, pages += 1);
+    db.exec(fill);
+
+    const QStringList columns{"Color_Counter", "Period"};
+    EXPECT_EQ(
+        run(usage(RT_USAGE_COLOR_MONO, Month, at(2008, 2, 1), endOf(2008, 3, 31), "1"), columns),
+        (QStringList{"Color_Counter=102|Period=2008-02", "Color_Counter=103|Period=2008-03"}));
+    // The first hour is labelled with the start itself.
+    EXPECT_EQ(
+        run(usage(RT_USAGE_COLOR_MONO, Hour, at(2008, 3, 20, 10, 30), at(2008, 3, 20, 12, 59), "2"),
+            columns),
+        (QStringList{"Color_Counter=1|Period=2008-03-20 10:30:00",
+                     "Color_Counter=2|Period=2008-03-20 11:00:00",
+                     "Color_Counter=2|Period=2008-03-20 12:00:00"}));
+}
+
+TEST_F(UsageQueries, HoursFollowTheLocalClockOnTheDaysItChanges) {
+    QStringList fill{PeerDatabase::device(1)};
+    qint64 pages = 0;
+    for (qint64 t = at(2008, 10, 25, 22); t <= at(2008, 10, 26, 6); t += 3600)
+        fill << colourOnly(1, t, pages += 10);
+    for (qint64 t = at(2008, 3, 29, 22); t <= at(2008, 3, 30, 6); t += 3600)
+        fill << colourOnly(1, t, pages += 10);
+    db.exec(fill);
+
+    const QStringList columns{"Color_Counter", "Period"};
+    // 02:00 happens twice when the clock is set back: one period with two hours of pages.
+    EXPECT_EQ(
+        run(usage(RT_USAGE_COLOR_MONO, Hour, at(2008, 10, 26, 1), at(2008, 10, 26, 3, 59), "1"),
+            columns),
+        (QStringList{"Color_Counter=10|Period=2008-10-26 01:00:00",
+                     "Color_Counter=20|Period=2008-10-26 02:00:00",
+                     "Color_Counter=10|Period=2008-10-26 03:00:00"}));
+    // 02:00 does not happen when it is set forward.
+    EXPECT_EQ(run(usage(RT_USAGE_COLOR_MONO, Hour, at(2008, 3, 30, 1), at(2008, 3, 30, 3, 59), "1"),
+                  columns),
+              (QStringList{"Color_Counter=10|Period=2008-03-30 01:00:00",
+                           "Color_Counter=10|Period=2008-03-30 03:00:00"}));
+}
+
+TEST_F(UsageQueries, TotalPagesSplitsBySizeModeAndColourAndSummariesNeedModelIpAndSerial) {
+    // Printed pages of the eight combinations rise by 1, 2, ... 8 steps, copied small simplex
+    // mono pages by 10 more; scanned pages and single-sided pages of a duplex unit are no usage.
+    const auto sample = [](int device, qint64 time, qint64 base, qint64 step) {
+        QList<CounterRow> rows;
+        qint64 rise = 0;
+        for (const char* media : {"small", "large"}) {
+            for (const char* mode : {"simplex", "duplex"}) {
+                for (const char* colour : {"monoColor", "fullColor"})
+                    rows.append({"print", media, mode, colour, base + step * ++rise});
+            }
+        }
+        rows.append({"copy", "small", "simplex", "monoColor", base + step * 10});
+        rows.append({"scan", "small", "simplex", "monoColor", base * 3 + step});
+        rows.append({"print", "small", "duplexSingle", "monoColor", base * 5 + step});
+        return counterSample(device, time, rows);
+    };
+    QStringList fill;
+    fill << PeerDatabase::identity(1, "10.0.0.1") << PeerDatabase::value(1, 10, "SN1")
+         << PeerDatabase::identity(2, "10.0.0.2") // no serial: left out of summaries
+         << PeerDatabase::identity(3, "10.0.0.3") << PeerDatabase::value(3, 10, "SN3");
+    fill << sample(1, at(2008, 3, 19, 12), 1000, 0) << sample(1, at(2008, 3, 20, 12), 1000, 1)
+         << sample(1, at(2008, 3, 21, 12), 1000, 3);
+    fill << sample(2, at(2008, 3, 19, 12), 50, 0) << sample(2, at(2008, 3, 21, 12), 50, 2);
+    db.exec(fill);
+
+    QStringList columns{"DeviceID", "ModelName", "IP", "Serial"};
+    const QStringList counters = reportTypeCounters(RT_USAGE_TOTAL_PAGES);
+    columns << counters << "Total";
+    auto p = usage(RT_USAGE_TOTAL_PAGES, Day, at(2008, 3, 20), endOf(2008, 3, 21));
+    p.groupBy = GroupBySpec{GroupBySpec::deviceGroups, QStringLiteral("Group")};
+    // Device 1 rises by 3 steps over the range: 3 * (1..8) plus 30 copies, 138 pages in all.
+    QString device1 = "DeviceID=1|ModelName=Model 1|IP=10.0.0.1|Serial=SN1";
+    for (int k = 1; k <= 8; ++k)
+        device1 += QStringLiteral("|%1=%2").arg(counters[k - 1]).arg(3 * k + (k == 1 ? 30 : 0));
+    device1 += "|Total=138";
+    QString device3 = "DeviceID=3|ModelName=Model 3|IP=10.0.0.3|Serial=SN3";
+    for (const auto& name : counters)
+        device3 += QStringLiteral("|%1=0").arg(name);
+    device3 += "|Total=0";
+    EXPECT_EQ(run(p, columns), (QStringList{device1, device3}));
+
+    // Per device and period the same rises, split over the two days.
+    p.groupBy.reset();
+    const QStringList perPeriod{"DeviceID", "Small_Simplex_Mono", "Large_Duplex_Color", "Total",
+                                "Period"};
+    EXPECT_EQ(run(p, perPeriod),
+              (QStringList{"DeviceID=1|Small_Simplex_Mono=11|Large_Duplex_Color=8|Total=46|"
+                           "Period=2008-03-20",
+                           "DeviceID=1|Small_Simplex_Mono=22|Large_Duplex_Color=16|Total=92|"
+                           "Period=2008-03-21",
+                           "DeviceID=2|Small_Simplex_Mono=|Large_Duplex_Color=|Total=0|"
+                           "Period=2008-03-20",
+                           "DeviceID=2|Small_Simplex_Mono=22|Large_Duplex_Color=16|Total=92|"
+                           "Period=2008-03-21",
+                           "DeviceID=3|Small_Simplex_Mono=|Large_Duplex_Color=|Total=0|"
+                           "Period=2008-03-20",
+                           "DeviceID=3|Small_Simplex_Mono=|Large_Duplex_Color=|Total=0|"
+                           "Period=2008-03-21"}));
+
+    // A chart adds the devices up per period.
+    p.chart = true;
+    EXPECT_EQ(run(p, {"Small_Simplex_Mono", "Large_Duplex_Color", "Total", "Period"}),
+              (QStringList{"Small_Simplex_Mono=11|Large_Duplex_Color=8|Total=46|Period=2008-03-20",
+                           "Small_Simplex_Mono=44|Large_Duplex_Color=32|Total=184|"
+                           "Period=2008-03-21"}));
+}

@@ -13,10 +13,9 @@ constexpr const char* rangeTemplate =
     "_%1111_"
     "UPDATE test_years_%1_ SET MaxYearDT = (yearcode * 10000 _%51_ );\n"
     "CREATE TEMP TABLE minMaxDate_%1_ AS SELECT _%6_ AS MinDate, _%7_ AS MaxDate;\n"
-    "CREATE TEMP TABLE yeardays_%1_ AS SELECT yearcode * 10000 + t1.DateNum AS DateNumm, "
-    "d.R_DevID AS RDevID \n"
-    "FROM _%14_ t1, test_years_%1_, devIDs_%1_ d, minMaxDate_%1_ \n"
-    "WHERE DateNumm BETWEEN MinDate AND MaxDate _%52_;\n";
+    "CREATE TEMP TABLE yeardays_%1_ AS SELECT DateNumm, d.R_DevID AS RDevID \n"
+    "FROM (SELECT yearcode * 10000 + t1.DateNum AS DateNumm FROM _%14_ t1, test_years_%1_, "
+    "minMaxDate_%1_ \n  WHERE DateNumm BETWEEN MinDate AND MaxDate _%52_ _%53_), devIDs_%1_ d;\n";
 
 constexpr const char* yearRow =
     "INSERT INTO test_years_%1_ (yearcode, MaxYearDT) values(_%2222_,null);\n";
@@ -46,6 +45,7 @@ QString rangeSql(const ReportQueryParams& params) {
         .set(51, periodSql::yearBound(period))
         .set(52, periodSql::hasYearBound(period) ? QStringLiteral(" AND (DateNumm < MaxYearDT)")
                                                  : QString())
+        .set(53, periodSql::existingPeriodsOnly(period))
         .set(6, periodSql::minDate(period, params.start))
         .set(7, periodSql::maxDate(period, params.end))
         .set(14, periodSql::yearTable(period));

@@ -44,7 +44,7 @@ constexpr std::array<const char*, periodCount> labels{
 constexpr std::array<const char*, periodCount> yearBounds{
     " + (strftime('%j', yearcode || '-12-31') * 24)",
     " + strftime('%j', yearcode || '-12-31')",
-    " + ((strftime('%j', yearcode || '-12-28', '-3 day', 'weekday 4') - 1) / 7) + 1",
+    " + ((strftime('%j', yearcode || '-12-28', '-3 day', 'weekday 4') - 1) / 7) + 2",
     "",
 };
 
@@ -88,6 +88,17 @@ QString yearBound(int period) {
 
 bool hasYearBound(int period) {
     return period != Month;
+}
+
+QString existingPeriodsOnly(int period) {
+    if (period != Hour)
+        return {};
+    // An hour skipped when the clock is set forward has an offset but no instant: its first
+    // instant, as the label computes it, falls into another hour.
+    return QStringLiteral(" AND ") +
+           periodOf(Hour, QStringLiteral("strftime('%s', datetime(yearcode || '-01-01', '+' || "
+                                         "t1.DateNum || ' hours', 'utc'))")) +
+           QStringLiteral(" = DateNumm");
 }
 
 QString yearTable(int period) {

@@ -28,6 +28,10 @@ QString periodLabel(int period);
 QString yearBound(int period);
 bool hasYearBound(int period);
 
+// A condition on DateNumm (offset t1.DateNum of yearcode) that holds for periods the local
+// clock shows; empty where every offset below the year's bound exists.
+QString existingPeriodsOnly(int period);
+
 // The table with one row per offset a period can have.
 QString yearTable(int period);
 
