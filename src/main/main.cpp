@@ -1,3 +1,4 @@
+#include "VELMPluginReportGenerator/VELMReportGenerator.h"
 #include "VXNServiceFramework/app/Application.h"
 #include "VXNServiceFramework/client/ServiceClient.h"
 #include "VXNServiceFramework/dispatch/ServiceFactory.h"
@@ -33,8 +34,12 @@ int main(int argc, char** argv) {
     {
         ReportApplication application(argc, argv, QStringLiteral("VELM_Report_Plugin"),
                                       QStringLiteral("VELMReport.cfg"));
-        // "MGMT" is added by the application itself; the report generator ("RG") joins before
-        // the scheduler once it exists.
+        // "MGMT" is added by the application itself.
+        application.addService(QStringLiteral("RG"), std::make_unique<ServiceFactoryFunction>([] {
+                                   ReportGeneratorSetup setup;
+                                   setup.caller = &ServiceClient::instance();
+                                   return std::make_unique<VELMReportGenerator>(std::move(setup));
+                               }));
         application.addService(
             QStringLiteral("Scheduler"), std::make_unique<ServiceFactoryFunction>([] {
                 return std::make_unique<VELMScheduler>(ServiceClient::instance());

@@ -1,8 +1,10 @@
 // velmctl --url URL COMMAND [FILE|-] [--raw]
 // Sends COMMAND with the body read from FILE (or standard input for "-"; none: an empty
 // request) and prints the answer as text, or with --raw its head and bytes as received.
+// velmctl --url URL report VERB ...: the report verbs (ReportVerbs.h).
 
 #include "MessageText.h"
+#include "ReportVerbs.h"
 #include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QCommandLineParser>
@@ -48,6 +50,7 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("Print the status line, headers and bytes."));
     parser.addOption(urlOption);
     parser.addOption(rawOption);
+    parser.addOptions(ReportVerbs::options());
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("Command name."));
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -57,22 +60,27 @@ int main(int argc, char* argv[]) {
 
     const QStringList arguments = parser.positionalArguments();
     const QUrl url(parser.value(urlOption));
+    const bool reportVerb = arguments.value(0) == QLatin1String("report");
     if (!parser.isSet(urlOption) || !url.isValid() || url.host().isEmpty() || arguments.isEmpty() ||
-        arguments.size() > 2) {
+        (arguments.size() > 2 && !reportVerb)) {
         return fail(UsageError,
-                    QStringLiteral("usage: velmctl --url URL COMMAND [FILE|-] [--raw]"));
+                    QStringLiteral("usage: velmctl --url URL COMMAND [FILE|-] [--raw]\n"
+                                   "       velmctl --url URL report generate|status|results|"
+                                   "cancel|categories|counters ..."));
     }
-    const QString command = arguments[0];
-    QByteArray input;
-    if (arguments.size() == 2 && !readInput(arguments[1], input)) {
-        return fail(UsageError, QStringLiteral("cannot read ") + arguments[1]);
-    }
-
-    const HttpClient client;
+    // Both kinds of use fail the same way when the service cannot be reached.
     try {
+        if (reportVerb) {
+            return ReportVerbs::run(url, arguments.mid(1), parser);
+        }
+        const QString command = arguments[0];
+        QByteArray input;
+        if (arguments.size() == 2 && !readInput(arguments[1], input)) {
+            return fail(UsageError, QStringLiteral("cannot read ") + arguments[1]);
+        }
         QByteArray head;
         const QByteArray answer =
-            client.send(url, command, MessageText::requestBody(command, input), head);
+            HttpClient().send(url, command, MessageText::requestBody(command, input), head);
         if (parser.isSet(rawOption)) {
             std::fwrite(head.constData(), 1, static_cast<size_t>(head.size()), stdout);
             std::fwrite(answer.constData(), 1, static_cast<size_t>(answer.size()), stdout);

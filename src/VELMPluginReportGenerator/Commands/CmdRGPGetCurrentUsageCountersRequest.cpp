@@ -1,0 +1,12 @@
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersRequest.h"
+
+void CmdRGPGetCurrentUsageCountersRequest::parse(const QByteArray& body) {
+    RequestPacket::parse(body);
+    deviceId = elementText(QStringLiteral("DeviceID"));
+}
+
+void CmdRGPGetCurrentUsageCountersRequest::serialize(QByteArray& body) {
+    buildDocument();
+    addElement(QStringLiteral("DeviceID"), deviceId);
+    RequestPacket::serialize(body);
+}

@@ -1,0 +1,13 @@
+#include "VELMPluginReportGenerator/Commands/RGPGetReportCategories_Request.h"
+
+namespace RGPGetReportCategories_Request {
+
+namespace {
+constexpr xmlb::field fields[] = {
+    xmlb::attr<&c_VXNRequest::command>("command", true),
+};
+} // namespace
+
+const xmlb::type_desc c_VXNRequest::xml_type = xmlb::make_type(fields);
+
+} // namespace RGPGetReportCategories_Request

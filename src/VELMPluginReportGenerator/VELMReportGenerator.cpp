@@ -1,0 +1,53 @@
+#include "VELMPluginReportGenerator/VELMReportGenerator.h"
+
+#include "VELMPluginReportGenerator/service/CatalogueCommands.h"
+#include "VELMPluginReportGenerator/service/ReportCommands.h"
+
+VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
+    : m_setup(std::move(setup)), m_reportCommands(std::make_unique<ReportCommands>(*this)),
+      m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)) {
+    addHandler(QStringLiteral("RGPGenerateReport"), m_reportCommands.get(),
+               &ReportCommands::generateReport);
+    addHandler(QStringLiteral("RGPGetReportStatus"), m_reportCommands.get(),
+               &ReportCommands::getReportStatus);
+    addHandler(QStringLiteral("RGPCancelReport"), m_reportCommands.get(),
+               &ReportCommands::cancelReport);
+    addHandler(QStringLiteral("RGPGetReportResults"), m_reportCommands.get(),
+               &ReportCommands::getReportResults);
+    addHandler(QStringLiteral("RGPGetReportCategories"), m_catalogueCommands.get(),
+               &CatalogueCommands::getReportCategories);
+    addHandler(QStringLiteral("RGPGetCurrentUsageCounters"), m_catalogueCommands.get(),
+               &CatalogueCommands::getCurrentUsageCounters);
+    m_setup.collector.clock = m_setup.clock;
+    m_collector = std::make_unique<CVELMReportGC>(m_table, m_setup.collector);
+    m_collector->start(QThread::LowPriority);
+}
+
+VELMReportGenerator::~VELMReportGenerator() {
+    m_collector.reset();
+    for (const auto& report : m_table.takeAll())
+        report->requestStop();
+    m_threads.waitForAll();
+}
+
+int VELMReportGenerator::createReport(const ReportDefinition& definition) {
+    const int id = m_table.takeId();
+    // Created without the table's lock: resolving the selection asks the database.
+    auto report = std::make_shared<VELMReport>(
+        id, definition, ReportEnvironment{m_setup.caller, m_setup.clock, m_setup.steps});
+    m_threads.start(report);
+    m_table.insert(id, std::move(report));
+    return id;
+}
+
+std::shared_ptr<VELMReport> VELMReportGenerator::findReport(int id) const {
+    return m_table.find(id);
+}
+
+bool VELMReportGenerator::removeReport(int id) {
+    const auto report = m_table.remove(id);
+    if (!report)
+        return false;
+    report->requestStop();
+    return true;
+}

@@ -1,0 +1,93 @@
+#include "VELMPluginReportGenerator/builders/RowReport.h"
+
+#include "VELMPluginReportGenerator/builders/ReportBuild.h"
+#include "VELMPluginReportGenerator/builders/ReportQuery.h"
+
+#include <xercesc/dom/DOM.hpp>
+
+namespace {
+
+const QString deviceIdColumn = QStringLiteral("DeviceID");
+constexpr int answerProgress = 10;
+constexpr int examinedProgress = 10;
+constexpr int placedProgress = 10;
+
+void appendRow(ReportBuild& build, ReportDocument::DOMElement* report, const DBSRow& row,
+               const QString& leaveOut) {
+    appendColumns(build.document, build.document.append(report, QStringLiteral("Row")), row,
+                  leaveOut);
+}
+
+void placeAllTogether(ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
+    ReportDocument::DOMElement* report = build.document.append(build.body, QStringLiteral("Report"));
+    for (const DBSResultSet& set : answer.resultSets())
+        if (set.lastRowId == -1)
+            for (const DBSRow& row : set.rows)
+                appendRow(build, report, row, {});
+}
+
+// The first Device element of the body for each id.
+QHash<QString, ReportDocument::DOMElement*> deviceElements(const ReportBuild& build) {
+    QHash<QString, ReportDocument::DOMElement*> devices;
+    for (auto* child = build.body->getFirstElementChild(); child;
+         child = child->getNextElementSibling())
+        if (QStringView(child->getTagName()) == u"Device") {
+            const QString id = ReportDocument::attribute(child, QStringLiteral("ID"));
+            if (!devices.contains(id))
+                devices.insert(id, child);
+        }
+    return devices;
+}
+
+void placePerDevice(ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
+    const auto rows = rowsByColumn(answer, deviceIdColumn);
+    const auto devices = deviceElements(build);
+    for (const QString& id : build.selection.deviceIds) {
+        ReportDocument::DOMElement* device = devices.value(id);
+        if (!device)
+            continue;
+        ReportDocument::DOMElement* report = build.document.append(device, QStringLiteral("Report"));
+        for (const DBSRow* row : rows.value(id))
+            appendRow(build, report, *row, deviceIdColumn);
+    }
+}
+
+} // namespace
+
+void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element,
+                   const DBSRow& row, const QString& leaveOut) {
+    if (!element)
+        return;
+    const qsizetype at = leaveOut.isEmpty() ? -1 : row.columns().indexOf(leaveOut);
+    if (at < 0) {
+        document.appendPairs(element, row.columns(), row.values());
+        return;
+    }
+    QStringList names = row.columns();
+    QStringList values = row.values();
+    names.removeAt(at);
+    values.removeAt(at);
+    document.appendPairs(element, names, values);
+}
+
+QHash<QString, QList<const DBSRow*>> rowsByColumn(const CmdDBSProcessQueryResponse& answer,
+                                                  const QString& column) {
+    QHash<QString, QList<const DBSRow*>> groups;
+    for (const DBSResultSet& set : answer.resultSets())
+        for (const DBSRow& row : set.rows)
+            if (row.contains(column))
+                groups[row.value(column)].append(&row);
+    return groups;
+}
+
+void buildRowReport(ReportBuild& build, RowPlacement placement) {
+    const auto answer = queryReport(build, answerProgress);
+    if (!answer)
+        return;
+    build.progress.advance(examinedProgress);
+    if (placement == RowPlacement::AllTogether)
+        placeAllTogether(build, *answer);
+    else
+        placePerDevice(build, *answer);
+    build.progress.advance(placedProgress);
+}

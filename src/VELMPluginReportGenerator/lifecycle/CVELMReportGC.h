@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <functional>
+
+class ReportTable;
+
+// The report collector: once per wait interval it removes the reports that nobody has touched
+// for the maximum age and whose thread has ended. It pauses without the table's lock, so
+// report creation and lookups never wait behind it.
+class CVELMReportGC : public QThread {
+public:
+    struct Timing {
+        std::chrono::milliseconds wait{1000};
+        std::chrono::seconds maxAge{21600};
+        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    };
+
+    CVELMReportGC(ReportTable& table, Timing timing);
+    // Stops the collector and waits for it.
+    ~CVELMReportGC() override;
+
+    // Wakes a waiting collector and ends it before its next pass.
+    void stop();
+    // One pass over the table at the clock's current time.
+    void collectOnce();
+
+protected:
+    void run() override;
+
+private:
+    ReportTable& m_table;
+    Timing m_timing;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_stop = false; // under m_lock
+};

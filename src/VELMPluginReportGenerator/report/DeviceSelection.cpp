@@ -1,0 +1,111 @@
+#include "VELMPluginReportGenerator/report/DeviceSelection.h"
+
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
+#include "VELMPluginReportGenerator/report/ReportDatabase.h"
+#include "VELMPluginReportGenerator/report/ReportResult.h"
+#include "VELMPluginReportGenerator/report/VELMReportException.h"
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
+
+#include "VXNServiceFramework/packets/ResultCodes.h"
+
+using namespace reportRegistry;
+
+namespace {
+
+const QString allDevicesQuery = QStringLiteral("Select DeviceID from devices");
+const QString groupDevicesQuery =
+    QStringLiteral("Select distinct r_DeviceID as DeviceID from DeviceInGroup where r_GroupID in (%1)");
+const QString modelDevicesQuery = QStringLiteral(
+    "Select distinct R_DeviceID as DeviceID from DevicePropertyValues where r_PropertyID = 8 and value in (%1)");
+
+// Types whose selection names devices and users directly, without a query.
+bool takesSelectionAsWritten(std::optional<int> type) {
+    return type && (*type == RT_DEVICE_LIST || *type == RT_CONSUMABLE_TONER ||
+                    (*type >= RT_JAC_USER_BASIC && *type <= RT_JAC_DEVICE_SCAN_DETAILS));
+}
+
+QString firstNonIdValue(const ReportSelection& selection) {
+    for (const QStringList* ids : {&selection.deviceIds, &selection.groupIds, &selection.userIds,
+                                   &selection.userGroupIds})
+        for (const QString& id : *ids)
+            if (!sqlSafety::isDecimalId(id))
+                return id;
+    return {};
+}
+
+QStringList quoted(const QStringList& models) {
+    QStringList result;
+    for (const QString& model : models)
+        result.append(QLatin1Char('\'') + model + QLatin1Char('\''));
+    return result;
+}
+
+QStringList sqlQuoted(const QStringList& models) {
+    QStringList result;
+    for (const QString& model : models)
+        result.append(sqlSafety::quotedText(model));
+    return result;
+}
+
+QString resolutionQuery(const DeviceSelection& selection, const ReportSelection& written) {
+    switch (selection.kind) {
+    case DeviceSelection::Groups:
+        return groupDevicesQuery.arg(selection.values.join(QLatin1Char(',')));
+    case DeviceSelection::Models:
+        return modelDevicesQuery.arg(sqlQuoted(written.models).join(QLatin1Char(',')));
+    default:
+        return allDevicesQuery;
+    }
+}
+
+QStringList deviceIdsFrom(const DBSResultSet& set) {
+    QStringList ids;
+    for (const DBSRow& row : set.rows) {
+        const QString id = row.value(u"DeviceID");
+        if (!id.isEmpty())
+            ids.append(id);
+    }
+    return ids;
+}
+
+} // namespace
+
+DeviceSelection DeviceSelection::resolve(const ReportSelection& written,
+                                         std::optional<int> reportType,
+                                         const ReportDatabase& database) {
+    DeviceSelection selection;
+    const QString unsafe = firstNonIdValue(written);
+    if (!unsafe.isNull())
+        selection.unsafeReason = QStringLiteral("selection id \"%1\" is not a decimal integer").arg(unsafe);
+
+    if (takesSelectionAsWritten(reportType)) {
+        selection.kind = Devices;
+        selection.values = selection.deviceIds = written.deviceIds;
+        selection.userIds = written.userIds;
+        selection.userGroupIds = written.userGroupIds;
+        return selection;
+    }
+    if (!written.deviceIds.isEmpty()) {
+        selection.kind = Devices;
+        selection.values = selection.deviceIds = written.deviceIds;
+        return selection;
+    }
+    if (!written.groupIds.isEmpty()) {
+        selection.kind = Groups;
+        selection.values = written.groupIds;
+    } else if (!written.models.isEmpty()) {
+        selection.kind = Models;
+        selection.values = quoted(written.models);
+    }
+    if (!selection.isSafe())
+        return selection;
+
+    const auto answer = database.run(resolutionQuery(selection, written));
+    if (answer->result() != ResultCode::Ok)
+        return selection;
+    const auto& sets = answer->resultSets();
+    if (sets.isEmpty() || sets.first().rows.isEmpty())
+        throw VELMReportException(ReportResult::NoDeviceInGroup, ReportResult::noDeviceInGroupText);
+    selection.deviceIds = deviceIdsFrom(sets.first());
+    return selection;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "peers/CmdDBSProcessQueryResponse.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class PeerCaller;
+
+// The database service as the report generator uses it: statements sent in one
+// DBSProcessQuery, waiting for the answer (a failure is an answer with a non-zero Result).
+class ReportDatabase {
+public:
+    explicit ReportDatabase(PeerCaller& caller) : m_caller(caller) {}
+
+    std::unique_ptr<CmdDBSProcessQueryResponse> run(const QStringList& statements) const;
+    std::unique_ptr<CmdDBSProcessQueryResponse> run(const QString& statement) const {
+        return run(QStringList{statement});
+    }
+    // A composed script: split at every ";", empty pieces dropped, one query per piece.
+    std::unique_ptr<CmdDBSProcessQueryResponse> runScript(const QString& script) const;
+
+    static QStringList splitScript(const QString& script);
+
+private:
+    PeerCaller& m_caller;
+};

@@ -1,0 +1,64 @@
+#include "VELMPluginReportGenerator/service/CatalogueCommands.h"
+
+#include "VELMPluginReportGenerator/Commands/JACAddAccessRights_Request.h"
+#include "VELMPluginReportGenerator/queries/CurrentCounterQuery.h"
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
+#include "VELMPluginReportGenerator/registry/ReportCategories.h"
+#include "VELMPluginReportGenerator/report/ReportDatabase.h"
+
+#include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
+#include "peers/CmdDMSGetDeviceListRequest.h"
+
+namespace {
+
+using JACAddAccessRightsRequest = BindRequest<JACAddAccessRights_Request::c_VXNRequest>;
+
+const QString counterTableProperty = QStringLiteral("zepHrDevCountTable");
+
+UsageCounter counterOf(const DBSRow& row) {
+    return {row.value(u"job_type"), row.value(u"color_mode"), row.value(u"media_size"),
+            row.value(u"print_mode"), row.value(u"value")};
+}
+
+} // namespace
+
+bool CatalogueCommands::jobAccountingAnswers() const {
+    JACAddAccessRightsRequest probe;
+    // Read leniently: any answer with Result 0 means the plug-in is there.
+    return m_caller.call<ResponsePacket>(probe)->result() == ResultCode::Ok;
+}
+
+std::unique_ptr<RGPGetReportCategoriesResponse>
+CatalogueCommands::getReportCategories(RGPGetReportCategoriesRequest&) {
+    auto response = std::make_unique<RGPGetReportCategoriesResponse>();
+    for (const auto& category : reportRegistry::reportCategories(jobAccountingAnswers()))
+        response->Category.append({category.name, category.entries});
+    return response;
+}
+
+void CatalogueCommands::refreshCounters(int deviceId) const {
+    CmdDMSGetDeviceListRequest request;
+    CmdDMSGetDeviceListRequest::DeviceFilter device;
+    device.id = deviceId;
+    request.devices.append(device);
+    request.forceUpToDate = true;
+    request.propertyNames = {counterTableProperty};
+    m_caller.call<ResponsePacket>(request);
+}
+
+std::unique_ptr<CmdRGPGetCurrentUsageCountersResponse>
+CatalogueCommands::getCurrentUsageCounters(CmdRGPGetCurrentUsageCountersRequest& request) {
+    auto response = std::make_unique<CmdRGPGetCurrentUsageCountersResponse>();
+    response->deviceId = request.deviceId;
+    // An id that is not a number names no device: nothing is refreshed or queried.
+    if (!sqlSafety::isDecimalId(request.deviceId))
+        return response;
+    refreshCounters(request.deviceId.toInt());
+    const auto answer = ReportDatabase(m_caller).runScript(currentCounterSql(request.deviceId));
+    if (answer->result() == ResultCode::Ok && !answer->resultSets().isEmpty())
+        for (const DBSRow& row : answer->resultSets().first().rows)
+            response->counters.append(counterOf(row));
+    return response;
+}

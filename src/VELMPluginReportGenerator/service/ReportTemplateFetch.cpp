@@ -1,0 +1,54 @@
+#include "VELMPluginReportGenerator/service/ReportTemplateFetch.h"
+
+#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
+
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString templateCommand = QStringLiteral("RGPGetReportTemplate");
+constexpr qsizetype minimumReportPart = 10;
+
+QString bodyText(Packet& answer) {
+    QByteArray body;
+    answer.serialize(body);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()),
+                              body.size() / 2);
+}
+
+} // namespace
+
+QString reportRequestFromTemplate(const QString& templateAnswer) {
+    static const QRegularExpression reportPart(QStringLiteral("<Report>.*</Report>"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = reportPart.match(templateAnswer);
+    if (!match.hasMatch() || match.capturedLength() <= minimumReportPart)
+        return {};
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\"?>"
+                          "<VXNRequest command=\"RGPGenerateReport\">") +
+           match.captured() + QStringLiteral("</VXNRequest>");
+}
+
+std::optional<ReportDefinition> fetchTemplateDefinition(PeerCaller& caller, const QString& templateId) {
+    bool ok = false;
+    const uint id = templateId.toUInt(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    RequestPacket request(templateCommand);
+    request.addElement(QStringLiteral("Template"), {}, QString::number(id));
+    const auto answer = caller.call<ResponsePacket>(request);
+    if (answer->result() != ResultCode::Ok)
+        return std::nullopt;
+    const QString text = reportRequestFromTemplate(bodyText(*answer));
+    if (text.isEmpty())
+        return std::nullopt;
+    VELM_INFO << "Extracted report part " << text;
+    CmdRGPGenerateReportRequest extracted;
+    extracted.parse(QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    return extracted.definition;
+}

@@ -1,0 +1,225 @@
+// The report generator inside velm-report, over HTTP, with velm-peers on a small generated
+// fleet as naming and database service.
+#include "support/ChildProcess.h"
+#include "support/PacketCall.h"
+
+#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersRequest.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersResponse.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
+#include "VELMPluginReportGenerator/builders/IpSort.h"
+#include "VELMPluginReportGenerator/report/ReportResult.h"
+#include "VELMPluginReportGenerator/service/CatalogueCommands.h"
+
+#include "VXNServiceFramework/packets/XercesString.h"
+#include "peers/CmdDBSProcessQueryRequest.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <thread>
+#include <unistd.h>
+#include <xercesc/dom/DOM.hpp>
+
+XERCES_CPP_NAMESPACE_USE
+
+namespace {
+
+constexpr int fleetDevices = 6;
+
+class ReportOverHttp : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        fleetDir = std::make_unique<QTemporaryDir>();
+        QProcess generator;
+        generator.start(QStringLiteral(VELM_BINARY_DIR "/bin/velm-peers"),
+                        {QStringLiteral("--db"), fleetDir->filePath("fleet.db"),
+                         QStringLiteral("--generate-fleet"), QString::number(fleetDevices),
+                         QStringLiteral("--days"), QStringLiteral("3")});
+        generator.waitForFinished(120000);
+    }
+    static void TearDownTestSuite() { fleetDir.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QFile::copy(fleetDir->filePath("fleet.db"), dir.filePath("fleet.db")));
+        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
+            << peers.output().toStdString();
+        // velm-report reads its configuration beside its executable (a symbolic link would
+        // lead it back to the build's directory).
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("report")));
+        const QByteArray source = QByteArrayLiteral(VELM_BINARY_DIR "/bin/velm-report");
+        const QByteArray target = dir.filePath("report/velm-report").toLocal8Bit();
+        ASSERT_TRUE(::link(source.constData(), target.constData()) == 0 ||
+                    QFile::copy(QString::fromLocal8Bit(source), QString::fromLocal8Bit(target)));
+        QFile config(dir.filePath("report/VELMReport.cfg"));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("<VELMReport><Name>VELM Report</Name><DispatcherURL>%1"
+                                    "</DispatcherURL></VELMReport>")
+                         .arg(peers.url().toString())
+                         .toUtf8());
+        config.close();
+        ASSERT_TRUE(report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}))
+            << report.output().toStdString();
+    }
+
+    void TearDown() override {
+        report.terminate();
+        peers.terminate();
+    }
+
+    QString generate(const ReportDefinition& definition) {
+        CmdRGPGenerateReportRequest request;
+        request.definition = definition;
+        const auto answer = callOverHttp<CmdRGPGenerateReportResponse>(report.url(), request);
+        EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
+        return answer->reportId;
+    }
+
+    std::unique_ptr<CmdRGPGetReportStatusResponse> waitForEnd(const QString& id) {
+        for (;;) {
+            CmdRGPGetReportStatusRequest request;
+            request.reportId = id;
+            auto answer = callOverHttp<CmdRGPGetReportStatusResponse>(report.url(), request);
+            if (answer->result() != 0 || answer->reportStatus == QStringLiteral("100"))
+                return answer;
+            QThread::msleep(20);
+        }
+    }
+
+    std::unique_ptr<CmdRGPGetReportResultsResponse> results(const QString& id) {
+        CmdRGPGetReportResultsRequest request;
+        request.reportId = id;
+        return callOverHttp<CmdRGPGetReportResultsResponse>(report.url(), request);
+    }
+
+    int deviceCount() {
+        CmdDBSProcessQueryRequest request;
+        request.addQuery(QStringLiteral("SELECT count(*) AS n FROM Devices"));
+        const auto answer = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
+        return answer->resultSets().value(0).rows.value(0).value(u"n").toInt();
+    }
+
+    static std::unique_ptr<QTemporaryDir> fleetDir;
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ChildProcess report;
+};
+
+std::unique_ptr<QTemporaryDir> ReportOverHttp::fleetDir;
+
+ReportDefinition definition(std::initializer_list<std::pair<QString, QString>> parameters,
+                            QStringList devices = {}) {
+    ReportDefinition result;
+    for (const auto& [name, value] : parameters)
+        result.parameters.insert(name, value);
+    result.selection.deviceIds = devices;
+    return result;
+}
+
+QList<const DOMElement*> children(const DOMElement* parent, const QString& name) {
+    QList<const DOMElement*> found;
+    for (const DOMElement* child = parent ? parent->getFirstElementChild() : nullptr; child;
+         child = child->getNextElementSibling())
+        if (fromXml(child->getTagName()) == name)
+            found.append(child);
+    return found;
+}
+
+QString childText(const DOMElement* parent, const QString& name) {
+    const auto found = children(parent, name);
+    return found.isEmpty() ? QString() : fromXml(found.first()->getTextContent());
+}
+
+} // namespace
+
+TEST_F(ReportOverHttp, ADeviceListIsGeneratedPolledAndFetched) {
+    const QString id = generate(definition({{"ReportType", "RT_DEVICE_LIST"}}, {"1", "2", "3"}));
+    EXPECT_EQ(id, "0");
+    EXPECT_EQ(waitForEnd(id)->result(), 0);
+    const auto answer = results(id);
+    ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_EQ(childText(answer->info(), "ReportType"), "RT_DEVICE_LIST");
+    const auto reports = children(answer->body(), "Report");
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_EQ(children(reports.first(), "Row").size(), 3);
+}
+
+TEST_F(ReportOverHttp, AlertHistorySortedByIpListsEveryDeviceInAddressOrder) {
+    const QString id = generate(definition({{"ReportType", "RT_ALERT_HISTORY"},
+                                            {"Period", "P_CUSTOM"},
+                                            {"From", "0"},
+                                            {"To", QString::number(QDateTime::currentSecsSinceEpoch())},
+                                            {"SortBy", "IP"}}));
+    const auto status = waitForEnd(id);
+    ASSERT_TRUE(status->result() == 0 || status->result() == ReportResult::NoData)
+        << status->details().toStdString();
+    if (status->result() != 0)
+        GTEST_SKIP() << "the fleet has no alerts";
+    const auto answer = results(id);
+    const auto devices = children(answer->body(), "Device");
+    ASSERT_EQ(devices.size(), fleetDevices);
+    QList<DeviceAddress> addresses;
+    for (const DOMElement* device : devices)
+        addresses.append({fromXml(device->getAttribute(u"ID")), childText(device, "IP")});
+    QList<DeviceAddress> sorted = addresses;
+    sortByIp(sorted);
+    for (qsizetype i = 0; i < addresses.size(); ++i)
+        EXPECT_EQ(addresses[i].deviceId, sorted[i].deviceId);
+}
+
+TEST_F(ReportOverHttp, HostileSortAndSelectionTextsChangeNoTable) {
+    const int before = deviceCount();
+    ASSERT_EQ(before, fleetDevices);
+    const QString sort = generate(definition(
+        {{"ReportType", "RT_ALERT_HISTORY"}, {"SortBy", "IP; DELETE FROM Devices"}}, {"1"}));
+    const QString select = generate(definition({{"ReportType", "RT_DEVICE_INFO_SUMMARY"}},
+                                               {"1) OR 1=1; DELETE FROM Devices; --"}));
+    EXPECT_EQ(waitForEnd(sort)->result(), ReportResult::GenerationFailed);
+    EXPECT_EQ(waitForEnd(select)->result(), ReportResult::GenerationFailed);
+    EXPECT_EQ(deviceCount(), before);
+}
+
+TEST_F(ReportOverHttp, TwentyReportsAtOnceKeepTheirTemporaryTablesApart) {
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    QStringList ids;
+    for (int i = 0; i < 20; ++i)
+        threads.emplace_back([&, i] {
+            const QString type = i % 2 ? QStringLiteral("RT_DEVICE_LIST")
+                                       : QStringLiteral("RT_DEVICE_INFO_SUMMARY");
+            const QString id = generate(definition({{"ReportType", type}}, {"1", "2"}));
+            std::lock_guard lock(mutex);
+            ids.append(id);
+        });
+    for (auto& thread : threads)
+        thread.join();
+    ids.removeDuplicates();
+    ASSERT_EQ(ids.size(), 20);
+    for (const QString& id : ids) {
+        const auto status = waitForEnd(id);
+        EXPECT_EQ(status->result(), 0) << id.toStdString() << ": " << status->details().toStdString();
+    }
+}
+
+TEST_F(ReportOverHttp, CategoriesAndCurrentCountersAreServed) {
+    RGPGetReportCategoriesRequest categories;
+    const auto offered = callOverHttp<RGPGetReportCategoriesResponse>(report.url(), categories);
+    EXPECT_EQ(offered->result(), 0);
+    ASSERT_GE(offered->Category.size(), 4);
+    EXPECT_EQ(offered->Category[0].Name, "RT_DEVICE");
+
+    CmdRGPGetCurrentUsageCountersRequest counters;
+    counters.deviceId = "1";
+    const auto answer = callOverHttp<CmdRGPGetCurrentUsageCountersResponse>(report.url(), counters);
+    EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_EQ(answer->deviceId, "1");
+}
