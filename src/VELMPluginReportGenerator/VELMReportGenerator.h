@@ -17,7 +17,9 @@ class CatalogueCommands;
 struct ReportGeneratorSetup {
     PeerCaller* caller = nullptr; // not owned; outlives the service
     ReportSteps steps;
-    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    std::function<QDateTime()> clock = [] {
+        return QDateTime::currentDateTime();
+    };
     CVELMReportGC::Timing collector; // its clock is the one above
 };
 

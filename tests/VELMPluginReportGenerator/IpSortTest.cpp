@@ -1,5 +1,5 @@
-#include "../scheduler/QtPrinters.h"
 #include "VELMPluginReportGenerator/builders/IpSort.h"
+#include "../scheduler/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "VELMPluginReportGenerator/report/PeriodRange.h"
 #include "../scheduler/QtPrinters.h"
 #include "VELMPluginReportGenerator/registry/ReportCodes.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
-#include "VELMPluginReportGenerator/report/PeriodRange.h"
 #include "VELMPluginReportGenerator/report/ReportSettings.h"
 
 #include <gtest/gtest.h>
@@ -64,10 +64,12 @@ TEST(PeriodRange, ARangeAcrossTheSpringChangeIsAnHourShort) {
 }
 
 TEST(ReportSettings, CustomPeriodsTakeFromAndToAndSummariesTheirIntervalFromThePeriod) {
-    const auto custom = ReportSettings::read(
-        definition({{"ReportType", "RT_DEVICE_LIST"}, {"From", "12x"}, {"To", "1200"},
-                    {"IsSummary", "Yes"}, {"Interval", "I_MONTH"}}),
-        wednesday);
+    const auto custom = ReportSettings::read(definition({{"ReportType", "RT_DEVICE_LIST"},
+                                                         {"From", "12x"},
+                                                         {"To", "1200"},
+                                                         {"IsSummary", "Yes"},
+                                                         {"Interval", "I_MONTH"}}),
+                                             wednesday);
     EXPECT_EQ(custom.type, RT_DEVICE_LIST);
     EXPECT_EQ(custom.period, P_CUSTOM);
     EXPECT_EQ(custom.rangeStart, 0);
@@ -82,10 +84,12 @@ TEST(ReportSettings, CustomPeriodsTakeFromAndToAndSummariesTheirIntervalFromTheP
     EXPECT_EQ(year.chartType, chartType::pie);
     EXPECT_EQ(year.rangeStart, local(2008, 1, 1));
 
-    const auto plain = ReportSettings::read(
-        definition({{"ReportType", " RT_DEVICE_LIST"}, {"Period", "P_LAST_WEEK"},
-                    {"IsSummary", "yes"}, {"Interval", "I_DAY"}, {"ChartType", "Pie"}}),
-        wednesday);
+    const auto plain = ReportSettings::read(definition({{"ReportType", " RT_DEVICE_LIST"},
+                                                        {"Period", "P_LAST_WEEK"},
+                                                        {"IsSummary", "yes"},
+                                                        {"Interval", "I_DAY"},
+                                                        {"ChartType", "Pie"}}),
+                                            wednesday);
     EXPECT_FALSE(plain.type.has_value());
     EXPECT_FALSE(plain.summary);
     EXPECT_EQ(plain.interval, I_DAY);

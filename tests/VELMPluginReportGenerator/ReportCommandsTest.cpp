@@ -61,18 +61,20 @@ TEST(GenerateReportRequest, TheReportPartOfATemplateSpansFirstOpeningToLastClosi
 }
 
 TEST_F(ReportGeneratorTest, ATemplateIdFetchesTheTemplatesDefinition) {
-    peers.onOther([](const QString& command, const QByteArray& body) -> std::unique_ptr<Packet> {
-        if (command != "RGPGetReportTemplate" || !QString::fromUtf16(
-                reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2).contains("ID=\"4\""))
-            return nullptr;
+    peers.answer("RGPGetReportTemplate", [](const QByteArray& body) -> std::unique_ptr<Packet> {
+        RequestPacket request;
+        request.parse(body);
+        if (request.elementId("Template") != "4")
+            return std::make_unique<ResponsePacket>(-1, "Invalid ID(s)");
         return templateAnswer("<Report><ReportType>RT_DEVICE_LIST</ReportType>"
                               "<Selection><DeviceID>8</DeviceID></Selection></Report>");
     });
     peers.onDatabase([](const QStringList& queries) {
         ScriptedReportPeers::DatabaseAnswer answer;
         for (const QString& query : queries)
-            answer.sets.append(query.startsWith("SELECT") ? ScriptedReportPeers::rows({{{"DeviceID", "8"}}})
-                                                          : ScriptedReportPeers::statement());
+            answer.sets.append(query.trimmed().startsWith("SELECT")
+                                   ? ScriptedReportPeers::rows({{{"DeviceID", "8"}}})
+                                   : ScriptedReportPeers::statement());
         return answer;
     });
     const auto answer = generateFromBody(*service, "<Template ID=\"4\"/>");
@@ -82,17 +84,18 @@ TEST_F(ReportGeneratorTest, ATemplateIdFetchesTheTemplatesDefinition) {
 
     // An unknown template, an id that is no number and a request without any definition
     // start no report.
-    for (const QString& fragment : {QStringLiteral("<Template ID=\"5\"/>"),
-                                    QStringLiteral("<Template ID=\"4x\"/>"),
-                                    QStringLiteral("<Report><ReportType>RT_DEVICE_LIST</ReportType></Report>"
-                                                   "<Report><ReportType>RT_DEVICE_LIST</ReportType></Report>"),
-                                    QStringLiteral("")}) {
+    for (const QString& fragment :
+         {QStringLiteral("<Template ID=\"5\"/>"), QStringLiteral("<Template ID=\"4x\"/>"),
+          QStringLiteral("<Report><ReportType>RT_DEVICE_LIST</ReportType></Report>"
+                         "<Report><ReportType>RT_DEVICE_LIST</ReportType></Report>"),
+          QStringLiteral("")}) {
         const auto refused = generateFromBody(*service, fragment);
         EXPECT_EQ(refused->result(), ReportResult::InvalidTemplateId) << fragment.toStdString();
         EXPECT_EQ(refused->details(), ReportResult::invalidTemplateIdText);
     }
     EXPECT_EQ(peers.commands().count("RGPGetReportTemplate"), 2); // "4x" was never asked for
-    EXPECT_EQ(start(reportDefinition({{"ReportType", "RT_DEVICE_LIST"}}, {{"1"}, {}, {}, {}, {}})), id + 1);
+    EXPECT_EQ(start(reportDefinition({{"ReportType", "RT_DEVICE_LIST"}}, {{"1"}, {}, {}, {}, {}})),
+              id + 1);
 }
 
 TEST(ReportCategories, TheJobAccountingCategoryNeedsThePluginsAnswer) {
@@ -104,12 +107,12 @@ TEST(ReportCategories, TheJobAccountingCategoryNeedsThePluginsAnswer) {
     EXPECT_EQ(peers.commands(), QStringList{"JACAddAccessRights"});
     const auto& usage = without->Category[3];
     EXPECT_EQ(usage.Name, "RT_USAGE");
-    EXPECT_EQ(usage.ReportType.indexOf("RT_SEPARATOR"), usage.ReportType.indexOf("RT_USAGE_PAPER_SIZE") + 1);
+    EXPECT_EQ(usage.ReportType.indexOf("RT_SEPARATOR"),
+              usage.ReportType.indexOf("RT_USAGE_PAPER_SIZE") + 1);
     EXPECT_EQ(usage.ReportType.last(), "RT_USAGE_CURRENT_TOTAL_PAGES");
 
-    peers.onOther([](const QString& command, const QByteArray&) -> std::unique_ptr<Packet> {
-        return command == "JACAddAccessRights" ? std::make_unique<ResponsePacket>() : nullptr;
-    });
+    peers.answer("JACAddAccessRights",
+                 [](const QByteArray&) { return std::make_unique<ResponsePacket>(); });
     const auto with = commands.getReportCategories(request);
     ASSERT_EQ(with->Category.size(), 5);
     EXPECT_EQ(with->Category[4].Name, "RT_JAC");
@@ -125,19 +128,23 @@ TEST(ReportCategories, TheJobAccountingCategoryNeedsThePluginsAnswer) {
 
 TEST(CurrentUsageCounters, RefreshTheDeviceFirstThenReadItsCounters) {
     ScriptedReportPeers peers;
-    peers.onOther([](const QString&, const QByteArray&) { return std::make_unique<ResponsePacket>(); });
+    peers.answer(CmdDMSGetDeviceListRequest::commandName,
+                 [](const QByteArray&) { return std::make_unique<ResponsePacket>(); });
     peers.onDatabase([](const QStringList&) {
-        return ScriptedReportPeers::DatabaseAnswer{{ScriptedReportPeers::rows(
-            {{{"job_type", "print"}, {"color_mode", "monoColor"}, {"media_size", "small"},
-              {"print_mode", "duplex"}, {"value", "42"}},
-             {{"job_type", "copy"}, {"value", "7"}}})}};
+        return ScriptedReportPeers::DatabaseAnswer{
+            {ScriptedReportPeers::rows({{{"job_type", "print"},
+                                         {"color_mode", "monoColor"},
+                                         {"media_size", "small"},
+                                         {"print_mode", "duplex"},
+                                         {"value", "42"}},
+                                        {{"job_type", "copy"}, {"value", "7"}}})}};
     });
     CatalogueCommands commands(peers);
     CmdRGPGetCurrentUsageCountersRequest request;
     request.deviceId = "12";
     const auto answer = commands.getCurrentUsageCounters(request);
 
-    const auto calls = peers.calls();
+    const auto calls = peers.recorder().calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].command, CmdDMSGetDeviceListRequest::commandName);
     CmdDMSGetDeviceListRequest refresh;
@@ -161,12 +168,13 @@ TEST(CurrentUsageCounters, RefreshTheDeviceFirstThenReadItsCounters) {
 TEST(CurrentUsageCounters, ADeviceIdThatIsNoNumberAsksNobody) {
     ScriptedReportPeers peers;
     CatalogueCommands commands(peers);
-    for (const QString& id : {QStringLiteral("1 OR 1=1"), QStringLiteral(""), QStringLiteral("0x10")}) {
+    for (const QString& id :
+         {QStringLiteral("1 OR 1=1"), QStringLiteral(""), QStringLiteral("0x10")}) {
         CmdRGPGetCurrentUsageCountersRequest request;
         request.deviceId = id;
         const auto answer = commands.getCurrentUsageCounters(request);
         EXPECT_EQ(answer->result(), 0);
         EXPECT_TRUE(answer->counters.isEmpty());
     }
-    EXPECT_TRUE(peers.calls().empty());
+    EXPECT_TRUE(peers.recorder().calls().empty());
 }

@@ -16,7 +16,9 @@ ReportDefinition reportDefinition(std::initializer_list<std::pair<QString, QStri
 ReportGeneratorTest::ReportGeneratorTest() {
     ReportGeneratorSetup setup;
     setup.caller = &peers;
-    setup.clock = [this] { return clock.now(); };
+    setup.clock = [this] {
+        return clock.now();
+    };
     setup.collector.wait = std::chrono::hours(1);
     service = std::make_unique<VELMReportGenerator>(std::move(setup));
 }
@@ -25,12 +27,14 @@ ReportGeneratorTest::~ReportGeneratorTest() {
     service.reset();
 }
 
-template <class Response> static std::unique_ptr<Response> dispatched(Service& service, Packet& request) {
+template <class Response>
+static std::unique_ptr<Response> dispatched(Service& service, Packet& request) {
     std::unique_ptr<Packet> answer = service.dispatch(request);
     if (!answer)
         return nullptr;
     auto* typed = dynamic_cast<Response*>(answer.get());
-    EXPECT_NE(typed, nullptr) << "answered " << answer->result() << " " << answer->details().toStdString();
+    EXPECT_NE(typed, nullptr) << "answered " << answer->result() << " "
+                              << answer->details().toStdString();
     if (!typed)
         return nullptr;
     answer.release();

@@ -35,8 +35,8 @@ TEST_F(ReportGeneratorTest, IdsCountFromZeroAndAFailedCreationUsesItsId) {
         return oneRowPerSelect(queries);
     });
     EXPECT_EQ(generate(deviceList())->reportId, "0");
-    const auto failed = generate(reportDefinition({{"ReportType", "RT_DEVICE_INFO_SUMMARY"}},
-                                                  {{}, {"7"}, {}, {}, {}}));
+    const auto failed = generate(
+        reportDefinition({{"ReportType", "RT_DEVICE_INFO_SUMMARY"}}, {{}, {"7"}, {}, {}, {}}));
     EXPECT_EQ(failed->result(), ReportResult::NoDeviceInGroup);
     EXPECT_EQ(failed->details(), ReportResult::noDeviceInGroupText);
     EXPECT_TRUE(failed->reportId.isEmpty());
@@ -58,7 +58,8 @@ TEST_F(ReportGeneratorTest, AFinishedReportAnswersProgressAndItsResults) {
 }
 
 TEST_F(ReportGeneratorTest, ReportIdsThatNameNoReportAnswer107) {
-    for (const QString& id : {QString(), QStringLiteral("x"), QStringLiteral("5"), QStringLiteral("-1")}) {
+    for (const QString& id :
+         {QString(), QStringLiteral("x"), QStringLiteral("5"), QStringLiteral("-1")}) {
         EXPECT_EQ(status(id)->result(), ReportResult::InvalidReportId);
         EXPECT_EQ(status(id)->details(), ReportResult::invalidReportIdText);
         EXPECT_EQ(results(id)->result(), ReportResult::InvalidReportId);

@@ -1,31 +1,24 @@
 #include "ReportOutline.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 #include <QStringList>
-#include <xercesc/dom/DOM.hpp>
 
-XERCES_CPP_NAMESPACE_USE
-
-QString outline(const DOMElement* element) {
+QString outline(const dom::Element* element) {
     if (!element)
         return QStringLiteral("<none>");
-    QString text = fromXml(element->getTagName());
-    const DOMNamedNodeMap* attributes = element->getAttributes();
-    if (attributes && attributes->getLength() > 0) {
-        QStringList pairs;
-        for (XMLSize_t i = 0; i < attributes->getLength(); ++i)
-            pairs.append(fromXml(attributes->item(i)->getNodeName()) + QLatin1Char('=') +
-                         fromXml(attributes->item(i)->getNodeValue()));
-        text += QLatin1Char('[') + pairs.join(QLatin1Char(',')) + QLatin1Char(']');
-    }
-    if (!element->getFirstElementChild()) {
-        const QString content = fromXml(element->getTextContent());
+    QString text = dom::name(element);
+    QStringList attributes;
+    dom::forEachAttribute(element, [&](const QString& name, const QString& value) {
+        attributes.append(name + QLatin1Char('=') + value);
+    });
+    if (!attributes.isEmpty())
+        text += QLatin1Char('[') + attributes.join(QLatin1Char(',')) + QLatin1Char(']');
+    QStringList children;
+    dom::forEachChild(element, [&](dom::Element* child) { children.append(outline(child)); });
+    if (children.isEmpty()) {
+        const QString content = dom::textContent(element);
         return content.isEmpty() ? text : text + QLatin1Char('=') + content;
     }
-    QStringList children;
-    for (const DOMElement* child = element->getFirstElementChild(); child;
-         child = child->getNextElementSibling())
-        children.append(outline(child));
     return text + QLatin1Char('(') + children.join(QLatin1Char(',')) + QLatin1Char(')');
 }

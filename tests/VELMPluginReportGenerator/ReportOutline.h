@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <xercesc/util/XercesDefs.hpp>
+#include "VXNServiceFramework/dom/DomTypes.h"
 
-XERCES_CPP_NAMESPACE_BEGIN
-class DOMElement;
-XERCES_CPP_NAMESPACE_END
+#include <QString>
 
 // A compact text of an element for comparisons: name[attr=value,...](children) or name=text,
 // e.g. Device[ID=3](HostName=a,Report(Row(A=1))).
-QString outline(const XERCES_CPP_NAMESPACE::DOMElement* element);
+QString outline(const dom::Element* element);

@@ -2,6 +2,7 @@
 
 #include "ReportView.h"
 
+#include "TextTable.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersRequest.h"
@@ -10,7 +11,6 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
-#include "TextTable.h"
 
 #include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
@@ -27,10 +27,11 @@ enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
 
 // Option name -> the definition element it fills.
 const QList<QPair<QString, QString>> definitionOptions = {
-    {"type", "ReportType"},       {"category", "ReportCategory"}, {"format", "ReportFormat"},
-    {"period", "Period"},         {"from", "From"},               {"to", "To"},
-    {"interval", "Interval"},     {"chart-type", "ChartType"},    {"sort-by", "SortBy"},
-    {"group-by", "GroupBy"},
+    {"type", "ReportType"},     {"category", "ReportCategory"},
+    {"format", "ReportFormat"}, {"period", "Period"},
+    {"from", "From"},           {"to", "To"},
+    {"interval", "Interval"},   {"chart-type", "ChartType"},
+    {"sort-by", "SortBy"},      {"group-by", "GroupBy"},
 };
 
 QTextStream& out() {
@@ -186,7 +187,8 @@ int counters(const QUrl& url, const QString& device) {
     for (const UsageCounter& counter : answer->counters)
         table.rows.append({counter.jobType, counter.colorMode, counter.pageSize, counter.printMode,
                            counter.value});
-    out() << "Device " << answer->deviceId << Qt::endl << table.format(QStringLiteral("  ")) << Qt::flush;
+    out() << "Device " << answer->deviceId << Qt::endl
+          << table.format(QStringLiteral("  ")) << Qt::flush;
     return Ok;
 }
 
@@ -195,11 +197,15 @@ int counters(const QUrl& url, const QString& device) {
 QList<QCommandLineOption> options() {
     QList<QCommandLineOption> list;
     for (const auto& [option, element] : definitionOptions)
-        list.append(QCommandLineOption(option, QStringLiteral("report generate: the report's ") + element + '.',
-                                       element.toUpper()));
-    list.append({QStringLiteral("device"), QStringLiteral("report generate: a device id (repeatable)."), "ID"});
-    list.append({QStringLiteral("group"), QStringLiteral("report generate: a group id (repeatable)."), "ID"});
-    list.append({QStringLiteral("model"), QStringLiteral("report generate: a model name (repeatable)."), "MODEL"});
+        list.append(QCommandLineOption(
+            option, QStringLiteral("report generate: the report's ") + element + '.',
+            element.toUpper()));
+    list.append({QStringLiteral("device"),
+                 QStringLiteral("report generate: a device id (repeatable)."), "ID"});
+    list.append({QStringLiteral("group"),
+                 QStringLiteral("report generate: a group id (repeatable)."), "ID"});
+    list.append({QStringLiteral("model"),
+                 QStringLiteral("report generate: a model name (repeatable)."), "MODEL"});
     list.append({QStringLiteral("summary"), QStringLiteral("report generate: a summary report.")});
     list.append({QStringLiteral("definition"),
                  QStringLiteral("report generate: a file holding the Report element."), "FILE"});
@@ -210,7 +216,8 @@ QList<QCommandLineOption> options() {
 
 int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
     const QString verb = arguments.value(0);
-    const bool needsArgument = verb == QLatin1String("status") || verb == QLatin1String("results") ||
+    const bool needsArgument = verb == QLatin1String("status") ||
+                               verb == QLatin1String("results") ||
                                verb == QLatin1String("cancel") || verb == QLatin1String("counters");
     if (needsArgument && arguments.size() != 2) {
         err() << "velmctl: report " << verb << " needs one argument" << Qt::endl;

@@ -2,82 +2,66 @@
 
 #include "TextTable.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
-
-#include <xercesc/dom/DOM.hpp>
-
-XERCES_CPP_NAMESPACE_USE
+#include "VXNServiceFramework/dom/DomRead.h"
 
 namespace {
 
-QString nameOf(const DOMElement* element) {
-    return fromXml(element->getTagName());
-}
-
-QString textOf(const DOMElement* element) {
-    return fromXml(element->getTextContent());
-}
-
 // (name, text) of every child element.
-QList<QPair<QString, QString>> cellsOf(const DOMElement* row) {
-    QList<QPair<QString, QString>> cells;
-    for (const DOMElement* cell = row->getFirstElementChild(); cell;
-         cell = cell->getNextElementSibling())
-        cells.append({nameOf(cell), textOf(cell)});
+QList<QPair<QString, QString>> cellsOf(const dom::Element* row) {
+    dom::StringPairs cells;
+    dom::childPairs(row, cells);
     return cells;
 }
 
-QString rowsTable(const DOMElement* report, const QString& indent) {
+QString rowsTable(const dom::Element* report, const QString& indent) {
     TextTable table;
-    for (const DOMElement* row = report->getFirstElementChild(); row;
-         row = row->getNextElementSibling())
-        table.addRow(cellsOf(row));
+    dom::forEachChild(report, [&](dom::Element* row) { table.addRow(cellsOf(row)); });
     if (table.rows.isEmpty())
         return indent + QStringLiteral("(no rows)\n");
     return table.format(indent);
 }
 
 // A table property: one row per RowIndex, its ID first.
-QString indexedTable(const DOMElement* property, const QString& indent) {
+QString indexedTable(const dom::Element* property, const QString& indent) {
     TextTable table;
-    for (const DOMElement* index = property->getFirstElementChild(); index;
-         index = index->getNextElementSibling()) {
+    dom::forEachChild(property, [&](dom::Element* index) {
         auto cells = cellsOf(index);
-        cells.prepend({QStringLiteral("RowIndex"), fromXml(index->getAttribute(u"ID"))});
+        cells.prepend({QStringLiteral("RowIndex"), dom::attribute(index, QStringLiteral("ID"))});
         table.addRow(cells);
-    }
-    return indent + nameOf(property) + QStringLiteral(":\n") + table.format(indent + QStringLiteral("  "));
+    });
+    return indent + dom::name(property) + QStringLiteral(":\n") +
+           table.format(indent + QStringLiteral("  "));
 }
 
-QString deviceText(const DOMElement* device) {
-    QString text = QStringLiteral("Device ") + fromXml(device->getAttribute(u"ID")) + QLatin1Char('\n');
-    for (const DOMElement* child = device->getFirstElementChild(); child;
-         child = child->getNextElementSibling()) {
-        if (nameOf(child) == QLatin1String("Report"))
+QString deviceText(const dom::Element* device) {
+    QString text = QStringLiteral("Device ") + dom::attribute(device, QStringLiteral("ID")) +
+                   QLatin1Char('\n');
+    dom::forEachChild(device, [&](dom::Element* child) {
+        if (dom::name(child) == QLatin1String("Report"))
             text += rowsTable(child, QStringLiteral("    "));
-        else if (child->getFirstElementChild())
+        else if (dom::countDescendants(child, QStringLiteral("RowIndex")) > 0)
             text += indexedTable(child, QStringLiteral("  "));
         else
-            text += QStringLiteral("  ") + nameOf(child) + QStringLiteral(": ") + textOf(child) + QLatin1Char('\n');
-    }
+            text += QStringLiteral("  ") + dom::name(child) + QStringLiteral(": ") +
+                    dom::textContent(child) + QLatin1Char('\n');
+    });
     return text;
 }
 
 } // namespace
 
-QString formatReportBody(const DOMElement* body) {
+QString formatReportBody(const dom::Element* body) {
     if (!body)
         return QStringLiteral("(no report body)\n");
     QString text;
-    for (const DOMElement* part = body->getFirstElementChild(); part;
-         part = part->getNextElementSibling()) {
-        const QString name = nameOf(part);
+    dom::forEachChild(body, [&](dom::Element* part) {
+        const QString name = dom::name(part);
         if (name == QLatin1String("Report"))
             text += rowsTable(part, {});
         else if (name == QLatin1String("Device"))
             text += deviceText(part);
         else if (name == QLatin1String("ChartPath"))
-            text += QStringLiteral("Chart: ") + textOf(part) + QLatin1Char('\n');
-    }
+            text += QStringLiteral("Chart: ") + dom::textContent(part) + QLatin1Char('\n');
+    });
     return text.isEmpty() ? QStringLiteral("(empty report)\n") : text;
 }

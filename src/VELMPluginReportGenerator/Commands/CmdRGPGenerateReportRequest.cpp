@@ -1,18 +1,17 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 
-#include "VXNServiceFramework/packets/XercesString.h"
-
-#include <xercesc/dom/DOM.hpp>
-
-XERCES_CPP_NAMESPACE_USE
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 namespace {
 
 PacketDOM::StringPairs selectionPairs(const ReportSelection& selection) {
     PacketDOM::StringPairs pairs;
     const std::pair<const char*, const QStringList*> lists[] = {
-        {"DeviceID", &selection.deviceIds}, {"GroupID", &selection.groupIds},
-        {"Model", &selection.models},       {"UserID", &selection.userIds},
+        {"DeviceID", &selection.deviceIds},
+        {"GroupID", &selection.groupIds},
+        {"Model", &selection.models},
+        {"UserID", &selection.userIds},
         {"UserGroupID", &selection.userGroupIds}};
     for (const auto& [name, values] : lists)
         for (const QString& value : *values)
@@ -22,13 +21,12 @@ PacketDOM::StringPairs selectionPairs(const ReportSelection& selection) {
 
 } // namespace
 
-std::optional<ReportDefinition> CmdRGPGenerateReportRequest::onlyDefinition(const RequestPacket& request) {
-    if (!request.document())
+std::optional<ReportDefinition>
+CmdRGPGenerateReportRequest::onlyDefinition(const RequestPacket& request) {
+    const dom::Element* report = dom::onlyDescendant(request.document(), QStringLiteral("Report"));
+    if (!report)
         return std::nullopt;
-    const DOMNodeList* reports = request.document()->getElementsByTagName(u"Report");
-    if (!reports || reports->getLength() != 1)
-        return std::nullopt;
-    return ReportDefinition::fromElement(static_cast<const DOMElement*>(reports->item(0)));
+    return ReportDefinition::fromElement(report);
 }
 
 void CmdRGPGenerateReportRequest::parse(const QByteArray& body) {
@@ -50,9 +48,8 @@ void CmdRGPGenerateReportRequest::serialize(QByteArray& body) {
             if (it.key() != QStringLiteral("Selection"))
                 parameters.append({it.key(), it.value()});
         addChildPairs(report, parameters);
-        DOMElement* selection = createTextElement(QStringLiteral("Selection"), {});
-        report->appendChild(selection);
-        addChildPairs(selection, selectionPairs(definition->selection));
+        dom::appendTextElements(dom::appendElement(report, QStringLiteral("Selection")),
+                                selectionPairs(definition->selection));
     }
     RequestPacket::serialize(body);
 }

@@ -1,20 +1,13 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersResponse.h"
 
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
-#include "VXNServiceFramework/packets/XercesString.h"
-
-#include <xercesc/dom/DOM.hpp>
-
-XERCES_CPP_NAMESPACE_USE
 
 namespace {
 
-QString childText(const DOMElement* parent, const char16_t* name) {
-    for (const DOMElement* child = parent->getFirstElementChild(); child;
-         child = child->getNextElementSibling())
-        if (QStringView(child->getTagName()) == QStringView(name))
-            return PacketDOM::textContent(child);
-    return {};
+QString childText(const dom::Element* parent, const QString& name) {
+    return dom::textContent(dom::firstChild(parent, name));
 }
 
 } // namespace
@@ -23,24 +16,14 @@ void CmdRGPGetCurrentUsageCountersResponse::parse(const QByteArray& body) {
     ResponsePacket::parse(body);
     deviceId = elementText(QStringLiteral("DeviceID"));
     counters.clear();
-    if (!document())
-        return;
-    const DOMNodeList* found = document()->getElementsByTagName(u"UsageCounter");
-    for (XMLSize_t i = 0; found && i < found->getLength(); ++i) {
-        const auto* counter = static_cast<const DOMElement*>(found->item(i));
-        const DOMElement* descriptor = counter->getFirstElementChild();
-        while (descriptor && QStringView(descriptor->getTagName()) != u"Descriptor")
-            descriptor = descriptor->getNextElementSibling();
-        UsageCounter read;
-        if (descriptor) {
-            read.jobType = childText(descriptor, u"JobType");
-            read.colorMode = childText(descriptor, u"ColorMode");
-            read.pageSize = childText(descriptor, u"PageSize");
-            read.printMode = childText(descriptor, u"PrintMode");
-        }
-        read.value = childText(counter, u"Value");
-        counters.append(read);
-    }
+    dom::forEachDescendant(document(), QStringLiteral("UsageCounter"), [&](dom::Element* counter) {
+        const dom::Element* descriptor = dom::firstChild(counter, QStringLiteral("Descriptor"));
+        counters.append({childText(descriptor, QStringLiteral("JobType")),
+                         childText(descriptor, QStringLiteral("ColorMode")),
+                         childText(descriptor, QStringLiteral("PageSize")),
+                         childText(descriptor, QStringLiteral("PrintMode")),
+                         childText(counter, QStringLiteral("Value"))});
+    });
 }
 
 void CmdRGPGetCurrentUsageCountersResponse::serialize(QByteArray& body) {
@@ -49,15 +32,13 @@ void CmdRGPGetCurrentUsageCountersResponse::serialize(QByteArray& body) {
         addElement(QStringLiteral("DeviceID"), deviceId);
         DOMElement* list = addElement(QStringLiteral("UsageCounters"), {});
         for (const UsageCounter& counter : counters) {
-            DOMElement* element = createTextElement(QStringLiteral("UsageCounter"), {});
-            DOMElement* descriptor = createTextElement(QStringLiteral("Descriptor"), {});
-            addChildPairs(descriptor, {{QStringLiteral("JobType"), counter.jobType},
-                                       {QStringLiteral("ColorMode"), counter.colorMode},
-                                       {QStringLiteral("PageSize"), counter.pageSize},
-                                       {QStringLiteral("PrintMode"), counter.printMode}});
-            element->appendChild(descriptor);
-            addChildPairs(element, {{QStringLiteral("Value"), counter.value}});
-            list->appendChild(element);
+            DOMElement* element = dom::appendElement(list, QStringLiteral("UsageCounter"));
+            dom::appendTextElements(dom::appendElement(element, QStringLiteral("Descriptor")),
+                                    {{QStringLiteral("JobType"), counter.jobType},
+                                     {QStringLiteral("ColorMode"), counter.colorMode},
+                                     {QStringLiteral("PageSize"), counter.pageSize},
+                                     {QStringLiteral("PrintMode"), counter.printMode}});
+            dom::appendTextElement(element, QStringLiteral("Value"), counter.value);
         }
     }
     ResponsePacket::serialize(body);

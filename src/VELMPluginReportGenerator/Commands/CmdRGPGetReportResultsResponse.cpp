@@ -2,14 +2,13 @@
 
 #include "VELMPluginReportGenerator/builders/ReportDocument.h"
 
-#include <xercesc/dom/DOM.hpp>
-
-XERCES_CPP_NAMESPACE_USE
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdRGPGetReportResultsResponse::copyReport(const ReportDocument& report) {
     if (!document())
         buildDocument();
     for (const QString& part : {QStringLiteral("Info"), QStringLiteral("Body")})
-        if (const DOMElement* element = ReportDocument::firstChild(report.root(), part))
-            rootElement()->appendChild(document()->importNode(element, true));
+        if (const dom::Element* element = dom::firstChild(report.root(), part))
+            dom::appendCopy(rootElement(), element);
 }

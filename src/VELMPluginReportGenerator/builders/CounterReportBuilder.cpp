@@ -7,6 +7,8 @@
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
+#include "VXNServiceFramework/dom/DomBuild.h"
+
 namespace {
 
 constexpr int formatProgress = 10;
@@ -16,16 +18,19 @@ void appendColumns(ReportBuild& build) {
     const int type = build.settings.type.value_or(-1);
     const QStringList counters = reportRegistry::reportTypeCounters(type);
     const QStringList labels = reportRegistry::reportTypeLabels(type);
-    ReportDocument::DOMElement* columns = build.document.append(build.body, QStringLiteral("Columns"));
+    ReportDocument::DOMElement* columns =
+        build.document.append(build.body, QStringLiteral("Columns"));
     for (qsizetype i = 0; i < counters.size(); ++i) {
-        ReportDocument::DOMElement* column = build.document.append(columns, QStringLiteral("Column"));
-        ReportDocument::setAttribute(column, QStringLiteral("field"), counters.at(i));
-        ReportDocument::setAttribute(column, QStringLiteral("label"), labels.value(i));
+        ReportDocument::DOMElement* column =
+            build.document.append(columns, QStringLiteral("Column"));
+        dom::setAttribute(column, QStringLiteral("field"), counters.at(i));
+        dom::setAttribute(column, QStringLiteral("label"), labels.value(i));
     }
 }
 
 void buildChart(ReportBuild& build) {
-    const bool chartFlag = build.definition.parameter(QStringLiteral("ReportFormat")) == QStringLiteral("Chart");
+    const bool chartFlag =
+        build.definition.parameter(QStringLiteral("ReportFormat")) == QStringLiteral("Chart");
     const auto answer = queryReport(build, chartAnswerProgress, chartFlag);
     if (!answer)
         return;
@@ -40,7 +45,8 @@ void buildChart(ReportBuild& build) {
 
 void buildCounterReport(ReportBuild& build) {
     build.progress.advance(formatProgress);
-    if (build.definition.parameter(QStringLiteral("ReportFormat")).toLower() != QStringLiteral("table")) {
+    if (build.definition.parameter(QStringLiteral("ReportFormat")).toLower() !=
+        QStringLiteral("table")) {
         buildChart(build);
         return;
     }

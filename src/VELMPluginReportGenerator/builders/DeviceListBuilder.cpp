@@ -55,22 +55,22 @@ QString deviceListQuery(const QString& ids, const QString& orderBy) {
 void buildDeviceList(ReportBuild& build) {
     build.progress.advance(queryProgress);
     const QString sortBy = build.definition.parameter(QStringLiteral("SortBy"));
-    const std::optional<QString> orderBy = sqlSafety::deviceListOrderBy(sortBy);
-    if (!orderBy) {
+    const std::optional<DeviceListOrder> order = deviceListOrder(sortBy);
+    if (!order) {
         VELM_ERR << "Report " << build.reportId << ": SortBy \"" << sortBy
                  << "\" is not a column of the device list; no query sent";
         build.progress.fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
         return;
     }
-    const auto answer =
-        build.database.run(deviceListQuery(build.selection.deviceIds.join(QLatin1Char(',')), *orderBy));
+    const auto answer = build.database.run(deviceListQuery(
+        decimalIdList(build.selection.deviceIds).value_or(QString()), order->orderBy));
     if (answer->result() != ResultCode::Ok) {
         build.progress.fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
         return;
     }
     const DBSResultSet rows = answer->resultSets().value(0);
     QStringList ids;
-    if (sqlSafety::isIpSort(sortBy)) {
+    if (order->sortByIpAddress) {
         ids = idsInAddressOrder(rows);
         build.selection.deviceIds = ids;
     } else {

@@ -4,8 +4,11 @@
 #include "VELMPluginReportGenerator/builders/ReportQuery.h"
 #include "VELMPluginReportGenerator/builders/RowReport.h"
 
+#include "VXNServiceFramework/dom/DomRead.h"
+
 #include <QHash>
-#include <xercesc/dom/DOM.hpp>
+// For the document order of two elements, which the DOM helpers do not offer.
+#include <xercesc/dom/DOMElement.hpp>
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -24,7 +27,8 @@ public:
         : m_document(document), m_device(device) {}
 
     void addSimple(const DBSRow& row) {
-        remember(m_document.append(m_device, row.value(propertyNameColumn), row.value(valueColumn)));
+        remember(
+            m_document.append(m_device, row.value(propertyNameColumn), row.value(valueColumn)));
     }
 
     // A name the document rejects skips the row.
@@ -37,9 +41,11 @@ public:
         const QString rowIndex = row.value(u"RowIndex");
         DOMElement*& indexElement = m_rowIndexes[{property, rowIndex}];
         if (!indexElement)
-            indexElement = remember(m_document.appendWithId(property, QStringLiteral("RowIndex"), rowIndex));
+            indexElement =
+                remember(m_document.appendWithId(property, QStringLiteral("RowIndex"), rowIndex));
         if (indexElement)
-            remember(m_document.append(indexElement, row.value(columnNameColumn), row.value(valueColumn)));
+            remember(m_document.append(indexElement, row.value(columnNameColumn),
+                                       row.value(valueColumn)));
     }
 
 private:
@@ -50,9 +56,10 @@ private:
     DOMElement* remember(DOMElement* element) {
         if (!element)
             return nullptr;
-        const QString name = QString::fromUtf16(element->getTagName());
+        const QString name = dom::name(element);
         DOMElement*& first = m_firstByName[name];
-        if (!first || (element->compareDocumentPosition(first) & DOMNode::DOCUMENT_POSITION_FOLLOWING))
+        if (!first ||
+            (element->compareDocumentPosition(first) & DOMNode::DOCUMENT_POSITION_FOLLOWING))
             first = element;
         return element;
     }

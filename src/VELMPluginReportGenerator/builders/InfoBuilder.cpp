@@ -16,9 +16,9 @@ QString localTime(qint64 seconds) {
 }
 
 QStringList groupNames(const ReportBuild& build) {
-    const auto answer = build.database.run(
-        QStringLiteral("SELECT Name FROM Groups WHERE GroupID in (") +
-        build.selection.values.join(QLatin1Char(',')) + QLatin1Char(')'));
+    const auto answer =
+        build.database.run(QStringLiteral("SELECT Name FROM Groups WHERE GroupID in (") +
+                           build.selection.values.join(QLatin1Char(',')) + QLatin1Char(')'));
     QStringList names;
     if (answer->result() != ResultCode::Ok || answer->resultSets().isEmpty())
         return names;
@@ -28,7 +28,8 @@ QStringList groupNames(const ReportBuild& build) {
 }
 
 void appendSelection(ReportBuild& build, ReportDocument::DOMElement* info) {
-    ReportDocument::DOMElement* selection = build.document.append(info, QStringLiteral("Selection"));
+    ReportDocument::DOMElement* selection =
+        build.document.append(info, QStringLiteral("Selection"));
     if (build.selection.kind == DeviceSelection::Groups && build.selection.isSafe()) {
         for (const QString& name : groupNames(build))
             build.document.append(selection, QStringLiteral("Group"), name);
@@ -43,7 +44,8 @@ void appendSelection(ReportBuild& build, ReportDocument::DOMElement* info) {
 void buildInfo(ReportBuild& build) {
     const ReportDefinition& definition = build.definition;
     const ReportSettings& settings = build.settings;
-    ReportDocument::DOMElement* info = build.document.append(build.document.root(), QStringLiteral("Info"));
+    ReportDocument::DOMElement* info =
+        build.document.append(build.document.root(), QStringLiteral("Info"));
     for (const char* name : {"ReportCategory", "ReportType", "ReportFormat"})
         build.document.append(info, QLatin1String(name), definition.parameter(QLatin1String(name)));
     build.document.append(info, QStringLiteral("IsSummary"),

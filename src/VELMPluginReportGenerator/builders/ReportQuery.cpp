@@ -1,7 +1,8 @@
 #include "VELMPluginReportGenerator/builders/ReportQuery.h"
 
 #include "VELMPluginReportGenerator/builders/ReportBuild.h"
-#include "VELMPluginReportGenerator/queries/ReportSql.h"
+#include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/PropertyNames.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
@@ -26,27 +27,27 @@ QString composedScript(const ReportBuild& build, bool chart) {
     params.reportType = build.settings.type.value_or(-1);
     params.period = build.settings.interval;
     params.selectionKind = build.selection.kind == DeviceSelection::AllDevices
-                               ? ReportQueryParams::AllDevices
-                               : ReportQueryParams::Devices;
-    const QString ids = build.selection.deviceIds.join(QLatin1Char(','));
-    params.selectionIds = &ids;
-    GroupBySpec groupBy;
+                               ? SelectionKind::AllDevices
+                               : SelectionKind::Devices;
+    // The report checked its ids when it was created; nothing unchecked goes into the script.
+    params.selectionIds = decimalIdList(build.selection.deviceIds).value_or(QString());
     if (build.settings.summary) {
         const QString name = build.definition.parameter(QStringLiteral("GroupBy"));
+        GroupBySpec groupBy;
         groupBy.key = name == QStringLiteral("Group") ? GroupBySpec::deviceGroups
                                                       : reportRegistry::propertyIdFromName(name);
         groupBy.name = name;
-        params.groupBy = &groupBy;
+        params.groupBy = groupBy;
     }
-    params.start = qint32(build.settings.rangeStart);
-    params.end = qint32(build.settings.rangeEnd);
+    params.start = build.settings.rangeStart;
+    params.end = build.settings.rangeEnd;
     params.chart = chart;
     return composeReportSql(params);
 }
 
 std::unique_ptr<CmdDBSProcessQueryResponse> queryReport(ReportBuild& build, int progressOnAnswer,
                                                         bool chart) {
-    const QStringList statements = ReportDatabase::splitScript(composedScript(build, chart));
+    const QStringList statements = splitSqlStatements(composedScript(build, chart));
     build.progress.advance(scriptSplitProgress);
     auto answer = build.database.run(statements);
     build.progress.advance(progressOnAnswer);

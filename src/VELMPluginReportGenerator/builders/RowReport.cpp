@@ -3,7 +3,7 @@
 #include "VELMPluginReportGenerator/builders/ReportBuild.h"
 #include "VELMPluginReportGenerator/builders/ReportQuery.h"
 
-#include <xercesc/dom/DOM.hpp>
+#include "VXNServiceFramework/dom/DomRead.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ void appendRow(ReportBuild& build, ReportDocument::DOMElement* report, const DBS
 }
 
 void placeAllTogether(ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
-    ReportDocument::DOMElement* report = build.document.append(build.body, QStringLiteral("Report"));
+    ReportDocument::DOMElement* report =
+        build.document.append(build.body, QStringLiteral("Report"));
     for (const DBSResultSet& set : answer.resultSets())
         if (set.lastRowId == -1)
             for (const DBSRow& row : set.rows)
@@ -29,13 +30,14 @@ void placeAllTogether(ReportBuild& build, const CmdDBSProcessQueryResponse& answ
 // The first Device element of the body for each id.
 QHash<QString, ReportDocument::DOMElement*> deviceElements(const ReportBuild& build) {
     QHash<QString, ReportDocument::DOMElement*> devices;
-    for (auto* child = build.body->getFirstElementChild(); child;
-         child = child->getNextElementSibling())
-        if (QStringView(child->getTagName()) == u"Device") {
-            const QString id = ReportDocument::attribute(child, QStringLiteral("ID"));
+    dom::forEachChild(
+        build.body,
+        [&](dom::Element* device) {
+            const QString id = dom::attribute(device, QStringLiteral("ID"));
             if (!devices.contains(id))
-                devices.insert(id, child);
-        }
+                devices.insert(id, device);
+        },
+        QStringLiteral("Device"));
     return devices;
 }
 
@@ -46,7 +48,8 @@ void placePerDevice(ReportBuild& build, const CmdDBSProcessQueryResponse& answer
         ReportDocument::DOMElement* device = devices.value(id);
         if (!device)
             continue;
-        ReportDocument::DOMElement* report = build.document.append(device, QStringLiteral("Report"));
+        ReportDocument::DOMElement* report =
+            build.document.append(device, QStringLiteral("Report"));
         for (const DBSRow* row : rows.value(id))
             appendRow(build, report, *row, deviceIdColumn);
     }
@@ -54,8 +57,8 @@ void placePerDevice(ReportBuild& build, const CmdDBSProcessQueryResponse& answer
 
 } // namespace
 
-void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element,
-                   const DBSRow& row, const QString& leaveOut) {
+void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element, const DBSRow& row,
+                   const QString& leaveOut) {
     if (!element)
         return;
     const qsizetype at = leaveOut.isEmpty() ? -1 : row.columns().indexOf(leaveOut);

@@ -15,8 +15,8 @@ enum class RowPlacement {
 };
 
 // Appends one child element per column of `row` (in column name order), except `leaveOut`.
-void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element,
-                   const DBSRow& row, const QString& leaveOut);
+void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element, const DBSRow& row,
+                   const QString& leaveOut);
 
 // Runs the report's script and places its rows.
 void buildRowReport(ReportBuild& build, RowPlacement placement);

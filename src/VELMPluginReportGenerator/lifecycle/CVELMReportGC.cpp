@@ -5,7 +5,6 @@
 
 #include "VXNServiceFramework/app/Log.h"
 
-
 CVELMReportGC::CVELMReportGC(ReportTable& table, Timing timing)
     : m_table(table), m_timing(std::move(timing)) {}
 

@@ -4,8 +4,8 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <functional>
+#include <mutex>
 
 class ReportTable;
 
@@ -17,7 +17,9 @@ public:
     struct Timing {
         std::chrono::milliseconds wait{1000};
         std::chrono::seconds maxAge{21600};
-        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+        std::function<QDateTime()> clock = [] {
+            return QDateTime::currentDateTime();
+        };
     };
 
     CVELMReportGC(ReportTable& table, Timing timing);

@@ -2,7 +2,6 @@
 
 #include "VELMPluginReportGenerator/report/VELMReport.h"
 
-
 int ReportTable::takeId() {
     std::lock_guard locker(m_lock);
     return m_nextId++;
@@ -36,8 +35,8 @@ std::vector<ReportTable::ReportPtr> ReportTable::collect(const QDateTime& now,
     for (auto it = m_reports.begin(); it != m_reports.end();) {
         const VELMReport& report = *it->second;
         const QDateTime lastAccess = report.lastAccess();
-        const bool old = lastAccess.isValid() &&
-                         std::abs(lastAccess.secsTo(now)) >= qint64(maxAge.count());
+        const bool old =
+            lastAccess.isValid() && std::abs(lastAccess.secsTo(now)) >= qint64(maxAge.count());
         if (!report.isRunning() && old) {
             removed.push_back(std::move(it->second));
             it = m_reports.erase(it);

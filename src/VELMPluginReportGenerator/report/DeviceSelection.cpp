@@ -1,10 +1,10 @@
 #include "VELMPluginReportGenerator/report/DeviceSelection.h"
 
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/report/ReportDatabase.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 #include "VELMPluginReportGenerator/report/VELMReportException.h"
-#include "VELMPluginReportGenerator/queries/SqlSafety.h"
 
 #include "VXNServiceFramework/packets/ResultCodes.h"
 
@@ -13,10 +13,11 @@ using namespace reportRegistry;
 namespace {
 
 const QString allDevicesQuery = QStringLiteral("Select DeviceID from devices");
-const QString groupDevicesQuery =
-    QStringLiteral("Select distinct r_DeviceID as DeviceID from DeviceInGroup where r_GroupID in (%1)");
-const QString modelDevicesQuery = QStringLiteral(
-    "Select distinct R_DeviceID as DeviceID from DevicePropertyValues where r_PropertyID = 8 and value in (%1)");
+const QString groupDevicesQuery = QStringLiteral(
+    "Select distinct r_DeviceID as DeviceID from DeviceInGroup where r_GroupID in (%1)");
+const QString modelDevicesQuery =
+    QStringLiteral("Select distinct R_DeviceID as DeviceID from DevicePropertyValues where "
+                   "r_PropertyID = 8 and value in (%1)");
 
 // Types whose selection names devices and users directly, without a query.
 bool takesSelectionAsWritten(std::optional<int> type) {
@@ -24,13 +25,26 @@ bool takesSelectionAsWritten(std::optional<int> type) {
                     (*type >= RT_JAC_USER_BASIC && *type <= RT_JAC_DEVICE_SCAN_DETAILS));
 }
 
-QString firstNonIdValue(const ReportSelection& selection) {
-    for (const QStringList* ids : {&selection.deviceIds, &selection.groupIds, &selection.userIds,
-                                   &selection.userGroupIds})
-        for (const QString& id : *ids)
-            if (!sqlSafety::isDecimalId(id))
-                return id;
-    return {};
+// The ids in canonical decimal form; the first one that is not a decimal id goes to `bad`.
+QStringList canonicalIds(const QStringList& ids, QString& bad) {
+    QStringList result;
+    for (const QString& id : ids) {
+        if (const std::optional<QString> value = decimalId(id))
+            result.append(*value);
+        else if (bad.isNull())
+            bad = id;
+    }
+    return result;
+}
+
+// The selection with every id checked and in canonical form; `bad` names the first id that
+// cannot go into SQL.
+ReportSelection checkedSelection(const ReportSelection& written, QString& bad) {
+    ReportSelection checked = written;
+    for (QStringList* ids :
+         {&checked.deviceIds, &checked.groupIds, &checked.userIds, &checked.userGroupIds})
+        *ids = canonicalIds(*ids, bad);
+    return checked;
 }
 
 QStringList quoted(const QStringList& models) {
@@ -43,7 +57,7 @@ QStringList quoted(const QStringList& models) {
 QStringList sqlQuoted(const QStringList& models) {
     QStringList result;
     for (const QString& model : models)
-        result.append(sqlSafety::quotedText(model));
+        result.append(quotedSqlText(model));
     return result;
 }
 
@@ -70,13 +84,15 @@ QStringList deviceIdsFrom(const DBSResultSet& set) {
 
 } // namespace
 
-DeviceSelection DeviceSelection::resolve(const ReportSelection& written,
+DeviceSelection DeviceSelection::resolve(const ReportSelection& asWritten,
                                          std::optional<int> reportType,
                                          const ReportDatabase& database) {
     DeviceSelection selection;
-    const QString unsafe = firstNonIdValue(written);
+    QString unsafe;
+    const ReportSelection written = checkedSelection(asWritten, unsafe);
     if (!unsafe.isNull())
-        selection.unsafeReason = QStringLiteral("selection id \"%1\" is not a decimal integer").arg(unsafe);
+        selection.unsafeReason =
+            QStringLiteral("selection id \"%1\" is not a decimal integer").arg(unsafe);
 
     if (takesSelectionAsWritten(reportType)) {
         selection.kind = Devices;

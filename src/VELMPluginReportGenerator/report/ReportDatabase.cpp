@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/report/ReportDatabase.h"
 
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VXNServiceFramework/client/PeerCaller.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 
@@ -12,9 +13,5 @@ ReportDatabase::run(const QStringList& statements) const {
 }
 
 std::unique_ptr<CmdDBSProcessQueryResponse> ReportDatabase::runScript(const QString& script) const {
-    return run(splitScript(script));
-}
-
-QStringList ReportDatabase::splitScript(const QString& script) {
-    return script.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return run(splitSqlStatements(script));
 }

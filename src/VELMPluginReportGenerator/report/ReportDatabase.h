@@ -21,8 +21,6 @@ public:
     // A composed script: split at every ";", empty pieces dropped, one query per piece.
     std::unique_ptr<CmdDBSProcessQueryResponse> runScript(const QString& script) const;
 
-    static QStringList splitScript(const QString& script);
-
 private:
     PeerCaller& m_caller;
 };

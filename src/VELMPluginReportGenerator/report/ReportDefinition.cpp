@@ -1,21 +1,10 @@
 #include "VELMPluginReportGenerator/report/ReportDefinition.h"
 
-#include "VXNServiceFramework/packets/PacketDOM.h"
-#include "VXNServiceFramework/packets/XercesString.h"
-
-#include <xercesc/dom/DOM.hpp>
-
-XERCES_CPP_NAMESPACE_USE
+#include "VXNServiceFramework/dom/DomRead.h"
 
 namespace {
 
-const DOMElement* firstSelection(const DOMElement* report) {
-    const DOMNodeList* found = report->getElementsByTagName(toXml(QStringLiteral("Selection")));
-    return found && found->getLength() > 0 ? static_cast<const DOMElement*>(found->item(0))
-                                           : nullptr;
-}
-
-ReportSelection readSelection(const DOMElement* selection) {
+ReportSelection readSelection(const dom::Element* selection) {
     ReportSelection result;
     if (!selection)
         return result;
@@ -26,8 +15,8 @@ ReportSelection readSelection(const DOMElement* selection) {
         {QStringLiteral("UserID"), &result.userIds},
         {QStringLiteral("UserGroupID"), &result.userGroupIds},
     };
-    PacketDOM::StringPairs pairs;
-    PacketDOM::childPairs(selection, pairs);
+    dom::StringPairs pairs;
+    dom::childPairs(selection, pairs);
     for (const auto& [name, value] : pairs)
         if (QStringList* list = lists.value(name))
             list->append(value);
@@ -36,11 +25,11 @@ ReportSelection readSelection(const DOMElement* selection) {
 
 } // namespace
 
-ReportDefinition ReportDefinition::fromElement(const DOMElement* report) {
+ReportDefinition ReportDefinition::fromElement(const dom::Element* report) {
     ReportDefinition definition;
     if (!report)
         return definition;
-    PacketDOM::childPairs(report, definition.parameters);
-    definition.selection = readSelection(firstSelection(report));
+    dom::childPairs(report, definition.parameters);
+    definition.selection = readSelection(dom::firstDescendant(report, QStringLiteral("Selection")));
     return definition;
 }

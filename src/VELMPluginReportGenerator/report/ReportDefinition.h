@@ -1,13 +1,9 @@
 #pragma once
 
+#include "VXNServiceFramework/dom/DomTypes.h"
 #include <QMap>
 #include <QString>
 #include <QStringList>
-#include <xercesc/util/XercesDefs.hpp>
-
-XERCES_CPP_NAMESPACE_BEGIN
-class DOMElement;
-XERCES_CPP_NAMESPACE_END
 
 // The values of a Selection element, each list in document order, ids as written.
 struct ReportSelection {
@@ -30,5 +26,5 @@ struct ReportDefinition {
     QString parameter(const QString& name) const { return parameters.value(name); }
 
     // Reads a Report element; the selection is the first Selection element below it.
-    static ReportDefinition fromElement(const XERCES_CPP_NAMESPACE::DOMElement* report);
+    static ReportDefinition fromElement(const dom::Element* report);
 };

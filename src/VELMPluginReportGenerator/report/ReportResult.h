@@ -20,7 +20,8 @@ inline const QString inProgressText = QStringLiteral("Report is still in progres
 inline const QString generationFailedText = QStringLiteral("Report generation failed.");
 inline const QString noDataText = QStringLiteral("No available data for report generation.");
 inline const QString chartFailedText = QStringLiteral("Error occurs during Chart Generation.");
-inline const QString noDeviceInGroupText = QStringLiteral("There is no device in the selected Group.");
+inline const QString noDeviceInGroupText =
+    QStringLiteral("There is no device in the selected Group.");
 inline const QString invalidTemplateIdText = QStringLiteral("Invalid Template ID.");
 
 } // namespace ReportResult

@@ -7,7 +7,6 @@
 
 #include "VXNServiceFramework/app/Log.h"
 
-
 namespace {
 
 void logDefinition(const ReportDefinition& definition) {
@@ -40,9 +39,15 @@ void VELMReport::requestStop() {
 void VELMReport::run() {
     touch();
     auto document = std::make_unique<ReportDocument>();
-    ReportBuild build{m_id,      m_definition,          m_settings,
-                      m_selection, ReportDatabase(*m_environment.caller), *m_environment.caller,
-                      m_environment.steps, *document, *this};
+    ReportBuild build{m_id,
+                      m_definition,
+                      m_settings,
+                      m_selection,
+                      ReportDatabase(*m_environment.caller),
+                      *m_environment.caller,
+                      m_environment.steps,
+                      *document,
+                      *this};
     buildInfo(build);
     if (!m_settings.type) {
         VELM_ERR << "Report " << m_id << ": ReportType \""

@@ -9,10 +9,10 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 class PeerCaller;
 class ReportDocument;
@@ -20,7 +20,9 @@ class ReportDocument;
 // What reports reach: the peers, the clock and the optional build steps.
 struct ReportEnvironment {
     PeerCaller* caller = nullptr;
-    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    std::function<QDateTime()> clock = [] {
+        return QDateTime::currentDateTime();
+    };
     ReportSteps steps;
 };
 

@@ -1,7 +1,7 @@
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 
 #include "VELMPluginReportGenerator/Commands/JACAddAccessRights_Request.h"
-#include "VELMPluginReportGenerator/queries/CurrentCounterQuery.h"
+#include "VELMPluginReportGenerator/queries/DeviceScripts.h"
 #include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportCategories.h"
 #include "VELMPluginReportGenerator/report/ReportDatabase.h"
@@ -53,10 +53,12 @@ CatalogueCommands::getCurrentUsageCounters(CmdRGPGetCurrentUsageCountersRequest&
     auto response = std::make_unique<CmdRGPGetCurrentUsageCountersResponse>();
     response->deviceId = request.deviceId;
     // An id that is not a number names no device: nothing is refreshed or queried.
-    if (!sqlSafety::isDecimalId(request.deviceId))
+    const std::optional<QString> deviceId = decimalId(request.deviceId);
+    const std::optional<QString> script = composeCurrentUsageCountersSql(request.deviceId);
+    if (!deviceId || !script)
         return response;
-    refreshCounters(request.deviceId.toInt());
-    const auto answer = ReportDatabase(m_caller).runScript(currentCounterSql(request.deviceId));
+    refreshCounters(deviceId->toInt());
+    const auto answer = ReportDatabase(m_caller).runScript(*script);
     if (answer->result() == ResultCode::Ok && !answer->resultSets().isEmpty())
         for (const DBSRow& row : answer->resultSets().first().rows)
             response->counters.append(counterOf(row));

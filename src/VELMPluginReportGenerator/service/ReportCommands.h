@@ -17,11 +17,14 @@ class ReportCommands {
 public:
     explicit ReportCommands(VELMReportGenerator& generator) : m_generator(generator) {}
 
-    std::unique_ptr<CmdRGPGenerateReportResponse> generateReport(CmdRGPGenerateReportRequest& request);
-    std::unique_ptr<CmdRGPGetReportStatusResponse> getReportStatus(CmdRGPGetReportStatusRequest& request);
+    std::unique_ptr<CmdRGPGenerateReportResponse>
+    generateReport(CmdRGPGenerateReportRequest& request);
+    std::unique_ptr<CmdRGPGetReportStatusResponse>
+    getReportStatus(CmdRGPGetReportStatusRequest& request);
     // Null (an empty envelope) when the report was removed.
     std::unique_ptr<CmdRGPCancelReportResponse> cancelReport(CmdRGPCancelReportRequest& request);
-    std::unique_ptr<CmdRGPGetReportResultsResponse> getReportResults(CmdRGPGetReportResultsRequest& request);
+    std::unique_ptr<CmdRGPGetReportResultsResponse>
+    getReportResults(CmdRGPGetReportResultsRequest& request);
 
 private:
     // The report a request names; null when the id is empty, not a number or not in the table.

@@ -17,8 +17,7 @@ constexpr qsizetype minimumReportPart = 10;
 QString bodyText(Packet& answer) {
     QByteArray body;
     answer.serialize(body);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()),
-                              body.size() / 2);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
 }
 
 } // namespace
@@ -34,7 +33,8 @@ QString reportRequestFromTemplate(const QString& templateAnswer) {
            match.captured() + QStringLiteral("</VXNRequest>");
 }
 
-std::optional<ReportDefinition> fetchTemplateDefinition(PeerCaller& caller, const QString& templateId) {
+std::optional<ReportDefinition> fetchTemplateDefinition(PeerCaller& caller,
+                                                        const QString& templateId) {
     bool ok = false;
     const uint id = templateId.toUInt(&ok, 10);
     if (!ok)
