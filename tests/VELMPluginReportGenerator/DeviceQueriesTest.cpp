@@ -9,6 +9,7 @@
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace reportRegistry;
 
@@ -169,4 +170,32 @@ TEST_F(DeviceQueries, HostileSelectionValuesChangeNoTable) {
     auto params = reportOn(RT_DEVICE_INFO_SUMMARY, "1); DELETE FROM Devices; --");
     EXPECT_TRUE(composeReportSql(params).isEmpty());
     EXPECT_EQ(run(reportOn(RT_DEVICE_LIST, ""), {"DeviceID"}), QStringList{"DeviceID=1"});
+}
+
+TEST_F(DeviceQueries, TwentyReportsAtOnceEachGetTheirOwnRows) {
+    QStringList fill;
+    for (int device = 1; device <= 3; ++device) {
+        fill << PeerDatabase::identity(device, QStringLiteral("10.0.0.%1").arg(device))
+             << PeerDatabase::value(device, 37, "E") << PeerDatabase::value(device, 38, "N");
+    }
+    db.exec(fill);
+    constexpr int reports = 20;
+    std::vector<QStringList> answers(reports);
+    std::vector<std::thread> threads;
+    for (int id = 0; id < reports; ++id) {
+        threads.emplace_back([&, id] {
+            auto params = reportOn(id % 2 ? RT_DEVICE_FIRMWARE_INFO : RT_DEVICE_LIST, "1,3");
+            params.reportId = id;
+            answers[std::size_t(id)] =
+                PeerDatabase::texts(db.reportRows(composeReportSql(params)), {"DeviceID"});
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int id = 0; id < reports; ++id) {
+        EXPECT_EQ(answers[std::size_t(id)],
+                  id % 2 ? (QStringList{"DeviceID=1", "DeviceID=3"})
+                         : (QStringList{"DeviceID=1", "DeviceID=2", "DeviceID=3"}))
+            << id;
+    }
 }

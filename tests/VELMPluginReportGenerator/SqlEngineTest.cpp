@@ -8,7 +8,9 @@
 #include "QtPrinters.h"
 
 #include <QRegularExpression>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace reportRegistry;
 
@@ -199,4 +201,30 @@ TEST(SqlCounterQuery, DeviceIdIsCheckedBeforeItReachesTheText) {
     EXPECT_FALSE(sql->contains("_%"));
     EXPECT_EQ(composeCurrentUsageCountersSql("12 OR 1=1"), std::nullopt);
     EXPECT_EQ(composeCurrentUsageCountersSql(""), std::nullopt);
+}
+
+TEST(SqlDispatch, ComposesTheSameTextFromManyThreadsAtOnce) {
+    const QList<int> types{RT_DEVICE_INFO_SUMMARY, RT_DEVICE_DISCOVERY_HISTORY, RT_ALERT_HISTORY,
+                           RT_USAGE_CURRENT_TOTAL_PAGES, RT_USAGE_TOTAL_PAGES};
+    QStringList expected;
+    for (int type : types) {
+        auto p = params(type);
+        expected.append(composeReportSql(p));
+    }
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 50; ++round) {
+                for (qsizetype i = 0; i < types.size(); ++i) {
+                    auto p = params(types[i]);
+                    if (composeReportSql(p) != expected[i])
+                        ++mismatches;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, 0);
 }
