@@ -53,6 +53,8 @@ TEST(HttpClient, AnswersThatEndTheExchange) {
          true, ""},
         {"short body", ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nContent-Length:9\r\n\r\nabc"),
          true, ""},
+        {"length not a number",
+         ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nContent-Length:0x2\r\n\r\nok"), true, ""},
         {"head cut off", ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nContent-Le"), true, ""},
         {"no answer in time", silent, true, ""},
         {"closed without answer", closed, true, ""},

@@ -101,7 +101,7 @@ public:
 
     quint16 port() const { return m_port; }
     int activeConnections() const { return m_listener->activeConnections(); }
-    int groupSize() const { return m_group->size(); }
+    int openConnections() const { return m_listener->openConnections(); }
 
 private:
     void serve(RequestRouter& router, const ListenerLimits& limits) {

@@ -2,6 +2,25 @@
 
 #include <QRegularExpression>
 
+namespace {
+// More digits could overflow a qint64; no acceptable body needs them.
+constexpr qsizetype MaxLengthDigits = 18;
+} // namespace
+
+qint64 HTTPParser::parseContentLength(const QString& value) {
+    if (value.isEmpty() || value.size() > MaxLengthDigits) {
+        return -1;
+    }
+    qint64 length = 0;
+    for (const QChar c : value) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return -1;
+        }
+        length = length * 10 + (c.unicode() - '0');
+    }
+    return length;
+}
+
 void HTTPParser::fail() {
     m_state = Error;
     throw ParsingError();

@@ -36,6 +36,10 @@ public:
     QString headerValue(const QString& name) const;
     const QList<QPair<QString, QString>>& headers() const { return m_headers; }
 
+    // A Content-Length value as a plain decimal number of at most 18 digits; -1 for anything
+    // else (a sign, blanks inside, hex, an empty value), which no side may read as 0.
+    static qint64 parseContentLength(const QString& value);
+
     // Input fed after the end of the head.
     const QByteArray& remaining() const { return m_buffer; }
 

@@ -59,11 +59,8 @@ public:
         if (!parser.hasHeader(lengthName)) {
             return {};
         }
-        bool ok = false;
-        qint64 length = parser.headerValue(lengthName).toLongLong(&ok, 10);
-        if (!ok) {
-            length = 0;
-        }
+        // A length that is not a number is no length: the body cannot be told from the rest.
+        const qint64 length = HTTPParser::parseContentLength(parser.headerValue(lengthName));
         if (length < 0) {
             throw CommunicationError();
         }

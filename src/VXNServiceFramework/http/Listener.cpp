@@ -1,59 +1,41 @@
 #include "VXNServiceFramework/http/Listener.h"
 
-#include "VXNServiceFramework/threads/ThreadGroup.h"
-
 #include <unistd.h>
 
-namespace {
-constexpr int SlotPollMs = 5;
-}
-
-Listener::Listener(RequestRouter& router, ThreadGroup& group, QObject* parent, quint16 port,
+Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16 port,
                    const ListenerLimits& limits)
-    : QTcpServer(parent), m_router(router), m_group(group), m_limits(limits),
-      m_active(std::make_shared<std::atomic<int>>(0)) {
-    m_slotPoll.setInterval(SlotPollMs);
-    QObject::connect(&m_slotPoll, &QTimer::timeout, this, [this] { serveWaiting(); });
-    setListenBacklogSize(m_limits.listenBacklog);
-    listen(QHostAddress::AnyIPv4, port);
+    : QTcpServer(parent) {
+    setListenBacklogSize(limits.listenBacklog);
+    if (!listen(QHostAddress::AnyIPv4, port)) {
+        return;
+    }
+    // The poller accepts from here on, not this thread's event loop.
+    pauseAccepting();
+    m_workers = std::make_unique<RequestWorkers>(
+        router, limits.maxConnections, limits.connection.writeTimeoutMs,
+        [this](int fd, bool written) { m_poller->answered(fd, written); });
+    ConnectionPoller::Limits pollerLimits;
+    pollerLimits.readTimeoutMs = limits.connection.readTimeoutMs;
+    pollerLimits.closeTimeoutMs = limits.connection.closeTimeoutMs;
+    pollerLimits.maxOpenConnections = limits.maxOpenConnections;
+    pollerLimits.reader.maxHeaderBytes = limits.connection.maxHeaderBytes;
+    pollerLimits.reader.maxBodyBytes = limits.connection.maxBodyBytes;
+    m_poller = std::make_unique<ConnectionPoller>(
+        static_cast<int>(socketDescriptor()), pollerLimits,
+        [this](ReadRequest request) { m_workers->submit(std::move(request)); });
 }
 
 Listener::~Listener() {
-    for (const qintptr descriptor : m_waiting) {
-        ::close(static_cast<int>(descriptor));
+    // Nothing new reaches the serving threads; those at work give their connections back to
+    // the poller, which closes them all.
+    if (m_poller) {
+        m_poller->stop();
     }
+    m_workers.reset();
+    m_poller.reset();
 }
 
 void Listener::incomingConnection(qintptr socketDescriptor) {
-    if (!m_waiting.empty() || activeConnections() >= m_limits.maxConnections) {
-        // The server keeps accepting until the backlog is empty even after a pause, so the
-        // few taken meanwhile wait here; the rest stay in the operating system's backlog.
-        m_waiting.push_back(socketDescriptor);
-        if (!m_slotPoll.isActive()) {
-            pauseAccepting();
-            m_slotPoll.start();
-        }
-        return;
-    }
-    serve(socketDescriptor);
-}
-
-void Listener::serve(qintptr socketDescriptor) {
-    m_active->fetch_add(1, std::memory_order_acq_rel);
-    auto* connection =
-        new Connection(m_router, &m_group, socketDescriptor, m_limits.connection,
-                       [active = m_active] { active->fetch_sub(1, std::memory_order_acq_rel); });
-    connection->start(); // owned by the group from here on
-}
-
-void Listener::serveWaiting() {
-    while (!m_waiting.empty() && activeConnections() < m_limits.maxConnections) {
-        const qintptr next = m_waiting.front();
-        m_waiting.pop_front();
-        serve(next);
-    }
-    if (m_waiting.empty()) {
-        m_slotPoll.stop();
-        resumeAccepting();
-    }
+    // Accepting is the poller's; a connection taken here by the event loop is not served.
+    ::close(static_cast<int>(socketDescriptor));
 }

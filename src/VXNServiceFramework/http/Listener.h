@@ -1,49 +1,54 @@
 #pragma once
 
-#include "VXNServiceFramework/http/Connection.h"
+#include "VXNServiceFramework/http/ConnectionPoller.h"
+#include "VXNServiceFramework/http/RequestWorkers.h"
 
 #include <QTcpServer>
-#include <QTimer>
-#include <atomic>
-#include <deque>
 #include <memory>
 
 class RequestRouter;
 class ThreadGroup;
 
+// Limits of serving one connection. Production values by default; tests shorten them.
+struct ConnectionLimits {
+    int readTimeoutMs = 30000;  // for reading the whole request, head and body
+    int writeTimeoutMs = 30000; // each wait for the answer to be written
+    int closeTimeoutMs = 30000; // after the answer, how long the peer may keep the connection
+    int maxHeaderBytes = 64 * 1024;
+    qint64 maxBodyBytes = 64 * 1024 * 1024; // larger Content-Length values are bad requests
+};
+
 struct ListenerLimits {
-    // Connections served at once; beyond it new peers wait until one ends.
+    // Requests served at once; read requests beyond it wait for a serving thread.
     int maxConnections = 512;
-    // Peers the operating system may hold for us while we do not accept.
+    // Connections held open while their request arrives or their peer closes; at the bound
+    // the oldest of them is closed to make room.
+    int maxOpenConnections = 8192;
+    // Peers the operating system may hold for us before we accept them.
     int listenBacklog = 1024;
     ConnectionLimits connection;
 };
 
-// Accepts connections on all local IPv4 addresses and serves each on its own thread, a
-// member of the given group. Runs on the event loop of the thread that creates it.
+// Listens on all local IPv4 addresses. Connections are accepted and read by a poller thread;
+// each request read whole is served on a thread of a bounded set, which writes the answer and
+// gives the connection back to the poller to wait for the peer's close. Requests thus never
+// wait behind peers that are slow to send or to close.
 class Listener : public QTcpServer {
 public:
+    // The thread group is not used: serving threads belong to the listener.
     Listener(RequestRouter& router, ThreadGroup& group, QObject* parent, quint16 port,
              const ListenerLimits& limits = {});
     ~Listener() override;
 
-    // Connections started and not yet ended.
-    int activeConnections() const { return m_active->load(std::memory_order_acquire); }
+    // Requests being served right now.
+    int activeConnections() const { return m_workers ? m_workers->busy() : 0; }
+    // Connections accepted and not yet closed.
+    int openConnections() const { return m_poller ? m_poller->openConnections() : 0; }
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
-    void serve(qintptr socketDescriptor);
-    void serveWaiting();
-
-    RequestRouter& m_router;
-    ThreadGroup& m_group;
-    ListenerLimits m_limits;
-    // Shared with the connections, which may outlive the listener.
-    std::shared_ptr<std::atomic<int>> m_active;
-    // Accepted while all slots were taken; served as slots free up, in order.
-    std::deque<qintptr> m_waiting;
-    // Runs only while accepting is paused, to notice freed slots.
-    QTimer m_slotPoll;
+    std::unique_ptr<RequestWorkers> m_workers;
+    std::unique_ptr<ConnectionPoller> m_poller;
 };

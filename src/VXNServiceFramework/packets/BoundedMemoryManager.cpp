@@ -11,10 +11,42 @@ namespace {
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 } // namespace
 
+bool SharedMemoryBudget::tryTake(std::size_t bytes) {
+    std::size_t used = m_used.load(std::memory_order_acquire);
+    do {
+        const std::size_t limit = m_limit.load(std::memory_order_acquire);
+        if (used > limit || bytes > limit - used)
+            return false;
+    } while (!m_used.compare_exchange_weak(used, used + bytes, std::memory_order_acq_rel));
+    return true;
+}
+
+BoundedMemoryManager::~BoundedMemoryManager() {
+    // Blocks still out (none once the document is released) go back with the manager.
+    if (m_shared)
+        m_shared->give(m_used);
+}
+
+void BoundedMemoryManager::refuse(Exhausted which) {
+    if (m_exhausted == Exhausted::No)
+        m_exhausted = which;
+    throw XERCES_CPP_NAMESPACE::OutOfMemoryException();
+}
+
 void* BoundedMemoryManager::allocate(XMLSize_t size) {
     if (size > m_budget - m_used || size > SIZE_MAX - kHeader)
-        throw XERCES_CPP_NAMESPACE::OutOfMemoryException();
-    auto* block = static_cast<unsigned char*>(::operator new(size + kHeader));
+        refuse(Exhausted::Own);
+    if (m_shared && !m_shared->tryTake(size))
+        refuse(Exhausted::Shared);
+    void* raw = nullptr;
+    try {
+        raw = ::operator new(size + kHeader);
+    } catch (const std::bad_alloc&) {
+        if (m_shared)
+            m_shared->give(size);
+        refuse(Exhausted::Own);
+    }
+    auto* block = static_cast<unsigned char*>(raw);
     *reinterpret_cast<std::size_t*>(block) = size;
     m_used += size;
     return block + kHeader;
@@ -24,7 +56,10 @@ void BoundedMemoryManager::deallocate(void* p) {
     if (!p)
         return;
     auto* block = static_cast<unsigned char*>(p) - kHeader;
-    m_used -= *reinterpret_cast<std::size_t*>(block);
+    const std::size_t size = *reinterpret_cast<std::size_t*>(block);
+    m_used -= size;
+    if (m_shared)
+        m_shared->give(size);
     ::operator delete(block);
 }
 

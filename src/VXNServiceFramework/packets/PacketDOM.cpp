@@ -7,13 +7,26 @@
 #include "VXNServiceFramework/packets/BoundedMemoryManager.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
+#include <algorithm>
+
 namespace {
 
-// What one parse may allocate: room for the parser itself plus a generous multiple of the body.
-// A DOM node costs tens of bytes, so dense markup needs far more than the body; an entity bomb
-// needs orders of magnitude more and is cut off.
+// What one parse may allocate: room for the parser itself plus a generous multiple of the body,
+// up to a fixed ceiling. A DOM node costs tens of bytes, so dense markup needs far more than the
+// body; an entity bomb or a body of millions of empty elements needs more than the ceiling.
 std::size_t parseBudget(qsizetype bodySize) {
-    return std::size_t{16} * 1024 * 1024 + std::size_t{64} * std::size_t(bodySize);
+    const std::size_t wanted =
+        std::size_t{16} * 1024 * 1024 + std::size_t{64} * std::size_t(bodySize);
+    return std::min(wanted, PacketDOM::maxParseMemory);
+}
+
+// Why a parse ran out of memory, for the peer: the dispatcher answers it as a wrong format.
+QString outOfMemoryText(BoundedMemoryManager::Exhausted which) {
+    if (which == BoundedMemoryManager::Exhausted::Shared)
+        return QStringLiteral("Parsing memory of the service is taken by other requests; "
+                              "try again later");
+    return QStringLiteral("Body needs more than the %1 MiB of parsing memory one request may use")
+        .arg(PacketDOM::maxParseMemory / (1024 * 1024));
 }
 
 } // namespace
@@ -32,11 +45,25 @@ void PacketDOM::parse(const QByteArray& body) {
     dom::ParseOptions options;
     options.maxBytes = maxBodySize;
     options.entityExpansionLimit = entityExpansionLimit;
-    if (body.size() <= maxBodySize)
-        options.memory = std::make_shared<BoundedMemoryManager>(parseBudget(body.size()));
+    std::shared_ptr<BoundedMemoryManager> memory;
+    if (body.size() <= maxBodySize) {
+        memory =
+            std::make_shared<BoundedMemoryManager>(parseBudget(body.size()), &sharedParseMemory());
+        options.memory = memory;
+    }
     dom::ParseResult parsed = dom::parse(body, options);
     m_document = std::move(parsed.document);
     m_parseError = std::move(parsed.error);
+    if (!m_document && memory && memory->exhausted() != BoundedMemoryManager::Exhausted::No) {
+        // Unlike a malformed body, this one may be fine: the peer must learn it was not read.
+        m_parseError = outOfMemoryText(memory->exhausted());
+        throw WrongPacketFormat(m_parseError);
+    }
+}
+
+SharedMemoryBudget& PacketDOM::sharedParseMemory() {
+    static SharedMemoryBudget budget(defaultSharedParseMemory);
+    return budget;
 }
 
 void PacketDOM::serialize(QByteArray& body) {

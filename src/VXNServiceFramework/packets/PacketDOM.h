@@ -4,6 +4,9 @@
 #include "VXNServiceFramework/packets/Packet.h"
 
 #include <QString>
+#include <cstddef>
+
+class SharedMemoryBudget;
 
 // A packet whose body is a DOM document, written as UTF-16LE without a byte-order mark.
 //
@@ -16,8 +19,9 @@
 //               dom:: builders, then call PacketDOM::serialize().
 //
 // parse() never throws for a body it cannot read: the packet is then empty and parseError()
-// tells why. Reading never changes the document, but a packet is not meant to be shared between
-// threads while it is being written. A name the DOM rejects while building throws
+// tells why. A body it has no parsing memory left for is the exception: WrongPacketFormat, so
+// the peer hears it was not read. Reading never changes the document, but a packet is not meant to
+// be shared between threads while it is being written. A name the DOM rejects while building throws
 // WrongPacketFormat.
 class PacketDOM : public Packet {
 public:
@@ -31,6 +35,11 @@ public:
     static constexpr qsizetype maxBodySize = 64 * 1024 * 1024;
     // Entity references one body may expand; beyond it the body is refused.
     static constexpr unsigned entityExpansionLimit = 10000;
+    // Memory one parse and its document may take, and what all parses of the process may take
+    // together (adjustable through sharedParseMemory()).
+    static constexpr std::size_t maxParseMemory = std::size_t{256} * 1024 * 1024;
+    static constexpr std::size_t defaultSharedParseMemory = std::size_t{1024} * 1024 * 1024;
+    static SharedMemoryBudget& sharedParseMemory();
 
     ~PacketDOM() override;
     PacketDOM(const PacketDOM&) = delete;

@@ -2,6 +2,7 @@
 
 #include "VXNServiceFramework/dom/DomBuild.h"
 #include "VXNServiceFramework/dom/DomRead.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <xercesc/dom/DOMElement.hpp>
 
@@ -14,7 +15,11 @@ ResponsePacket::ResponsePacket(int code, QString details)
     : m_result(code), m_details(std::move(details)) {}
 
 void ResponsePacket::parse(const QByteArray& body) {
-    PacketDOM::parse(body);
+    try {
+        PacketDOM::parse(body);
+    } catch (const WrongPacketFormat&) {
+        // Out of parsing memory: a response reads as a wrong format like any unreadable one.
+    }
     if (!document()) {
         m_result = 4;
         m_details = QStringLiteral("Wrong response format: ") + parseError();

@@ -1,0 +1,70 @@
+#include "VXNServiceFramework/http/HttpAnswer.h"
+
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/dispatch/RequestRouter.h"
+#include "VXNServiceFramework/packets/Packet.h"
+
+namespace {
+
+// Peers see these status lines and the envelope exactly as written here.
+constexpr char OkStatus[] = "HTTP/1.1 200 OK\r\n";
+constexpr char BadRequestStatus[] = "HTTP/1.1 400 Bad request\r\n";
+constexpr char FailedStatus[] = "HTTP/1.1 500 Internal server error\r\n";
+constexpr char EmptyEnvelopeText[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?><VXNResponse/>";
+
+// Written directly rather than through HTTPResponseHeader: this runs for every request, and
+// the header model's string conversions were a visible share of serving a small one.
+QByteArray answer(const char* status, const QByteArray& body) {
+    const QByteArray length = QByteArray::number(body.size());
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(std::char_traits<char>::length(status)) + length.size() +
+                64 + body.size());
+    out += status;
+    out += "Content-Length:";
+    out += length;
+    out += "\r\nConnection:close\r\n\r\n";
+    out += body;
+    return out;
+}
+
+} // namespace
+
+namespace HttpAnswer {
+
+const QByteArray& emptyEnvelope() {
+    static const QByteArray bytes = [] {
+        QByteArray out;
+        for (const char* c = EmptyEnvelopeText; *c != '\0'; ++c) {
+            out += *c;
+            out += '\0';
+        }
+        return out;
+    }();
+    return bytes;
+}
+
+const QByteArray& badRequest() {
+    static const QByteArray bytes = answer(BadRequestStatus, {});
+    return bytes;
+}
+
+QByteArray forRequest(RequestRouter& router, const QString& command, const QByteArray& body) {
+    QByteArray content;
+    try {
+        std::unique_ptr<Packet> response = router.route(command, body);
+        if (!response) {
+            static const QByteArray empty = answer(OkStatus, emptyEnvelope());
+            return empty;
+        }
+        response->serialize(content);
+    } catch (const std::exception& e) {
+        // A response that cannot be produced must not pass for an empty success: the peer's
+        // client reads the missing body as a wrong response format.
+        VELM_ERR << "Request " << command << " failed: " << e.what();
+        return answer(FailedStatus, {});
+    }
+    return answer(OkStatus, content);
+}
+
+} // namespace HttpAnswer
