@@ -11,7 +11,7 @@ using namespace httptest;
 
 ListenerLimits quickLimits() {
     ListenerLimits limits;
-    limits.connection.readTimeoutMs = 300;
+    limits.connection.readTimeoutMs = 2000; // for a whole request, sent in pieces on a busy machine
     limits.connection.closeTimeoutMs = 2000;
     return limits;
 }
@@ -106,7 +106,7 @@ TEST_F(HttpServerTest, ShortBodyIsABadRequestAfterTheReadLimit) {
     timer.start();
     const QByteArray answer = exchange("GET Cmd HTTP/1.1\r\nContent-Length:10\r\n\r\nabcd");
     EXPECT_EQ(answer, BadRequest);
-    EXPECT_GE(timer.elapsed(), 250);
+    EXPECT_GE(timer.elapsed(), 1900);
     EXPECT_TRUE(router.calls().empty());
 }
 
