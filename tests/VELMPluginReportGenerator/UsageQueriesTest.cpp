@@ -81,6 +81,14 @@ QStringList colourOnly(int device, qint64 time, qint64 colour) {
     return counterSample(device, time, {{"print", "small", "simplex", "fullColor", colour}});
 }
 
+// Ten colour pages an hour on device 1, sampled on the hour in UTC from `first` to `last`.
+QStringList tenPagesAnHour(qint64 first, qint64 last, qint64& pages) {
+    QStringList cells;
+    for (qint64 t = first; t <= last; t += 3600)
+        cells << colourOnly(1, t, pages += 10);
+    return cells;
+}
+
 const QStringList colourMonoColumns{"DeviceID", "Color_Counter", "Mono_Counter", "Total", "Period"};
 
 QString row(int device, const QString& colour, const QString& mono, qint64 total,
@@ -140,13 +148,10 @@ TEST_F(UsageQueries, SamplesJustOutsideTheRangeBoundItsFirstAndLastPeriod) {
 TEST_F(UsageQueries, DaysFollowLocalTimeAcrossTheClockChanges) {
     // Ten pages every hour, sampled on the hour in UTC: a local day has as many samples as it
     // has hours, 23 on the day the clock is set forward, 25 on the day it is set back.
-    QStringList fill{PeerDatabase::device(1)};
     qint64 pages = 0;
-    for (qint64 t = at(2008, 10, 24, 12); t <= at(2008, 10, 28, 12); t += 3600)
-        fill << colourOnly(1, t, pages += 10);
-    for (qint64 t = at(2008, 3, 29, 12); t <= at(2008, 4, 1, 12); t += 3600)
-        fill << colourOnly(1, t, pages += 10);
-    db.exec(fill);
+    db.exec(QStringList{PeerDatabase::device(1)}
+            << tenPagesAnHour(at(2008, 10, 24, 12), at(2008, 10, 28, 12), pages)
+            << tenPagesAnHour(at(2008, 3, 29, 12), at(2008, 4, 1, 12), pages));
 
     EXPECT_EQ(
         run(usage(RT_USAGE_COLOR_MONO, Day, at(2008, 10, 25), endOf(2008, 10, 27), "1"),
@@ -257,13 +262,10 @@ TEST_F(UsageQueries, MonthsAndHoursAreLabelledByTheirFirstInstant) {
 }
 
 TEST_F(UsageQueries, HoursFollowTheLocalClockOnTheDaysItChanges) {
-    QStringList fill{PeerDatabase::device(1)};
     qint64 pages = 0;
-    for (qint64 t = at(2008, 10, 25, 22); t <= at(2008, 10, 26, 6); t += 3600)
-        fill << colourOnly(1, t, pages += 10);
-    for (qint64 t = at(2008, 3, 29, 22); t <= at(2008, 3, 30, 6); t += 3600)
-        fill << colourOnly(1, t, pages += 10);
-    db.exec(fill);
+    db.exec(QStringList{PeerDatabase::device(1)}
+            << tenPagesAnHour(at(2008, 10, 25, 22), at(2008, 10, 26, 6), pages)
+            << tenPagesAnHour(at(2008, 3, 29, 22), at(2008, 3, 30, 6), pages));
 
     const QStringList columns{"Color_Counter", "Period"};
     // 02:00 happens twice when the clock is set back: one period with two hours of pages.
