@@ -1,7 +1,11 @@
 #include "support/ChildProcess.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QRegularExpression>
+
+#include <unistd.h>
 
 ChildProcess::~ChildProcess() {
     if (m_process.state() != QProcess::NotRunning)
@@ -41,6 +45,28 @@ bool ChildProcess::startPeers(const QString& database, const QString& webRoot) {
     return start(QStringLiteral("velm-peers"),
                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), database,
                   QStringLiteral("--html"), webRoot});
+}
+
+bool ChildProcess::startReport(const QString& directory, const QUrl& naming) {
+    // velm-report reads its configuration beside its executable (a symbolic link would lead it
+    // back to the build's directory).
+    const QDir dir(directory);
+    if (!dir.mkpath(QStringLiteral(".")))
+        return false;
+    const QByteArray source = QByteArrayLiteral(VELM_BINARY_DIR "/bin/velm-report");
+    const QString target = dir.filePath(QStringLiteral("velm-report"));
+    if (::link(source.constData(), target.toLocal8Bit().constData()) != 0 &&
+        !QFile::copy(QString::fromLocal8Bit(source), target))
+        return false;
+    QFile config(dir.filePath(QStringLiteral("VELMReport.cfg")));
+    if (!config.open(QIODevice::WriteOnly))
+        return false;
+    config.write(QStringLiteral("<VELMReport><Name>VELM Report</Name><DispatcherURL>%1"
+                                "</DispatcherURL></VELMReport>")
+                     .arg(naming.toString())
+                     .toUtf8());
+    config.close();
+    return start(target, {QStringLiteral("-e")});
 }
 
 int ChildProcess::terminate() {

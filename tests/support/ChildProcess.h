@@ -18,6 +18,9 @@ public:
                const QString& workingDirectory = {});
     // Starts velm-peers on a free port with the database file and web root given.
     bool startPeers(const QString& database, const QString& webRoot);
+    // Starts velm-report from its own copy in `directory`, configured beside itself to find the
+    // naming service at `naming`.
+    bool startReport(const QString& directory, const QUrl& naming);
     // SIGTERM, then waits for the end; the exit code, or -1 when it crashed or hung.
     int terminate();
     // Waits for the process to end by itself; true when it did within `msecs`.

@@ -50,21 +50,7 @@ protected:
         ASSERT_TRUE(QFile::copy(fleetDir->filePath("fleet.db"), dir.filePath("fleet.db")));
         ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
             << peers.output().toStdString();
-        // velm-report reads its configuration beside its executable (a symbolic link would
-        // lead it back to the build's directory).
-        ASSERT_TRUE(QDir().mkpath(dir.filePath("report")));
-        const QByteArray source = QByteArrayLiteral(VELM_BINARY_DIR "/bin/velm-report");
-        const QByteArray target = dir.filePath("report/velm-report").toLocal8Bit();
-        ASSERT_TRUE(::link(source.constData(), target.constData()) == 0 ||
-                    QFile::copy(QString::fromLocal8Bit(source), QString::fromLocal8Bit(target)));
-        QFile config(dir.filePath("report/VELMReport.cfg"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("<VELMReport><Name>VELM Report</Name><DispatcherURL>%1"
-                                    "</DispatcherURL></VELMReport>")
-                         .arg(peers.url().toString())
-                         .toUtf8());
-        config.close();
-        ASSERT_TRUE(report.start(dir.filePath("report/velm-report"), {QStringLiteral("-e")}))
+        ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
             << report.output().toStdString();
     }
 

@@ -1,6 +1,7 @@
 // Prints the script that a report would send, so that the same text can be run with the
 // sqlite3 tool on a fleet database (benchmarks compare the two):
 //   reportSqlPrint RT_DEVICE_LIST [--id N] [--devices 1,2 | --groups 3] [--from S] [--to S]
+//                  [--interval 0..3] [--summary] [--chart]
 #include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
 #include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
                       QStringLiteral("S"), QStringLiteral("0")});
     parser.addOption({QStringLiteral("to"), QStringLiteral("Range end, seconds."),
                       QStringLiteral("S"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("interval"), QStringLiteral("Period: 0 hour .. 3 month."),
+                      QStringLiteral("N"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("summary"), QStringLiteral("A summary (by device groups).")});
+    parser.addOption({QStringLiteral("chart"), QStringLiteral("The text a chart asks for.")});
     parser.process(app);
 
     const auto type = reportRegistry::reportTypeFromName(parser.positionalArguments().value(0));
@@ -37,6 +42,10 @@ int main(int argc, char** argv) {
     params.reportId = parser.value(QStringLiteral("id")).toInt();
     params.start = parser.value(QStringLiteral("from")).toLongLong();
     params.end = parser.value(QStringLiteral("to")).toLongLong();
+    params.period = parser.value(QStringLiteral("interval")).toInt();
+    params.chart = parser.isSet(QStringLiteral("chart"));
+    if (parser.isSet(QStringLiteral("summary")))
+        params.groupBy = GroupBySpec{GroupBySpec::deviceGroups, QStringLiteral("Group")};
     for (const auto& [option, kind] :
          {std::pair{QStringLiteral("devices"), SelectionKind::Devices},
           std::pair{QStringLiteral("groups"), SelectionKind::Groups}}) {

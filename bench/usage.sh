@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Usage reports at fleet scale (500 devices x 90 days of hourly counters): each report end to end
+# over the protocol (velmctl -> velm-report -> velm-peers), next to (a) the sqlite3 tool running
+# the same composed script on the same file and (b) the floor: one hand-written window-function
+# query per counter on a copy with a covering index.
+#   bench/usage.sh [runs]
+# VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps >/dev/null
+export TZ=${TZ:-Europe/Berlin}
+runs=${1:-3}
+
+bin=${VELM_BENCH_BIN:-}
+if [[ -z "$bin" ]]; then
+  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-bench -j "$(nproc)" --target velm-peers velm-report velmctl reportSqlPrint
+  bin=build-bench/bin
+fi
+bin=$(realpath "$bin")
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fleet=${VELM_BENCH_FLEET:-}
+if [[ -z "$fleet" ]]; then
+  fleet=$work/fleet.db
+  # Whole days of history up to today's midnight, so the ranges below hold data.
+  "$bin/velm-peers" --db "$fleet" --generate-fleet 500 --days 90 >/dev/null
+fi
+# The floor runs on a copy that carries the covering index.
+floor_db=$work/floor.db
+cp "$fleet" "$floor_db"
+sqlite3 "$floor_db" "CREATE INDEX idxFloor ON DevicePropertyHistory (R_PropertyID, R_ColumnID, \
+R_DeviceID, TimeValue, RowIndex, Value); ANALYZE;"
+
+"$bin/velm-peers" --db "$fleet" --port 0 --html "$work/html" >"$work/peers.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q "Registered" "$work/peers.log" && break; sleep 0.1; done
+peers_port=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/peers.log" | head -1 | grep -o '[0-9]*$')
+mkdir -p "$work/report"
+cp "$bin/velm-report" "$work/report/"
+echo "<VELMReport><Name>VELM Report</Name><DispatcherURL>http://127.0.0.1:$peers_port/\
+</DispatcherURL></VELMReport>" >"$work/report/VELMReport.cfg"
+(cd "$work/report" && exec ./velm-report -e >"$work/report.log" 2>&1) &
+pids+=($!)
+for _ in $(seq 100); do grep -q "Registration successful" "$work/report.log" && break; sleep 0.1; done
+report_port=$(grep -o 'port: [0-9]*' "$work/report.log" | head -1 | grep -o '[0-9]*$')
+
+# The last 60 whole local days of the history.
+last=$(sqlite3 "$fleet" "SELECT max(TimeValue) FROM DevicePropertyHistory")
+to=$(date -d "$(date -d "@$last" +%F) -1 day 23:59" +%s)
+from=$(date -d "$(date -d "@$last" +%F) -60 days" +%s)
+# P_LAST_TWO_MONTH, as the report computes it: the two calendar months before this one.
+month_from=$(date -d "$(date +%Y-%m-01) -2 months" +%s)
+month_to=$(date -d "$(date +%Y-%m-01) -1 day 23:59" +%s)
+
+now() { date +%s.%N; }
+# Best of `runs` wall-clock seconds of a command.
+best() {
+  local best_s=""
+  for _ in $(seq "$runs"); do
+    local t0 t1
+    t0=$(now); "$@" >/dev/null; t1=$(now)
+    best_s=$(python3 -c "a='$best_s'; b=$t1-$t0; print(min(float(a), b) if a else b)")
+  done
+  echo "$best_s"
+}
+
+ctl() { "$bin/velmctl" --url "http://127.0.0.1:$report_port/" report generate --wait "$@"; }
+sqlite_script() { sqlite3 "$fleet" <"$1"; }
+floor() { sqlite3 "$floor_db" <"$1"; }
+
+# One window-function query per counter: samples summed per device and time, the highest per
+# period, the difference to the previous period.
+floor_sql() { # $1 period expression over t, $2 counter conditions ("col:cond ..."), $3 first period
+  local joins="" n=0
+  for c in $2; do
+    n=$((n + 1))
+    joins+=" JOIN DevicePropertyHistory c$n ON c$n.R_PropertyID = 47 AND c$n.R_ColumnID = ${c%%:*}
+      AND c$n.R_DeviceID = j.R_DeviceID AND c$n.TimeValue = j.TimeValue AND c$n.RowIndex = j.RowIndex
+      AND c$n.Value = '${c#*:}'"
+  done
+  cat <<SQL
+WITH s AS (SELECT j.R_DeviceID AS dev, j.TimeValue AS t, sum(v.Value) AS val
+  FROM DevicePropertyHistory j $joins
+  JOIN DevicePropertyHistory v ON v.R_PropertyID = 47 AND v.R_ColumnID = 7
+    AND v.R_DeviceID = j.R_DeviceID AND v.TimeValue = j.TimeValue AND v.RowIndex = j.RowIndex
+  WHERE j.R_PropertyID = 47 AND j.R_ColumnID = 2 AND j.Value IN ('print','copy','faxIn')
+    AND j.TimeValue BETWEEN $(($4 - 2764800)) AND $(($5 + 86400))
+  GROUP BY 1, 2),
+p AS (SELECT dev, $1 AS period, max(val) AS hi FROM s GROUP BY 1, 2),
+u AS (SELECT dev, period, hi - lag(hi) OVER (PARTITION BY dev ORDER BY period) AS pages FROM p)
+SELECT count(*), sum(pages) FROM u WHERE period >= $3;
+SQL
+}
+day_of="date(t, 'unixepoch', 'localtime')"
+month_of="strftime('%Y-%m', t, 'unixepoch', 'localtime')"
+floor_file() { # $1 name, $2 period expression, $3 first period (SQL), counters...
+  local name=$1 expr=$2 first=$3
+  shift 3
+  : >"$work/$name.floor.sql"
+  for counters in "$@"; do
+    floor_sql "$expr" "$counters" "$first" "$range_from" "$range_to" >>"$work/$name.floor.sql"
+  done
+}
+range_from=$from range_to=$to
+floor_file colour "$day_of" "date($from, 'unixepoch', 'localtime')" "6:fullColor" "6:monoColor"
+total_counters=()
+for media in small large; do
+  for mode in simplex duplex; do
+    for colour in monoColor fullColor; do total_counters+=("3:$media 5:$mode 6:$colour"); done
+  done
+done
+floor_file total "$day_of" "date($from, 'unixepoch', 'localtime')" "${total_counters[@]}"
+range_from=$month_from range_to=$month_to
+floor_file monthly "$month_of" "strftime('%Y-%m', $month_from, 'unixepoch', 'localtime')" \
+  "6:fullColor" "6:monoColor"
+
+"$bin/reportSqlPrint" RT_USAGE_COLOR_MONO --interval 1 --from "$from" --to "$to" >"$work/colour.sql"
+"$bin/reportSqlPrint" RT_USAGE_TOTAL_PAGES --interval 1 --from "$from" --to "$to" >"$work/total.sql"
+"$bin/reportSqlPrint" RT_USAGE_COLOR_MONO --interval 3 --summary --from "$month_from" --to "$month_to" \
+  >"$work/monthly.sql"
+
+printf '%-44s %10s %10s %10s %9s %9s\n' "report (best of $runs, seconds)" "protocol" "sqlite3" \
+  "floor" "prot/flr" "sql/flr"
+measure() { # $1 name, $2 label, velmctl arguments...
+  local name=$1 label=$2
+  shift 2
+  local ours tool base
+  ours=$(best ctl "$@")
+  tool=$(best sqlite_script "$work/$name.sql")
+  base=$(best floor "$work/$name.floor.sql")
+  python3 -c "print(f'%-44s %10.2f %10.2f %10.2f %8.2fx %8.2fx' % ('$label', $ours, $tool, $base, \
+$ours/$base, $tool/$base))"
+}
+measure colour "RT_USAGE_COLOR_MONO daily, 60 days" --type RT_USAGE_COLOR_MONO --interval I_DAY \
+  --from "$from" --to "$to" --sort-by DeviceID --format Table
+measure total "RT_USAGE_TOTAL_PAGES daily, 60 days" --type RT_USAGE_TOTAL_PAGES --interval I_DAY \
+  --from "$from" --to "$to" --sort-by DeviceID --format Table
+measure monthly "RT_USAGE_COLOR_MONO monthly summary" --type RT_USAGE_COLOR_MONO --summary \
+  --period P_LAST_TWO_MONTH --format Table
