@@ -19,18 +19,7 @@ if [[ -z "$bin" ]]; then
 fi
 bin=$(cd "$bin" && pwd)
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
-}
+source bench/processes.sh
 wait_for_line() { # LOG PID
   for _ in $(seq 1 300); do
     grep -q 'Listening incomming requests on port' "$1" && return 0

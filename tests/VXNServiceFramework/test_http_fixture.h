@@ -35,7 +35,8 @@ private:
     QByteArray m_bytes;
 };
 
-// Records what it routes; answers "echo:" + body, null for "Unknown", throws for "Throw".
+// Records what it routes; answers "echo:" + body, null for "Unknown", throws for "Throw"
+// (a standard exception) and "ThrowAnything" (not one).
 // With a gate, every call first announces itself and waits for a permit.
 class ScriptedRouter : public RequestRouter {
 public:
@@ -58,6 +59,9 @@ public:
         }
         if (command == QLatin1String("Throw")) {
             throw std::runtime_error("handler failed");
+        }
+        if (command == QLatin1String("ThrowAnything")) {
+            throw 42;
         }
         return std::make_unique<BytesPacket>("echo:" + body);
     }

@@ -144,6 +144,7 @@ TEST_F(HttpServerTest, UnknownCommandGetsTheEmptyEnvelope) {
 
 TEST_F(HttpServerTest, FailingHandlerIsNotAnEmptySuccessAndServingGoesOn) {
     EXPECT_TRUE(exchange(request("Throw", "x")).startsWith("HTTP/1.1 500 "));
+    EXPECT_TRUE(exchange(request("ThrowAnything", "x")).startsWith("HTTP/1.1 500 "));
     EXPECT_EQ(answerBody(exchange(request("Cmd", "y"))), "echo:y");
 }
 

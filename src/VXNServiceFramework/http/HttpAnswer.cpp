@@ -63,6 +63,10 @@ QByteArray forRequest(RequestRouter& router, const QString& command, const QByte
         // client reads the missing body as a wrong response format.
         VELM_ERR << "Request " << command << " failed: " << e.what();
         return answer(FailedStatus, {});
+    } catch (...) {
+        // Nothing may end a serving thread.
+        VELM_ERR << "Request " << command << " failed";
+        return answer(FailedStatus, {});
     }
     return answer(OkStatus, content);
 }
