@@ -18,7 +18,7 @@ struct ReportGeneratorSetup {
     PeerCaller* caller = nullptr; // not owned; outlives the service
     ReportSteps steps;
     std::function<QDateTime()> clock = [] {
-        return QDateTime::currentDateTime();
+        return QDateTime::currentDateTimeUtc();
     };
     CVELMReportGC::Timing collector; // its clock is the one above
 };

@@ -1,5 +1,6 @@
 #include "ReportGeneratorFixture.h"
 
+#include "VELMPluginReportGenerator/lifecycle/CRepWaitThread.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
 #include "support/TestSemaphore.h"
@@ -225,4 +226,27 @@ TEST_F(ReportGeneratorTest, TwentyReportsAtOnceGetDistinctIdsAndAllFinish) {
     EXPECT_EQ(*ids.rbegin(), 19);
     for (int id : ids)
         EXPECT_EQ(waitForEnd(id)->reportStatus, "100");
+}
+
+TEST_F(ReportGeneratorTest, TheWaitThreadStopsAtTheFirstFinishedOrFailedStatus) {
+    TestSemaphore release;
+    peers.onDatabase([&](const QStringList& queries) {
+        release.acquire();
+        return oneRowPerSelect(queries);
+    });
+    const int id = start(deviceList());
+    CmdRGPGetReportStatusRequest request;
+    request.reportId = QString::number(id);
+    CRepWaitThread waiter(service->reportCommands(), request, std::chrono::milliseconds(1));
+    waiter.start();
+    EXPECT_FALSE(waiter.wait(QDeadlineTimer(50))); // still running: the report waits
+    release.release(2);
+    ASSERT_TRUE(waiter.wait());
+    EXPECT_EQ(waiter.lastResponse()->reportStatus, "100");
+
+    request.reportId = QStringLiteral("99");
+    CRepWaitThread unknown(service->reportCommands(), request, std::chrono::milliseconds(1));
+    unknown.start();
+    ASSERT_TRUE(unknown.wait());
+    EXPECT_EQ(unknown.lastResponse()->result(), ReportResult::InvalidReportId);
 }

@@ -18,7 +18,7 @@ public:
         std::chrono::milliseconds wait{1000};
         std::chrono::seconds maxAge{21600};
         std::function<QDateTime()> clock = [] {
-            return QDateTime::currentDateTime();
+            return QDateTime::currentDateTimeUtc();
         };
     };
 

@@ -31,12 +31,14 @@ ReportTable::ReportPtr ReportTable::remove(int id) {
 std::vector<ReportTable::ReportPtr> ReportTable::collect(const QDateTime& now,
                                                          std::chrono::seconds maxAge) {
     std::vector<ReportPtr> removed;
+    // Plain numbers in the walk: the table's lock is held for it.
+    const qint64 nowMs = now.toMSecsSinceEpoch();
+    const qint64 maxAgeMs = qint64(maxAge.count()) * 1000;
     std::lock_guard locker(m_lock);
     for (auto it = m_reports.begin(); it != m_reports.end();) {
         const VELMReport& report = *it->second;
-        const QDateTime lastAccess = report.lastAccess();
-        const bool old =
-            lastAccess.isValid() && std::abs(lastAccess.secsTo(now)) >= qint64(maxAge.count());
+        const std::optional<qint64> lastAccess = report.lastAccessMs();
+        const bool old = lastAccess && std::abs(nowMs - *lastAccess) >= maxAgeMs;
         if (!report.isRunning() && old) {
             removed.push_back(std::move(it->second));
             it = m_reports.erase(it);

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <list>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 class VELMReport;
 
 // Runs each report on a thread of its own. The thread holds a reference to its report, so a
 // report that is cancelled or collected while it runs stays alive until its run ends; nobody
-// has to wait for it meanwhile. Ended threads are joined when the next one starts, and
-// waitForAll() joins the rest.
+// has to wait for it meanwhile, and starting a report never waits for another one's thread.
+// waitForAll() returns once every run has ended.
 class ReportThreads {
 public:
     ReportThreads() = default;
@@ -23,14 +22,7 @@ public:
     void waitForAll();
 
 private:
-    struct Runner {
-        std::thread thread;
-        bool ended = false; // under m_mutex
-    };
-
-    // Takes the runners that have ended out of the list; the caller joins them.
-    std::list<Runner> takeEnded();
-
     std::mutex m_mutex;
-    std::list<Runner> m_runners;
+    std::condition_variable m_ended;
+    int m_running = 0; // under m_mutex
 };

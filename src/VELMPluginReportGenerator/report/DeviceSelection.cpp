@@ -95,7 +95,8 @@ DeviceSelection DeviceSelection::resolve(const ReportSelection& asWritten,
             QStringLiteral("selection id \"%1\" is not a decimal integer").arg(unsafe);
 
     if (takesSelectionAsWritten(reportType)) {
-        selection.kind = Devices;
+        // Naming no device, these reports cover them all.
+        selection.kind = written.deviceIds.isEmpty() ? AllDevices : Devices;
         selection.values = selection.deviceIds = written.deviceIds;
         selection.userIds = written.userIds;
         selection.userGroupIds = written.userGroupIds;

@@ -109,8 +109,13 @@ void VELMReport::touch() {
 }
 
 QDateTime VELMReport::lastAccess() const {
+    const std::optional<qint64> ms = lastAccessMs();
+    return ms ? QDateTime::fromMSecsSinceEpoch(*ms, Qt::UTC) : QDateTime();
+}
+
+std::optional<qint64> VELMReport::lastAccessMs() const {
     const qint64 ms = m_lastAccessMs.load(std::memory_order_acquire);
-    return ms == noAccess ? QDateTime() : QDateTime::fromMSecsSinceEpoch(ms);
+    return ms == noAccess ? std::nullopt : std::optional<qint64>(ms);
 }
 
 bool VELMReport::pause(int msecs) {

@@ -21,7 +21,7 @@ class ReportDocument;
 struct ReportEnvironment {
     PeerCaller* caller = nullptr;
     std::function<QDateTime()> clock = [] {
-        return QDateTime::currentDateTime();
+        return QDateTime::currentDateTimeUtc();
     };
     ReportSteps steps;
 };
@@ -65,6 +65,8 @@ public:
     void touch();
     // The time of the last access; null before the first one.
     QDateTime lastAccess() const;
+    // The same in milliseconds since 1970, cheap enough for the collector's walk.
+    std::optional<qint64> lastAccessMs() const;
 
     // Whether the report's thread is running; set by whoever starts it.
     bool isRunning() const { return m_running.load(std::memory_order_acquire); }

@@ -1,0 +1,89 @@
+#include "TextTable.h"
+#include "support/ScriptedHttpPeer.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray utf16le(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+ScriptedHttpPeer::Reply answer(const QString& content) {
+    return ScriptedHttpPeer::ok(utf16le(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
+                                                       "<VXNResponse>") +
+                                        content + QStringLiteral("</VXNResponse>")));
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome velmctl(const ScriptedHttpPeer& peer, QStringList arguments) {
+    arguments.prepend(peer.url().toString());
+    arguments.prepend(QStringLiteral("--url"));
+    QProcess process;
+    process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"), arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(TextTable, AlignsColumnsAndKeepsEveryRowOnOneLine) {
+    TextTable table;
+    table.addRow({{"ID", "1"}, {"Name", "front\ndesk"}});
+    table.addRow({{"Name", "b"}, {"IP", "10.0.0.10"}});
+    EXPECT_EQ(table.format(QStringLiteral("  ")), "  ID  Name        IP\n"
+                                                  "  --  ----------  ---------\n"
+                                                  "  1   front desk\n"
+                                                  "      b           10.0.0.10\n");
+}
+
+TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"7\"/>"));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><ReportStatus>40</ReportStatus>"
+                        "<IsEmail>7</IsEmail>"));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><ReportStatus>100</ReportStatus>"
+                        "<IsEmail>7</IsEmail>"));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Info/><Body>"
+                        "<Device ID=\"3\"><HostName>p3</HostName><Report>"
+                        "<Row><AlertText>jam</AlertText><Time>5</Time></Row></Report></Device>"
+                        "</Body>"));
+    const Outcome run =
+        velmctl(peer, {"report", "generate", "--type", "RT_ALERT_HISTORY", "--device", "3",
+                       "--device", "4", "--sort-by", "IP", "--wait"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "Report 7\nProgress: 40%\nProgress: 100%\n"
+                       "Device 3\n  HostName: p3\n"
+                       "    AlertText  Time\n    ---------  ----\n    jam        5\n");
+    ASSERT_TRUE(peer.waitForRequests(4));
+    const auto requests = peer.requests();
+    EXPECT_EQ(requests[0].target, "RGPGenerateReport");
+    const QString generate =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(requests[0].body.constData()),
+                           requests[0].body.size() / 2);
+    EXPECT_TRUE(generate.contains("<ReportType>RT_ALERT_HISTORY</ReportType>"))
+        << generate.toStdString();
+    EXPECT_TRUE(
+        generate.contains("<Selection><DeviceID>3</DeviceID><DeviceID>4</DeviceID></Selection>"));
+    EXPECT_EQ(requests[3].target, "RGPGetReportResults");
+}
+
+TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(
+        answer("<Result>110</Result><Details>No available data for report generation.</Details>"
+               "<ReportStatus/><IsEmail/>"));
+    const Outcome run = velmctl(peer, {"report", "status", "5"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("No available data for report generation. (Result 110)"))
+        << run.err.toStdString();
+    EXPECT_EQ(velmctl(peer, {"report", "status"}).exitCode, 64);
+    EXPECT_EQ(velmctl(peer, {"report", "frobnicate"}).exitCode, 64);
+}
