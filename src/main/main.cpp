@@ -1,4 +1,5 @@
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
+#include "VELMPluginReportGenerator/charts/CounterChartStep.h"
 #include "VXNServiceFramework/app/Application.h"
 #include "VXNServiceFramework/client/ServiceClient.h"
 #include "VXNServiceFramework/dispatch/ServiceFactory.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
         application.addService(QStringLiteral("RG"), std::make_unique<ServiceFactoryFunction>([] {
                                    ReportGeneratorSetup setup;
                                    setup.caller = &ServiceClient::instance();
+                                   setup.steps.chart = std::make_shared<CounterChartStep>();
                                    return std::make_unique<VELMReportGenerator>(std::move(setup));
                                }));
         application.addService(

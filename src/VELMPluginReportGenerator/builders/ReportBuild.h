@@ -19,6 +19,8 @@ public:
     virtual void advance(int percent) = 0;
     // Records a failure; a later one replaces it.
     virtual void fail(int code, const QString& text) = 0;
+    // Keeps the uploaded chart's path with the report.
+    virtual void recordChartPath(const QString& path) { (void)path; }
 };
 
 // Draws the chart of a chart report from its query answer and stores it; records its own

@@ -84,6 +84,7 @@ public:
     // ReportProgress, for the builders.
     void advance(int percent) override;
     void fail(int code, const QString& text) override;
+    void recordChartPath(const QString& path) override { setChartPath(path); }
 
 private:
     static constexpr qint64 noAccess = std::numeric_limits<qint64>::min();
