@@ -111,20 +111,28 @@ void ChartCanvas::filledArc(QPoint centre, QSize size, int startDegrees, int end
 QSize ChartCanvas::textSize(const QString& text, ChartFont font, double points) const {
     if (text.isEmpty())
         return {0, 0};
+    const QString key = QStringLiteral("%1/%2/").arg(int(font)).arg(points) + text;
+    const auto known = m_sizes.constFind(key);
+    if (known != m_sizes.cend())
+        return *known;
     const TextBox box = drawText(nullptr, 0, text, font, points, 0.0, 0, 0);
-    if (!box.ok)
-        return {0, 0};
-    return {box.brect[2] - box.brect[0], box.brect[1] - box.brect[7]};
+    const QSize size =
+        box.ok ? QSize(box.brect[2] - box.brect[0], box.brect[1] - box.brect[7]) : QSize(0, 0);
+    m_sizes.insert(key, size);
+    return size;
+}
+
+int ChartCanvas::ascent(ChartFont font, double points) const {
+    return textSize(QStringLiteral("H"), font, points).height();
 }
 
 void ChartCanvas::text(const QString& text, QPoint topLeft, ChartFont font, double points,
                        int rgb) {
     if (text.isEmpty())
         return;
-    // Measured first so that the top of the ink, not the baseline, lands at topLeft.
-    const TextBox box = drawText(nullptr, 0, text, font, points, 0.0, 0, 0);
-    drawText(m_image.get(), colour(rgb), text, font, points, 0.0, topLeft.x() - box.brect[0],
-             topLeft.y() - box.brect[7]);
+    // Texts of one size share a baseline whatever letters they hold.
+    drawText(m_image.get(), colour(rgb), text, font, points, 0.0, topLeft.x(),
+             topLeft.y() + ascent(font, points));
 }
 
 void ChartCanvas::rotatedText(const QString& text, QPoint baselineStart, double degrees,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -45,6 +46,12 @@ public:
     QByteArray encode(int format) const;
 
 private:
+    // Height of the font's tallest ink above the baseline.
+    int ascent(ChartFont font, double points) const;
+
+    // Measuring costs about as much as drawing; charts measure the same texts repeatedly.
+    mutable QHash<QString, QSize> m_sizes;
+
     struct ImageDeleter {
         void operator()(gdImageStruct* image) const;
     };

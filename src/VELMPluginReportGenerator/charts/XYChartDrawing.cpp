@@ -165,17 +165,24 @@ void drawLines(ChartCanvas& canvas, const Frame& frame, const ChartData& data, b
     }
 }
 
+struct FittedLabel {
+    QString text;
+    int width = 0;
+};
+
 // Shortens a label with an ellipsis until its slanted extent fits.
-QString fittedLabel(const ChartCanvas& canvas, const QString& label, int maxWidth) {
-    QString text = label;
-    while (!text.isEmpty() &&
-           canvas.textSize(text, ChartFont::Regular, chartText::axisLabel).width() > maxWidth) {
-        text.chop(text.endsWith(QChar(0x2026)) ? 2 : 1);
-        text.append(QChar(0x2026));
-        if (text.size() == 1)
+FittedLabel fittedLabel(const ChartCanvas& canvas, const QString& label, int maxWidth) {
+    FittedLabel fitted{label,
+                       canvas.textSize(label, ChartFont::Regular, chartText::axisLabel).width()};
+    while (!fitted.text.isEmpty() && fitted.width > maxWidth) {
+        fitted.text.chop(fitted.text.endsWith(QChar(0x2026)) ? 2 : 1);
+        if (fitted.text.isEmpty())
             return {};
+        fitted.text.append(QChar(0x2026));
+        fitted.width =
+            canvas.textSize(fitted.text, ChartFont::Regular, chartText::axisLabel).width();
     }
-    return text;
+    return fitted;
 }
 
 // Slanted labels ending under their categories, every n-th one when they would touch;
@@ -196,10 +203,9 @@ int drawCategoryLabels(ChartCanvas& canvas, const Frame& frame, const QStringLis
         const int cx = static_cast<int>(std::lround(frame.centre(i)));
         canvas.line({cx, frame.plot.bottom()}, {cx, frame.plot.bottom() + tickLength},
                     chartPalette::axis);
-        const QString text = fittedLabel(canvas, labels.value(i), std::min(maxWidth, cx));
+        const auto [text, width] = fittedLabel(canvas, labels.value(i), std::min(maxWidth, cx));
         if (text.isEmpty())
             continue;
-        const int width = canvas.textSize(text, ChartFont::Regular, chartText::axisLabel).width();
         // The end of the baseline sits below the tick so that the ink's upper corner clears
         // the axis.
         const int endX = cx + static_cast<int>(ascent * slantSine / 2);
