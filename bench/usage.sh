@@ -19,13 +19,8 @@ if [[ -z "$bin" ]]; then
 fi
 bin=$(realpath "$bin")
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/processes.sh
+work=$tmp
 
 fleet=${VELM_BENCH_FLEET:-}
 if [[ -z "$fleet" ]]; then
@@ -39,18 +34,19 @@ cp "$fleet" "$floor_db"
 sqlite3 "$floor_db" "CREATE INDEX idxFloor ON DevicePropertyHistory (R_PropertyID, R_ColumnID, \
 R_DeviceID, TimeValue, RowIndex, Value); ANALYZE;"
 
-"$bin/velm-peers" --db "$fleet" --port 0 --html "$work/html" >"$work/peers.log" 2>&1 &
+peers_port=$(free_port)
+report_port=$(free_port)
+"$bin/velm-peers" --db "$fleet" --port "$peers_port" --html "$work/html" >"$work/peers.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do grep -q "Registered" "$work/peers.log" && break; sleep 0.1; done
-peers_port=$(grep -o 'http://127.0.0.1:[0-9]*' "$work/peers.log" | head -1 | grep -o '[0-9]*$')
+wait_for_port "$peers_port"
 mkdir -p "$work/report"
 cp "$bin/velm-report" "$work/report/"
 echo "<VELMReport><Name>VELM Report</Name><DispatcherURL>http://127.0.0.1:$peers_port/\
-</DispatcherURL></VELMReport>" >"$work/report/VELMReport.cfg"
+</DispatcherURL><ServiceURL>http://127.0.0.1:$report_port/</ServiceURL></VELMReport>" \
+  >"$work/report/VELMReport.cfg"
 (cd "$work/report" && exec ./velm-report -e >"$work/report.log" 2>&1) &
 pids+=($!)
-for _ in $(seq 100); do grep -q "Registration successful" "$work/report.log" && break; sleep 0.1; done
-report_port=$(grep -o 'port: [0-9]*' "$work/report.log" | head -1 | grep -o '[0-9]*$')
+wait_for_port "$report_port"
 
 # The last 60 whole local days of the history.
 last=$(sqlite3 "$fleet" "SELECT max(TimeValue) FROM DevicePropertyHistory")

@@ -134,7 +134,7 @@ constexpr const char* kIndexes = R"SQL(
 CREATE INDEX IF NOT EXISTS idxDeviceInGroupDevice ON DeviceInGroup (R_DeviceID);
 CREATE INDEX IF NOT EXISTS idxValuesByProperty ON DevicePropertyValues (R_PropertyID, Value);
 CREATE INDEX IF NOT EXISTS idxHistoryCell
-    ON DevicePropertyHistory (R_DeviceID, R_PropertyID, R_ColumnID, TimeValue, RowIndex);
+    ON DevicePropertyHistory (R_DeviceID, R_PropertyID, R_ColumnID, TimeValue, RowIndex, Value);
 CREATE INDEX IF NOT EXISTS idxDiscoveriesStart ON Discoveries (StartTime);
 CREATE INDEX IF NOT EXISTS idxDiscoveryResultsDisc ON DiscoveryResults (R_DiscoveryID, DeviceID);
 CREATE INDEX IF NOT EXISTS idxDiscoveryResultsDevice ON DiscoveryResults (DeviceID);

@@ -110,6 +110,14 @@ private:
 };
 } // namespace
 
+namespace {
+// Report scripts build temporary tables of a million rows: a page cache of their size keeps
+// them off the disk, and the history is read through the mapping instead of copied page by
+// page. Both are bounded per connection.
+constexpr const char* kConnectionPragmas =
+    "PRAGMA cache_size = -65536; PRAGMA mmap_size = 1073741824;";
+} // namespace
+
 SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
     : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs) {}
 
@@ -127,6 +135,7 @@ SqlFailure SqlEngine::run(const QStringList& statements, SqlRowSink& sink) const
     try {
         SqliteConnection db(m_path, false);
         sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
+        db.exec(QString::fromLatin1(kConnectionPragmas));
         for (; position < statements.size(); ++position)
             runText(db, statements[position], sink);
     } catch (const SqliteError& e) {
