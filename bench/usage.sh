@@ -62,7 +62,13 @@ best() {
   local best_s=""
   for _ in $(seq "$runs"); do
     local t0 t1
-    t0=$(now); "$@" >/dev/null; t1=$(now)
+    t0=$(now)
+    # A run that fails has no time worth comparing.
+    if ! "$@" >/dev/null; then
+      echo nan
+      return
+    fi
+    t1=$(now)
     best_s=$(python3 -c "a='$best_s'; b=$t1-$t0; print(min(float(a), b) if a else b)")
   done
   echo "$best_s"
@@ -132,8 +138,8 @@ measure() { # $1 name, $2 label, velmctl arguments...
   ours=$(best ctl "$@")
   tool=$(best sqlite_script "$work/$name.sql")
   base=$(best floor "$work/$name.floor.sql")
-  python3 -c "print(f'%-44s %10.2f %10.2f %10.2f %8.2fx %8.2fx' % ('$label', $ours, $tool, $base, \
-$ours/$base, $tool/$base))"
+  python3 -c "nan = float('nan'); print('%-44s %10.2f %10.2f %10.2f %8.2fx %8.2fx' % ('$label', \
+$ours, $tool, $base, $ours / $base, $tool / $base))"
 }
 measure colour "RT_USAGE_COLOR_MONO daily, 60 days" --type RT_USAGE_COLOR_MONO --interval I_DAY \
   --from "$from" --to "$to" --sort-by DeviceID --format Table
