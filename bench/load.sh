@@ -31,7 +31,8 @@ wait_for_line() { # LOG PID
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 
 peers_port=$(free_port)
-"$bin/velm-peers" --port "$peers_port" --db "$tmp/fleet.db" >"$tmp/peers.log" 2>&1 &
+mkdir -p "$tmp/html"
+"$bin/velm-peers" --port "$peers_port" --db "$tmp/fleet.db" --html "$tmp/html" >"$tmp/peers.log" 2>&1 &
 pids+=($!)
 wait_for_line "$tmp/peers.log" "${pids[-1]}" || { echo "velm-peers did not start" >&2; exit 1; }
 

@@ -15,6 +15,8 @@ namespace {
 constexpr int EventBatch = 256;
 constexpr int AcceptBatch = 64;
 constexpr std::size_t ReadBufferBytes = 64 * 1024;
+// How late an answered connection may be noticed when its peer does not close at once.
+constexpr int InboxLatencyMs = 1000;
 // When the process is out of descriptors and nothing can be let go, accepting rests this long
 // instead of spinning on a listening socket that stays readable.
 constexpr auto AcceptPause = std::chrono::milliseconds(50);
@@ -88,16 +90,11 @@ void ConnectionPoller::wake() {
 }
 
 void ConnectionPoller::answered(int fd, bool written) {
-    bool first = false;
-    {
-        std::lock_guard<std::mutex> lock(m_inboxMutex);
-        first = m_inbox.empty();
-        m_inbox.emplace_back(fd, written);
-    }
-    // One wake-up is enough for whatever gathers before the poller looks.
-    if (first) {
-        wake();
-    }
+    // No wake-up: the peer's close, which normally follows at once, wakes the poller anyway,
+    // and it looks at least every InboxLatency otherwise. Waking it for every answer cost a
+    // context switch per request.
+    std::lock_guard<std::mutex> lock(m_inboxMutex);
+    m_inbox.emplace_back(fd, written);
 }
 
 void ConnectionPoller::run() {
@@ -324,13 +321,12 @@ int ConnectionPoller::msecsUntilNext(Clock::time_point now) {
     if (m_acceptPausedUntil != Clock::time_point{}) {
         next = std::min(next, m_acceptPausedUntil);
     }
-    if (next == Clock::time_point::max()) {
-        return -1;
-    }
     if (next <= now) {
         return 0;
     }
     // Rounded up, so the wake-up never comes a millisecond before the deadline.
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
-    return static_cast<int>(std::min<long long>(left, 60 * 60 * 1000));
+    const auto left = next == Clock::time_point::max()
+                          ? InboxLatencyMs
+                          : std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+    return static_cast<int>(std::min<long long>(left, InboxLatencyMs));
 }

@@ -48,7 +48,8 @@ public:
     void stop();
 
     // From any thread: the answer for the connection `fd` was written (`written` false: it
-    // could not be). The connection then waits for the peer to close.
+    // could not be). The connection then waits for the peer to close; the poller takes note
+    // within a second, or at once when the peer closes.
     void answered(int fd, bool written);
 
     // Connections accepted and not yet closed, served ones included.
