@@ -13,10 +13,10 @@
 #include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "suite/FleetGenerator.h"
+#include "support/PacketCall.h"
 
 #include "VXNServiceFramework/client/ServiceClient.h"
 #include "VXNServiceFramework/dom/DomRead.h"
-#include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -128,23 +128,15 @@ struct Fleet {
     }
 };
 
-template <class R> std::unique_ptr<R> send(const QUrl& url, Packet& request) {
-    QByteArray body;
-    request.serialize(body);
-    auto response = std::make_unique<R>();
-    response->parse(HttpClient().send(url, request.command(), body, true));
-    return response;
-}
-
 // Generate, poll until finished, fetch; the number of rows fetched (-1 on failure).
 int reportOverProtocol(const QUrl& url, const ReportDefinition& definition) {
     CmdRGPGenerateReportRequest generate;
     generate.definition = definition;
-    const QString id = send<CmdRGPGenerateReportResponse>(url, generate)->reportId;
+    const QString id = callOverHttp<CmdRGPGenerateReportResponse>(url, generate)->reportId;
     for (;;) {
         CmdRGPGetReportStatusRequest status;
         status.reportId = id;
-        const auto answer = send<CmdRGPGetReportStatusResponse>(url, status);
+        const auto answer = callOverHttp<CmdRGPGetReportStatusResponse>(url, status);
         if (answer->result() != 0)
             return -1;
         if (answer->reportStatus == QLatin1String("100"))
@@ -153,7 +145,7 @@ int reportOverProtocol(const QUrl& url, const ReportDefinition& definition) {
     }
     CmdRGPGetReportResultsRequest results;
     results.reportId = id;
-    const auto answer = send<CmdRGPGetReportResultsResponse>(url, results);
+    const auto answer = callOverHttp<CmdRGPGetReportResultsResponse>(url, results);
     return answer->result() == 0
                ? dom::countDescendants(answer->body(), QStringLiteral("Row")) +
                      dom::countDescendants(answer->body(), QStringLiteral("RowIndex"))
