@@ -2,6 +2,7 @@
 #include "ScheduleRequests.h"
 #include "SchedulerTestSupport.h"
 
+#include "scheduler/ScheduleSql.h"
 #include "scheduler/SchedulerResults.h"
 #include "scheduler/VELMScheduler.h"
 
@@ -9,6 +10,8 @@
 
 #include <QThread>
 #include <future>
+#include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -173,6 +176,40 @@ TEST_F(SchedulerService, FailedTableWritesAnswerNotStoredAndChangeNothing) {
     EXPECT_EQ(registerItem("RG", -1, true), 1);
     unregister("RG", "0");
     EXPECT_EQ(database->rows(), QStringList{"RG|1|<VXNRequest command=&quot;X&quot;>|"});
+}
+
+TEST_F(SchedulerService, ConcurrentChangesKeepTableAndMemoryAlike) {
+    waitForLoad();
+    constexpr int threads = 6;
+    constexpr int perThread = 24;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i) {
+                const QString command = QStringLiteral("<c t='%1' i=\"%2\"/>").arg(t).arg(i);
+                const qint32 id = registerItem("RG", -1, i % 4 != 0, command);
+                if (i % 3 == 0)
+                    unregister("RG", QString::number(id));
+                else if (i % 3 == 1)
+                    registerItem("RG", id, i % 2 == 0, command + QStringLiteral("again"));
+            }
+        });
+    }
+    for (auto& worker : workers)
+        worker.join();
+
+    QStringList inMemory;
+    const auto all = get("RG", "all");
+    for (const auto& [id, item] : all->items) {
+        if (item.permanent)
+            inMemory.append(
+                QStringLiteral("RG|%1|%2|").arg(id).arg(escapeStoredText(item.commandToSend)));
+    }
+    QStringList inTable = database->rows();
+    inMemory.sort();
+    inTable.sort();
+    EXPECT_EQ(inTable, inMemory);
+    EXPECT_EQ(ids("RG").size(), threads * perThread * 2 / 3);
 }
 
 TEST_F(SchedulerService, RegistrationsWithoutServiceOrWithABadIdAreRefused) {
