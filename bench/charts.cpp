@@ -37,9 +37,7 @@ void reportChart(benchmark::State& state, int chartType) {
     const ChartRequest request = counterChartRequest(settings, rows);
     for (auto _ : state) {
         ChartMaker maker;
-        maker.setSize(reportChart::width, reportChart::height);
-        maker.setPlotArea(reportChart::plotLeft, reportChart::plotTop, reportChart::plotWidth,
-                          reportChart::plotHeight);
+        setReportChartLayout(maker);
         benchmark::DoNotOptimize(maker.makeChart(request).size());
     }
 }

@@ -43,9 +43,7 @@ ReportSettings settingsOf(int type, int chartType, bool summary = false) {
 
 QByteArray reportChartImage(const ChartRequest& request) {
     ChartMaker maker;
-    maker.setSize(reportChart::width, reportChart::height);
-    maker.setPlotArea(reportChart::plotLeft, reportChart::plotTop, reportChart::plotWidth,
-                      reportChart::plotHeight);
+    setReportChartLayout(maker);
     return maker.makeChart(request).toByteArray();
 }
 

@@ -32,9 +32,7 @@ QString chartFileName(qint64 creationTime) {
 // The image, or empty after logging why there is none.
 QByteArray drawChart(const ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
     ChartMaker maker;
-    maker.setSize(reportChart::width, reportChart::height);
-    maker.setPlotArea(reportChart::plotLeft, reportChart::plotTop, reportChart::plotWidth,
-                      reportChart::plotHeight);
+    setReportChartLayout(maker);
     try {
         // Copied: the bytes belong to the maker.
         const QByteArray image =
@@ -63,6 +61,12 @@ QString uploadChart(ReportBuild& build, const QByteArray& image) {
 }
 
 } // namespace
+
+void setReportChartLayout(ChartMaker& maker) {
+    maker.setSize(reportChart::width, reportChart::height);
+    maker.setPlotArea(reportChart::plotLeft, reportChart::plotTop, reportChart::plotWidth,
+                      reportChart::plotHeight);
+}
 
 ChartRequest counterChartRequest(const ReportSettings& settings,
                                  const QList<DBSResultSet>& resultSets) {

@@ -13,6 +13,11 @@ inline constexpr int plotWidth = 480;
 inline constexpr int plotHeight = 150;
 } // namespace reportChart
 
+class ChartMaker;
+
+// Sets the report's chart size and plot area.
+void setReportChartLayout(ChartMaker& maker);
+
 // What a counter report of these settings draws from the query's result sets.
 ChartRequest counterChartRequest(const ReportSettings& settings,
                                  const QList<DBSResultSet>& resultSets);
