@@ -1,4 +1,5 @@
 #include "NamingPeerService.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "VXNServiceFramework/app/Log.h"
 
@@ -11,7 +12,8 @@ NamingPeerService::NamingPeerService(NamingTable& table) : m_table(table) {
 std::unique_ptr<NSRegisterResponse> NamingPeerService::registerService(NSRegisterRequest& request) {
     auto response = std::make_unique<NSRegisterResponse>();
     if (request.URL.trimmed().isEmpty()) {
-        response->setResult(3, QStringLiteral("Registration without URL"));
+        response->setResult(ResultCode::WrongRequestFormat,
+                            QStringLiteral("Registration without URL"));
         return response;
     }
     QStringList commands;
@@ -27,8 +29,8 @@ std::unique_ptr<NSFindResponse> NamingPeerService::findService(NSFindRequest& re
     auto response = std::make_unique<NSFindResponse>();
     const QString url = m_table.find(request.Command);
     if (url.isEmpty())
-        response->setResult(2,
-                            QStringLiteral("Can't find service for command: ") + request.Command);
+        response->setResult(ResultCode::UnknownCommand,
+                            ResultText::cantFindPrefix + request.Command);
     else
         response->ServiceURL = url;
     return response;

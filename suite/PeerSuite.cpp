@@ -1,4 +1,5 @@
 #include "PeerSuite.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "Sqlite.h"
 
@@ -60,7 +61,7 @@ bool PeerSuite::start() {
     for (const QString& command : commands())
         registration.method.append(command);
     const auto answer = m_host.dispatchLocal(registration);
-    const bool registered = answer && answer->result() == 0;
+    const bool registered = answer && answer->result() == ResultCode::Ok;
     VELM_INFO << (registered ? "Registration successful" : "Registration failed");
     return registered;
 }

@@ -1,4 +1,5 @@
 #include "peers/CmdDBSProcessQueryResponse.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "peers/QueryXmlReader.h"
 #include "peers/QueryXmlWriter.h"
@@ -9,7 +10,7 @@ void CmdDBSProcessQueryResponse::parse(const QByteArray& body) {
     queryxml::ParsedBody parsed = queryxml::parseBody(body);
     if (!parsed.ok) {
         m_resultSets.clear();
-        setResult(4, QStringLiteral("Wrong response format: ") + parsed.error);
+        setResult(ResultCode::WrongResponseFormat, ResultText::wrongResponsePrefix + parsed.error);
         return;
     }
     setResult(parsed.result, parsed.details);

@@ -74,19 +74,17 @@ QByteArray ScriptedPeers::respond(const QString& command, const QByteArray& body
     if (!answer) {
         if (NamingService::isOwnCommand(command))
             return naming(command, body);
-        return failure(ResultCode::UnknownCommand,
-                       QStringLiteral("Can't find service for command: ") + command);
+        return failure(ResultCode::UnknownCommand, ResultText::cantFindPrefix + command);
     }
     // The script runs unlocked: it may call back into this object or take its time.
     try {
         std::unique_ptr<Packet> response = answer(body);
         if (!response)
-            return failure(ResultCode::HandlerException,
-                           QStringLiteral("Command handler raised an exception"));
+            return failure(ResultCode::HandlerException, ResultText::handlerException);
         return bytesOf(*response);
     } catch (const WrongPacketFormat& e) {
         return failure(ResultCode::WrongRequestFormat,
-                       QStringLiteral("Wrong request format: ") + e.message());
+                       ResultText::wrongRequestPrefix + e.message());
     }
 }
 
@@ -108,8 +106,7 @@ QByteArray ScriptedPeers::naming(const QString& command, const QByteArray& body)
     if (m_http && (m_answers.contains(find.Command) || m_failures.contains(find.Command))) {
         found.ServiceURL = m_http->url().toString();
     } else {
-        found.setResult(ResultCode::UnknownCommand,
-                        QStringLiteral("Can't find service for command: ") + find.Command);
+        found.setResult(ResultCode::UnknownCommand, ResultText::cantFindPrefix + find.Command);
     }
     return bytesOf(found);
 }
@@ -121,7 +118,7 @@ std::unique_ptr<Packet> ScriptedPeers::call(Packet& request, const ResponseFacto
         body = bytesOf(request);
     } catch (const WrongPacketFormat& e) {
         response->setResult(ResultCode::WrongRequestFormat,
-                            QStringLiteral("Wrong request format: ") + e.message());
+                            ResultText::wrongRequestPrefix + e.message());
         return response;
     }
     const QByteArray answer = respond(request.command(), body);
@@ -129,7 +126,7 @@ std::unique_ptr<Packet> ScriptedPeers::call(Packet& request, const ResponseFacto
         response->parse(answer);
     } catch (const WrongPacketFormat& e) {
         response->setResult(ResultCode::WrongResponseFormat,
-                            QStringLiteral("Wrong response format: ") + e.message());
+                            ResultText::wrongResponsePrefix + e.message());
     }
     return response;
 }

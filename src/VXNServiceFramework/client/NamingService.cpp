@@ -1,4 +1,5 @@
 #include "VXNServiceFramework/client/NamingService.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "VXNServiceFramework/client/ServiceClient.h"
 
@@ -14,7 +15,7 @@ std::optional<QString> findService(ServiceClient& client, const QString& command
     request.Command = command;
     const std::unique_ptr<NSFindServiceResponse> response =
         client.sendCommand<NSFindServiceResponse>(request, true);
-    if (!response || response->Result != 0) {
+    if (!response || response->Result != ResultCode::Ok) {
         return std::nullopt;
     }
     return response->ServiceURL;
@@ -28,7 +29,7 @@ bool registerService(ServiceClient& client, const QUrl& ownUrl, const QStringLis
     }
     const std::unique_ptr<NSRegisterServiceResponse> response =
         client.sendCommand<NSRegisterServiceResponse>(request, true);
-    return response && response->Result == 0;
+    return response && response->Result == ResultCode::Ok;
 }
 
 } // namespace NamingService

@@ -101,7 +101,7 @@ std::unique_ptr<Packet> ServiceClient::send(Packet& request, bool waitForRespons
             response->parse(outcome.body);
         } catch (const WrongPacketFormat& e) {
             response->setResult(ResultCode::WrongResponseFormat,
-                                QStringLiteral("Wrong response format: ") + e.message());
+                                ResultText::wrongResponsePrefix + e.message());
         }
     } else {
         response->setResult(outcome.code, outcome.details);
@@ -127,8 +127,7 @@ std::unique_ptr<Packet> ServiceClient::adopt(std::unique_ptr<Packet> local,
         expected->setResult(local->result(), local->details());
     } catch (const WrongPacketFormat&) {
         // Not a response at all: the handler misbehaved.
-        expected->setResult(ResultCode::HandlerException,
-                            QStringLiteral("Command handler raised an exception"));
+        expected->setResult(ResultCode::HandlerException, ResultText::handlerException);
     }
     return expected;
 }
@@ -142,24 +141,24 @@ ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResp
     } catch (const WrongPacketFormat& e) {
         // A request that cannot be written is never sent.
         outcome.code = ResultCode::WrongRequestFormat;
-        outcome.details = QStringLiteral("Wrong request format: ") + e.message();
+        outcome.details = ResultText::wrongRequestPrefix + e.message();
         return outcome;
     }
     try {
         outcome.body = sendRequest(outcome.body, command, waitForResponse);
     } catch (const ConnectionError&) {
         outcome.code = ResultCode::ConnectionFailed;
-        outcome.details = QStringLiteral("Connection to service failed");
+        outcome.details = ResultText::connectionFailed;
     } catch (const UnknownCommand&) {
         outcome.code = ResultCode::UnknownCommand;
-        outcome.details = QStringLiteral("Can't find service for command: ") + command;
+        outcome.details = ResultText::cantFindPrefix + command;
     } catch (const CommunicationError&) {
         outcome.code = ResultCode::CommunicationFailed;
-        outcome.details = QStringLiteral("Communication with service failed");
+        outcome.details = ResultText::communicationFailed;
     } catch (const std::exception&) {
         // Nothing else is expected from the transport; the caller still gets a failure.
         outcome.code = ResultCode::CommunicationFailed;
-        outcome.details = QStringLiteral("Communication with service failed");
+        outcome.details = ResultText::communicationFailed;
     }
     if (outcome.code != ResultCode::Ok) {
         outcome.body.clear();

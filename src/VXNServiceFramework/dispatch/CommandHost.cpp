@@ -122,7 +122,8 @@ std::unique_ptr<Packet> CommandHost::dispatchTo(const QString& command, Dispatch
         return nullptr;
     }
     if (!instance) {
-        return std::make_unique<ResponsePacket>(ResultCode::ServicePaused, Service::pausedText);
+        return std::make_unique<ResponsePacket>(ResultCode::ServicePaused,
+                                                ResultText::servicePaused);
     }
     return dispatch(*instance);
 }

@@ -21,11 +21,12 @@ template <class Call> std::unique_ptr<Packet> Service::run(const QString& comman
     {
         QMutexLocker locker(&m_lock);
         if (m_paused)
-            return std::make_unique<ResponsePacket>(ResultCode::ServicePaused, pausedText);
+            return std::make_unique<ResponsePacket>(ResultCode::ServicePaused,
+                                                    ResultText::servicePaused);
         const auto it = m_handlers.constFind(command);
         if (it == m_handlers.cend())
             return std::make_unique<ResponsePacket>(ResultCode::UnknownCommand,
-                                                    unknownCommandText + command);
+                                                    ResultText::cantHandlePrefix + command);
         handler = it.value(); // keeps the handler alive while it runs
         ++m_active;
     }
@@ -34,10 +35,10 @@ template <class Call> std::unique_ptr<Packet> Service::run(const QString& comman
         response = call(*handler);
     } catch (const WrongPacketFormat& e) {
         response = std::make_unique<ResponsePacket>(ResultCode::WrongRequestFormat,
-                                                    wrongRequestText + e.message());
+                                                    ResultText::wrongRequestPrefix + e.message());
     } catch (...) {
-        response =
-            std::make_unique<ResponsePacket>(ResultCode::HandlerException, handlerExceptionText);
+        response = std::make_unique<ResponsePacket>(ResultCode::HandlerException,
+                                                    ResultText::handlerException);
     }
     QMutexLocker locker(&m_lock);
     --m_active;
@@ -56,7 +57,7 @@ std::unique_ptr<Packet> Service::dispatch(Packet& request) {
     } catch (const WrongPacketFormat& e) {
         // Not a request packet (a response has no command).
         return std::make_unique<ResponsePacket>(ResultCode::WrongRequestFormat,
-                                                wrongRequestText + e.message());
+                                                ResultText::wrongRequestPrefix + e.message());
     }
     return run(command, [&](CommandHandler& handler) { return handler.handle(request); });
 }

@@ -19,12 +19,6 @@ class Packet;
 class Service {
 public:
     static constexpr std::chrono::milliseconds defaultDrainPollInterval{1000};
-    // Details of the framework's own answers, kept exactly as callers see them.
-    static inline const QString pausedText = QStringLiteral("Service paused");
-    static inline const QString unknownCommandText = QStringLiteral("Can't handle command: ");
-    static inline const QString wrongRequestText = QStringLiteral("Wrong request format: ");
-    static inline const QString handlerExceptionText =
-        QStringLiteral("Command handler raised an exception");
 
     Service() = default;
     virtual ~Service();

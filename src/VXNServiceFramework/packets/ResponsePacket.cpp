@@ -1,4 +1,5 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "VXNServiceFramework/dom/DomBuild.h"
 #include "VXNServiceFramework/dom/DomRead.h"
@@ -9,7 +10,8 @@
 XERCES_CPP_NAMESPACE_USE
 
 ResponsePacket::ResponsePacket(int code)
-    : ResponsePacket(code, code == 0 ? QStringLiteral("OK") : QStringLiteral("Fail")) {}
+    : ResponsePacket(code, code == ResultCode::Ok ? QStringLiteral("OK") : QStringLiteral("Fail")) {
+}
 
 ResponsePacket::ResponsePacket(int code, QString details)
     : m_result(code), m_details(std::move(details)) {}
@@ -21,14 +23,14 @@ void ResponsePacket::parse(const QByteArray& body) {
         // Out of parsing memory: a response reads as a wrong format like any unreadable one.
     }
     if (!document()) {
-        m_result = 4;
-        m_details = QStringLiteral("Wrong response format: ") + parseError();
+        m_result = ResultCode::WrongResponseFormat;
+        m_details = ResultText::wrongResponsePrefix + parseError();
         return;
     }
     bool ok = false;
     m_result = elementText(QStringLiteral("Result")).toInt(&ok, 10);
     if (!ok)
-        m_result = 0;
+        m_result = ResultCode::Ok;
     m_details = elementText(QStringLiteral("Details"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VXNServiceFramework/packets/PacketDOM.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 // A DOM-family response: <VXNResponse> with Result and Details first, then the command's data.
 //
@@ -10,7 +11,7 @@
 class ResponsePacket : public PacketDOM {
 public:
     // Details "OK" for code 0, "Fail" otherwise.
-    explicit ResponsePacket(int code = 0);
+    explicit ResponsePacket(int code = ResultCode::Ok);
     ResponsePacket(int code, QString details);
 
     void parse(const QByteArray& body) override;
