@@ -2,6 +2,8 @@
 
 #include "scheduler/SchedulePacketText.h"
 
+#include "VXNServiceFramework/dom/DomBuild.h"
+
 #include "VXNServiceFramework/dom/XercesString.h"
 
 #include <QMap>
@@ -65,7 +67,7 @@ void CmdSchGetEventsInfoResponse::serialize(QByteArray& body) {
         rootElement()->appendChild(element);
         for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             if (it.key().contains(kCData)) {
-                appendCData(document(), element, QString(it.key()).remove(kCData), it.value());
+                dom::appendCDataElement(element, QString(it.key()).remove(kCData), it.value());
             } else {
                 element->appendChild(createTextElement(it.key(), it.value()));
             }

@@ -2,6 +2,8 @@
 
 #include "scheduler/SchedulePacketText.h"
 
+#include "VXNServiceFramework/dom/DomBuild.h"
+
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <algorithm>
@@ -69,9 +71,9 @@ void CmdSchRegisterRequest::serialize(QByteArray& body) {
     // Written only for a replace, so that the scheduler replaces rather than adds an item.
     if (scheduleId >= 0)
         addElement(QStringLiteral("ScheduleID"), QString::number(scheduleId));
-    appendCData(document(), rootElement(), QStringLiteral("CommandToSend"), item.commandToSend);
+    dom::appendCDataElement(rootElement(), QStringLiteral("CommandToSend"), item.commandToSend);
     if (!item.tag.isEmpty())
-        appendCData(document(), rootElement(), QStringLiteral("Tag"), item.tag);
+        dom::appendCDataElement(rootElement(), QStringLiteral("Tag"), item.tag);
     RequestPacket::serialize(body);
 }
 

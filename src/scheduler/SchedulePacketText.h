@@ -19,8 +19,4 @@ QString textOf(const std::optional<QDateTime>& time);
 
 QString booleanText(bool value);
 
-// Appends <name><![CDATA[text]]></name> to `parent`.
-void appendCData(PacketDOM::DOMDocument* document, PacketDOM::DOMElement* parent,
-                 const QString& name, const QString& text);
-
 } // namespace schedulePacket
