@@ -20,7 +20,7 @@ VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
                &CatalogueCommands::getCurrentUsageCounters);
     m_setup.collector.clock = m_setup.clock;
     m_collector = std::make_unique<CVELMReportGC>(m_table, m_setup.collector);
-    m_collector->start(QThread::LowPriority);
+    m_collector->start();
 }
 
 VELMReportGenerator::~VELMReportGenerator() {

@@ -239,7 +239,7 @@ TEST_F(ReportGeneratorTest, TheWaitThreadStopsAtTheFirstFinishedOrFailedStatus) 
     request.reportId = QString::number(id);
     CRepWaitThread waiter(service->reportCommands(), request, std::chrono::milliseconds(1));
     waiter.start();
-    EXPECT_FALSE(waiter.wait(QDeadlineTimer(50))); // still running: the report waits
+    EXPECT_FALSE(waiter.wait(std::chrono::milliseconds(50))); // still running: the report waits
     release.release(2);
     ASSERT_TRUE(waiter.wait());
     EXPECT_EQ(waiter.lastResponse()->reportStatus, "100");

@@ -10,7 +10,12 @@ CVELMReportGC::CVELMReportGC(ReportTable& table, Timing timing)
 
 CVELMReportGC::~CVELMReportGC() {
     stop();
-    wait();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CVELMReportGC::start() {
+    m_thread = std::thread([this] { run(); });
 }
 
 void CVELMReportGC::stop() {
