@@ -3,7 +3,7 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
 
-#include <QSemaphore>
+#include "support/TestSemaphore.h"
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -12,8 +12,8 @@ namespace {
 // A service built on state it does not own; it notes its life in that state.
 struct Journal {
     QStringList events;
-    QSemaphore entered;
-    QSemaphore release;
+    TestSemaphore entered;
+    TestSemaphore release;
 };
 
 class JournalService : public Service {

@@ -11,8 +11,8 @@
 #include "support/CoreApplication.h"
 #include "support/ScriptedHttpPeer.h"
 
+#include "support/TestSemaphore.h"
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QTcpServer>
 #include <QThread>
 
@@ -403,8 +403,8 @@ TEST_F(ServiceClientTest, WithdrawingTheDispatcherWaitsForRunningCalls) {
             proceed.acquire();
             return std::make_unique<ResponsePacket>(0);
         }
-        QSemaphore entered;
-        QSemaphore proceed;
+        TestSemaphore entered;
+        TestSemaphore proceed;
     } slow;
     client.setLocalDispatcher(&slow);
     std::thread caller([&] {

@@ -57,9 +57,14 @@ ConnectionPoller::ConnectionPoller(int listenFd, const Limits& limits, RequestRe
         ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_wakeFd, &wakeEvent) != 0 ||
         ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listenFd, &listenEvent) != 0) {
         VELM_ERR << "Cannot watch connections: " << strerror(errno);
-        return;
+        m_broken = true;
     }
-    m_thread = std::thread([this] { run(); });
+}
+
+void ConnectionPoller::start() {
+    if (!m_broken && !m_thread.joinable()) {
+        m_thread = std::thread([this] { run(); });
+    }
 }
 
 ConnectionPoller::~ConnectionPoller() {

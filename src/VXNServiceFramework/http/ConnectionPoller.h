@@ -38,6 +38,9 @@ public:
     // `ready` on the poller's thread for each request read whole; from then on the connection
     // belongs to whoever serves it until answered() gives it back.
     ConnectionPoller(int listenFd, const Limits& limits, RequestReady ready);
+    // Starts accepting. Separate from construction so that whoever hands answers back to the
+    // poller holds it before the first request can arrive.
+    void start();
     // Stops and closes every connection it holds.
     ~ConnectionPoller();
 
@@ -90,6 +93,7 @@ private:
     RequestReady m_ready;
     int m_epoll = -1;
     int m_wakeFd = -1;
+    bool m_broken = false; // the descriptors could not be watched: start() does nothing
 
     // The poller thread's own.
     std::unordered_map<int, Connection> m_connections;

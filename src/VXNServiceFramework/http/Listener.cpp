@@ -23,6 +23,7 @@ Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16
     m_poller = std::make_unique<ConnectionPoller>(
         static_cast<int>(socketDescriptor()), pollerLimits,
         [this](ReadRequest request) { m_workers->submit(std::move(request)); });
+    m_poller->start();
 }
 
 Listener::~Listener() {
