@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -198,6 +199,9 @@ TEST_F(ReportGeneratorTest, AFailedQueryRecords109AndTheDeviceListDoesNotStopThe
     const int id = start(reportDefinition({{"ReportType", "RT_ALERT_HISTORY"}, {"SortBy", "IP"}},
                                           {{"1"}, {}, {}, {}, {}}));
     EXPECT_EQ(waitForEnd(id)->result(), ReportResult::GenerationFailed);
+    // The failure is visible before the row report sends its script: wait for that call.
+    for (int i = 0; i < 5000 && peers.recorder().calls().size() < 2u; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_GE(peers.recorder().calls().size(), 2u);
 }
 

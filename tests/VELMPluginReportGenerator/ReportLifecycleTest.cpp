@@ -22,6 +22,15 @@ ScriptedReportPeers::DatabaseAnswer oneRowPerSelect(const QStringList& queries) 
     return answer;
 }
 
+// Database answers held at a gate: each tells `entered`, then waits for `release`.
+auto heldAnswers(TestSemaphore& entered, TestSemaphore& release) {
+    return [&entered, &release](const QStringList& queries) {
+        entered.release();
+        release.acquire();
+        return oneRowPerSelect(queries);
+    };
+}
+
 ReportDefinition deviceList(ReportSelection selection = devices12) {
     return reportDefinition({{"ReportType", "RT_DEVICE_LIST"}}, std::move(selection));
 }
@@ -94,11 +103,7 @@ TEST_F(ReportGeneratorTest, AReportWithoutDataFailsWith110AndStillEndsAt100) {
 
 TEST_F(ReportGeneratorTest, ARunningReportAnswers108AndSurvivesItsCancel) {
     TestSemaphore entered, release;
-    peers.onDatabase([&](const QStringList& queries) {
-        entered.release();
-        release.acquire();
-        return oneRowPerSelect(queries);
-    });
+    peers.onDatabase(heldAnswers(entered, release));
     const int id = start(deviceList());
     entered.acquire();
     const auto running = status(QString::number(id));
@@ -168,11 +173,7 @@ TEST_F(ReportGeneratorTest, TheCollectorRemovesReportsSixHoursAfterTheirLastAcce
 
 TEST_F(ReportGeneratorTest, TheCollectorKeepsAReportWhoseThreadRuns) {
     TestSemaphore entered, release;
-    peers.onDatabase([&](const QStringList& queries) {
-        entered.release();
-        release.acquire();
-        return oneRowPerSelect(queries);
-    });
+    peers.onDatabase(heldAnswers(entered, release));
     const int id = start(deviceList());
     entered.acquire();
     clock.advance(7 * 3600);
