@@ -72,15 +72,8 @@ QString unescapeStoredText(const QString& text) {
     return out;
 }
 
-QString quotedSqlText(const QString& text) {
-    if (namesColumn(text)) {
-        QString inner = text;
-        inner.replace(QLatin1Char('\''), QStringLiteral("''"));
-        return QLatin1Char('\'') + inner + QLatin1Char('\'');
-    }
-    QString inner = text;
-    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + inner + QLatin1Char('"');
+QString storedTextLiteral(const QString& text) {
+    return quotedSqlText(text, namesColumn(text) ? QLatin1Char('\'') : QLatin1Char('"'));
 }
 
 // The statements substitute all their values in one pass, so a value holding "%2" stays as it is.
@@ -88,10 +81,11 @@ QString insertStatement(const QString& serviceName, const ScheduleItem& item) {
     return QStringLiteral("INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, "
                           "IntervalValue, StopTime, CommandToSend, Tag) "
                           "VALUES(%1, %2, %3, %4, %5, %6, %7, %8);")
-        .arg(quotedSqlText(serviceName), number(item.scheduleId), number(secondsOf(item.startTime)),
-             number(item.intervalType), number(item.intervalValue),
-             number(secondsOf(item.stopTime)), quotedSqlText(escapeStoredText(item.commandToSend)),
-             quotedSqlText(escapeStoredText(item.tag)));
+        .arg(storedTextLiteral(serviceName), number(item.scheduleId),
+             number(secondsOf(item.startTime)), number(item.intervalType),
+             number(item.intervalValue), number(secondsOf(item.stopTime)),
+             storedTextLiteral(escapeStoredText(item.commandToSend)),
+             storedTextLiteral(escapeStoredText(item.tag)));
 }
 
 QString updateStatement(const QString& serviceName, const ScheduleItem& item) {
@@ -100,14 +94,14 @@ QString updateStatement(const QString& serviceName, const ScheduleItem& item) {
                           "WHERE ServiceName=%7 AND ScheduleID=%8;")
         .arg(number(secondsOf(item.startTime)), number(item.intervalType),
              number(item.intervalValue), number(secondsOf(item.stopTime)),
-             quotedSqlText(escapeStoredText(item.commandToSend)),
-             quotedSqlText(escapeStoredText(item.tag)), quotedSqlText(serviceName),
+             storedTextLiteral(escapeStoredText(item.commandToSend)),
+             storedTextLiteral(escapeStoredText(item.tag)), storedTextLiteral(serviceName),
              number(item.scheduleId));
 }
 
 QString deleteStatement(const QString& serviceName, qint32 scheduleId) {
     return QStringLiteral("DELETE FROM Scheduler WHERE ServiceName=%1 AND ScheduleID=%2;")
-        .arg(quotedSqlText(serviceName), number(scheduleId));
+        .arg(storedTextLiteral(serviceName), number(scheduleId));
 }
 
 QString loadStatement() {

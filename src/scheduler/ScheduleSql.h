@@ -1,6 +1,7 @@
 #pragma once
 
 #include "peers/DBSRow.h"
+#include "peers/SqlText.h"
 #include "scheduler/ScheduleItem.h"
 
 #include <QString>
@@ -16,8 +17,9 @@
 QString escapeStoredText(const QString& text);
 QString unescapeStoredText(const QString& text);
 
-// A double-quoted SQL string literal holding `text` unchanged.
-QString quotedSqlText(const QString& text);
+// A string literal holding `text` unchanged: double-quoted as this table's statements always
+// wrote them, single-quoted for a text that names one of its columns.
+QString storedTextLiteral(const QString& text);
 
 QString insertStatement(const QString& serviceName, const ScheduleItem& item);
 QString updateStatement(const QString& serviceName, const ScheduleItem& item);

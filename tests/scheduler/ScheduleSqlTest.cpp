@@ -74,11 +74,11 @@ TEST(ScheduleSql, RowsOfEarlierVersionsReadAsBefore) {
 }
 
 TEST(ScheduleSql, QuotedTextsCannotEndTheLiteral) {
-    EXPECT_EQ(quotedSqlText(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
-    EXPECT_EQ(quotedSqlText(QStringLiteral("x'")), QStringLiteral("\"x'\""));
+    EXPECT_EQ(storedTextLiteral(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
+    EXPECT_EQ(storedTextLiteral(QStringLiteral("x'")), QStringLiteral("\"x'\""));
     // A double-quoted column name would be read as that column.
-    EXPECT_EQ(quotedSqlText(QStringLiteral("Tag")), QStringLiteral("'Tag'"));
-    EXPECT_EQ(quotedSqlText(QStringLiteral("rowId")), QStringLiteral("'rowId'"));
+    EXPECT_EQ(storedTextLiteral(QStringLiteral("Tag")), QStringLiteral("'Tag'"));
+    EXPECT_EQ(storedTextLiteral(QStringLiteral("rowId")), QStringLiteral("'rowId'"));
 }
 
 TEST(ScheduleSql, PlaceholdersInValuesAreNotSubstituted) {

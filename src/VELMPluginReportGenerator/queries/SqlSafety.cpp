@@ -58,12 +58,6 @@ std::optional<QString> decimalIdList(const QStringList& ids) {
     return checked.join(QLatin1Char(','));
 }
 
-QString quotedSqlText(const QString& text, QChar quote) {
-    QString doubled = text;
-    doubled.replace(quote, QString(2, quote));
-    return quote + doubled + quote;
-}
-
 std::optional<DeviceListOrder> deviceListOrder(const QString& sortBy) {
     for (const auto& key : deviceSortKeys) {
         if (sortBy == QLatin1String(key.key)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "peers/SqlText.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -12,9 +14,6 @@ std::optional<QString> decimalId(const QString& text);
 
 // The ids joined with "," and no blanks; nothing when any of them is not a decimal id.
 std::optional<QString> decimalIdList(const QStringList& ids);
-
-// `text` wrapped in `quote`, every inner `quote` doubled.
-QString quotedSqlText(const QString& text, QChar quote = QLatin1Char('\''));
 
 // The ORDER BY text of the device list and whether its rows are then sorted by IP address.
 struct DeviceListOrder {
