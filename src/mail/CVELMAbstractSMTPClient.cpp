@@ -1,0 +1,1 @@
+#include "mail/CVELMAbstractSMTPClient.h"

@@ -1,0 +1,82 @@
+#include "mail/CVELMMFCSMTPClient.h"
+
+#include "mail/CTRVSMTPMessage.h"
+#include "mail/CVELMSMTPConnection.h"
+
+#include "VXNServiceFramework/app/Log.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr QByteArrayView kCharset = "utf-8";
+
+bool isReadable(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+} // namespace
+
+std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
+    for (const QString& recipient : recipients)
+        message.AddRecipient(CTRVSMTPAddress::Parse(recipient.toUtf8()));
+    message.SetCharset(kCharset);
+    message.SetText(body.toUtf8());
+    message.SetFrom(CTRVSMTPAddress::Parse(from.toUtf8()));
+    message.SetSubject(subject.toUtf8());
+    for (const QString& path : attachments) {
+        if (!isReadable(path))
+            return SEND_ATTACHMENT_UNREADABLE;
+        CTRVSMTPBodyPart part;
+        part.SetAttachment(path);
+        message.AddBodyPart(part);
+    }
+    // Refused here rather than by the connection, so that no server hears anything of a
+    // message whose header or envelope a CR or LF would break open.
+    if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty()) {
+        error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 "
+                               "contains CR or LF")
+                    .arg(QString::fromLatin1(field));
+        return SEND_TRANSFER_FAILED;
+    }
+    return std::nullopt;
+}
+
+bool CVELMMFCSMTPClient::connect(CVELMSMTPConnection& connection) const {
+    if (login.isEmpty())
+        return connection.Connect(server, CTRVSMTPConnection::AUTH_NONE, {}, {}, port);
+    // Each Connect opens a new socket, so a method the server refuses costs one connection.
+    for (const int method : {CTRVSMTPConnection::AUTH_CRAM_MD5, CTRVSMTPConnection::AUTH_LOGIN,
+                             CTRVSMTPConnection::AUTH_PLAIN}) {
+        if (connection.Connect(server, method, login, password, port))
+            return true;
+    }
+    return false;
+}
+
+int CVELMMFCSMTPClient::Send() {
+    if (server.isEmpty())
+        return SEND_NO_SERVER;
+    if (recipients.isEmpty())
+        return SEND_NO_RECIPIENT;
+    CTRVSMTPMessage message;
+    if (const std::optional<int> stop = compose(message))
+        return *stop;
+
+    CVELMSMTPConnection connection;
+    connection.SetTimeout(timeout);
+    if (!connect(connection)) {
+        error = connection.LastError();
+        return SEND_NO_CONNECTION;
+    }
+    int result = SEND_OK;
+    if (!connection.SendMessage(message)) {
+        error = connection.LastError();
+        VELM_ERR << kSendMessageErrorLog << error;
+        result = SEND_TRANSFER_FAILED;
+    }
+    VELM_INFO << kLastCommandLog.arg(connection.LastResponseCode())
+              << QString::fromUtf8(connection.LastResponse());
+    return result;
+}
