@@ -1,6 +1,7 @@
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
 
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
+#include "VELMPluginReportGenerator/service/ExportCommand.h"
 #include "VELMPluginReportGenerator/service/ReportCommands.h"
 
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
@@ -14,6 +15,7 @@ VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
                &ReportCommands::cancelReport);
     addHandler(QStringLiteral("RGPGetReportResults"), m_reportCommands.get(),
                &ReportCommands::getReportResults);
+    addHandler(QStringLiteral("RGPExportReport"), makeExportReportHandler(*this));
     addHandler(QStringLiteral("RGPGetReportCategories"), m_catalogueCommands.get(),
                &CatalogueCommands::getReportCategories);
     addHandler(QStringLiteral("RGPGetCurrentUsageCounters"), m_catalogueCommands.get(),

@@ -94,6 +94,11 @@ QString VELMReport::chartPath() {
     return m_chartPath;
 }
 
+QString VELMReport::groupBy() {
+    touch();
+    return m_definition.parameter(QStringLiteral("GroupBy"));
+}
+
 bool VELMReport::isFinished() {
     return progress() >= finishedProgress;
 }

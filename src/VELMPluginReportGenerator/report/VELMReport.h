@@ -57,6 +57,8 @@ public:
     int reportType();
     qint64 creationTime();
     QString chartPath();
+    // The definition's GroupBy parameter, which picks a job accounting report's stylesheet.
+    QString groupBy();
     bool isFinished();
     // Calls `read` with the finished document (null before the report has finished), under
     // the report's document lock so that concurrent readers never meet.

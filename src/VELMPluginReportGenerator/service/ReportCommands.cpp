@@ -4,17 +4,12 @@
 #include "VELMPluginReportGenerator/builders/ReportDocument.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 #include "VELMPluginReportGenerator/report/VELMReportException.h"
+#include "VELMPluginReportGenerator/service/ReportIdText.h"
 #include "VELMPluginReportGenerator/service/ReportTemplateFetch.h"
 
 #include "VXNServiceFramework/packets/ResultCodes.h"
 
 namespace {
-
-std::optional<int> reportIdFrom(const QString& text) {
-    bool ok = false;
-    const int id = text.toInt(&ok, 10);
-    return ok ? std::optional<int>(id) : std::nullopt;
-}
 
 template <class Response> std::unique_ptr<Response> invalidReportId() {
     auto response = std::make_unique<Response>();

@@ -1,0 +1,115 @@
+#include "VELMPluginReportGenerator/export/ReportExport.h"
+
+#include "VELMPluginReportGenerator/VELMReportGenerator.h"
+#include "VELMPluginReportGenerator/builders/ReportDocument.h"
+#include "VELMPluginReportGenerator/export/ExportDocument.h"
+#include "VELMPluginReportGenerator/export/ExportFormat.h"
+#include "VELMPluginReportGenerator/export/ExportLocale.h"
+#include "VELMPluginReportGenerator/export/InstallationPath.h"
+#include "VELMPluginReportGenerator/export/XsltTransform.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
+#include "VELMPluginReportGenerator/report/ReportResult.h"
+#include "VELMPluginReportGenerator/service/ReportIdText.h"
+
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/dom/DomWriter.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
+#include "peers/CmdWebUploadTemporaryFileRequest.h"
+#include "peers/CmdWebUploadTemporaryFileResponse.h"
+
+#include <optional>
+
+namespace {
+
+// The file's text when the locale could name something other than a stylesheet directory;
+// the reader of the file sees it as it is.
+QByteArray refusedLocaleText(const QString& locale) {
+    return QStringLiteral("The locale \"%1\" is not a plain name (letters, optionally '-' or "
+                          "'_' and a region); no stylesheet was opened.")
+        .arg(locale)
+        .toUtf8();
+}
+
+QByteArray transformed(const ExportSource& source, const QString& extension,
+                       const QString& requestedLocale) {
+    const QString locale = exportLocale::effective(requestedLocale);
+    if (!exportLocale::isPlainName(locale)) {
+        VELM_ERR << "Export: locale \"" << locale << "\" refused; no stylesheet opened";
+        return refusedLocaleText(locale);
+    }
+    const QString baseName = reportRegistry::stylesheetBaseName(source.reportType, source.groupBy);
+    return transformXslt(source.documentText, exportFormat::stylesheetPath(
+                                                  installationPath(), locale, baseName, extension));
+}
+
+// The export source of a finished report; none when its document cannot be written.
+std::optional<ExportSource> sourceOf(VELMReport& report) {
+    ExportSource source;
+    source.reportType = report.reportType();
+    source.groupBy = report.groupBy();
+    source.creationTime = report.creationTime();
+    try {
+        // Only the copy is made under the document lock; the transformation runs on the text.
+        report.readDocument([&](const ReportDocument* document) {
+            source.documentText = exportDocumentText(document ? document->root() : nullptr);
+        });
+    } catch (const dom::WriteError& e) {
+        VELM_ERR << "Report " << report.id()
+                 << ": the export document cannot be written: " << e.what();
+        return std::nullopt;
+    }
+    return source;
+}
+
+QString upload(const ExportFile& file, PeerCaller& caller) {
+    CmdWebUploadTemporaryFileRequest request;
+    request.fileName = file.name;
+    request.data = file.data;
+    const auto answer = caller.call<CmdWebUploadTemporaryFileResponse>(request);
+    if (answer->result() != ResultCode::Ok) {
+        VELM_ERR << "Export: upload of " << file.name << " failed: " << answer->result() << " "
+                 << answer->details();
+        return {};
+    }
+    return answer->path;
+}
+
+} // namespace
+
+ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
+                          const QString& locale) {
+    const exportFormat::Format format = exportFormat::byName(fileFormat);
+    ExportFile file{exportFormat::fileName(source.creationTime, format.extension), {}};
+    switch (format.maker) {
+    case exportFormat::Maker::Stylesheet:
+        file.data = transformed(source, format.extension, locale);
+        break;
+    case exportFormat::Maker::Document:
+        file.data = source.documentText;
+        break;
+    case exportFormat::Maker::Nothing:
+        break;
+    }
+    return file;
+}
+
+QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
+                     PeerCaller& caller) {
+    const std::optional<ExportSource> source = sourceOf(report);
+    if (!source)
+        return {};
+    return upload(makeExportFile(*source, fileFormat, locale), caller);
+}
+
+ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& reportId,
+                               const QString& fileFormat, const QString& locale) {
+    const std::optional<int> id = reportIdFrom(reportId);
+    const auto report = id ? generator.findReport(*id) : nullptr;
+    if (!report)
+        return {ReportResult::InvalidReportId, ReportResult::invalidReportIdText, {}};
+    if (!report->isFinished())
+        return {ReportResult::InProgress, ReportResult::inProgressText, {}};
+    return {ResultCode::Ok, ReportResult::okText,
+            exportReport(*report, fileFormat, locale, generator.caller())};
+}

@@ -1,0 +1,202 @@
+#include "ExportInstallation.h"
+
+#include "VELMPluginReportGenerator/export/ExportDocument.h"
+#include "VELMPluginReportGenerator/export/ExportFormat.h"
+#include "VELMPluginReportGenerator/export/ExportLocale.h"
+#include "VELMPluginReportGenerator/export/InstallationPath.h"
+#include "VELMPluginReportGenerator/export/ReportExport.h"
+#include "VELMPluginReportGenerator/export/XsltTransform.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
+
+#include "VXNServiceFramework/dom/DomParser.h"
+#include "VXNServiceFramework/dom/DomRead.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace reportRegistry;
+
+namespace {
+
+QByteArray exportText(const QByteArray& reportXml) {
+    const dom::ParseResult parsed = dom::parse(reportXml);
+    EXPECT_TRUE(parsed.ok()) << parsed.error.toStdString();
+    return exportDocumentText(parsed.document.root());
+}
+
+ExportSource sourceOf(int type, const QByteArray& rows, const QString& groupBy = {}) {
+    return {exportText("<Root><Info><Title>t</Title></Info><Body>" + rows + "</Body></Root>"), type,
+            groupBy, QDateTime(QDate(2008, 1, 31), QTime(9, 4, 51)).toSecsSinceEpoch()};
+}
+
+} // namespace
+
+TEST(ExportSettings, TheInstallationPathIsReadAnewAndTakenOnlyWhenItFits) {
+    ExportInstallation::setPathValue({});
+    EXPECT_EQ(installationPath(), "");
+    ExportInstallation::setPathValue("/opt/quillex");
+    EXPECT_EQ(installationPath(), "/opt/quillex");
+    ExportInstallation::setPathValue("/srv/other/place");
+    EXPECT_EQ(installationPath(), "/srv/other/place");
+    const QString longest = "/" + QString(installation::maxPathUnits - 1, 'a');
+    ExportInstallation::setPathValue(longest);
+    EXPECT_EQ(installationPath(), longest);
+    // A cut path would name another directory.
+    ExportInstallation::setPathValue(longest + "b");
+    EXPECT_EQ(installationPath(), "");
+}
+
+TEST(ExportSettings, LocalesArePlainNamesOnly) {
+    for (const char* plain : {"en", "de", "pt_BR", "zh-Hans", "en-001"})
+        EXPECT_TRUE(exportLocale::isPlainName(plain)) << plain;
+    for (const char* refused : {"", "..", "../de", "en/../de", "de/", "/etc", "e n", "en_",
+                                "en-US-x", "_en", "en\n", "d\xc3\xa9"})
+        EXPECT_FALSE(exportLocale::isPlainName(QString::fromUtf8(refused))) << refused;
+    EXPECT_EQ(exportLocale::effective(""), "en");
+    EXPECT_EQ(exportLocale::effective("de"), "de");
+}
+
+TEST(ExportSettings, FormatsAreComparedExactlyAndNameTheFile) {
+    using exportFormat::Maker;
+    EXPECT_EQ(exportFormat::byName("CSV").extension, "csv");
+    EXPECT_EQ(exportFormat::byName("HTML").extension, "htm");
+    EXPECT_EQ(exportFormat::byName("HTM").extension, "htm");
+    EXPECT_EQ(exportFormat::byName("HTM").maker, Maker::Stylesheet);
+    EXPECT_EQ(exportFormat::byName("XML").maker, Maker::Document);
+    for (const char* unknown : {"html", "csv", "Xml", "PDF", ""}) {
+        EXPECT_EQ(exportFormat::byName(unknown).maker, Maker::Nothing) << unknown;
+        EXPECT_EQ(exportFormat::byName(unknown).extension, "") << unknown;
+    }
+    // TZ is Europe/Berlin: the name shows local time, on both sides of a clock change.
+    EXPECT_EQ(exportFormat::fileName(1201766691, "htm"), "Report_20080131_090451.htm");
+    EXPECT_EQ(exportFormat::fileName(1214900000, "csv"), "Report_20080701_101320.csv");
+    EXPECT_EQ(exportFormat::fileName(1201766691, ""), "Report_20080131_090451.");
+    EXPECT_EQ(exportFormat::stylesheetPath("/i", "en", "ReportResult_type1_UA", "htm"),
+              "/i/html/en/modules/report/content/reports/ReportResult_type1_UA_htm.xsl");
+}
+
+TEST(ExportDocumentText, HoldsCopiesOfTheFirstInfoAndBodyOnly) {
+    const QByteArray text = exportText("<Root><Extra/><Body><Row>b1</Row></Body>"
+                                       "<Info><Title>first</Title></Info>"
+                                       "<Info><Title>second</Title></Info><Body/></Root>");
+    EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\""));
+    EXPECT_TRUE(text.contains("\n  <Info>")) << "pretty-printed";
+    const dom::ParseResult read = dom::parse(text);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(dom::name(read.document.root()), "VXNResponse");
+    QStringList children;
+    dom::forEachChild(read.document.root(), [&](dom::Element* child) {
+        children << dom::name(child) + "=" + dom::textContent(child).trimmed();
+    });
+    EXPECT_EQ(children, QStringList({"Info=first", "Body=b1"}));
+}
+
+TEST(ExportDocumentText, KeepsTextOutsideAsciiAsUtf8) {
+    const QByteArray text = exportText("<Root><Info/><Body><Row>Grüße €</Row></Body></Root>");
+    EXPECT_TRUE(text.contains("Grüße €"));
+}
+
+class ExportFileTest : public ::testing::Test {
+protected:
+    ExportInstallation installation;
+};
+
+TEST_F(ExportFileTest, StylesheetsComeFromTheLocaleDirectoryByTypeAndExtension) {
+    installation.writeStylesheet("en", "ReportResult_type2_htm.xsl",
+                                 taggedRowsStylesheet("en-htm"));
+    installation.writeStylesheet("en", "ReportResult_type2_csv.xsl",
+                                 taggedRowsStylesheet("en-csv"));
+    installation.writeStylesheet("de", "ReportResult_type2_htm.xsl",
+                                 taggedRowsStylesheet("de-htm"));
+    const ExportSource source = sourceOf(RT_DEVICE_LIST, "<Row>a</Row><Row>b&amp;c</Row>");
+
+    const ExportFile html = makeExportFile(source, "HTML", "");
+    EXPECT_EQ(html.name, "Report_20080131_090451.htm");
+    EXPECT_EQ(html.data, "en-htm:[a][b&c]");
+    EXPECT_EQ(makeExportFile(source, "HTM", "en").data, "en-htm:[a][b&c]");
+    EXPECT_EQ(makeExportFile(source, "HTML", "de").data, "de-htm:[a][b&c]");
+    const ExportFile csv = makeExportFile(source, "CSV", "en");
+    EXPECT_EQ(csv.name, "Report_20080131_090451.csv");
+    EXPECT_EQ(csv.data, "en-csv:[a][b&c]");
+}
+
+TEST_F(ExportFileTest, BaseNamesFollowTheTypeAndTheJobAccountingGrouping) {
+    installation.writeStylesheet("en", "_htm.xsl", taggedRowsStylesheet("none"));
+    installation.writeStylesheet("en", "JACUserGroup_htm.xsl", taggedRowsStylesheet("group"));
+    installation.writeStylesheet("en", "JACUserBasic_htm.xsl", taggedRowsStylesheet("basic"));
+    EXPECT_EQ(makeExportFile(sourceOf(5, "<Row>x</Row>"), "HTML", "en").data, "none:[x]");
+    EXPECT_EQ(makeExportFile(sourceOf(RT_DEVICE_FIRMWARE_INFO, ""), "HTML", "en").data, "none:");
+    EXPECT_EQ(makeExportFile(sourceOf(RT_JAC_USER_BASIC, "", "UserGroupUser"), "HTML", "").data,
+              "group:");
+    EXPECT_EQ(makeExportFile(sourceOf(RT_JAC_USER_BASIC, "", "User"), "HTML", "").data, "basic:");
+}
+
+TEST_F(ExportFileTest, XmlIsTheDocumentAndUnknownFormatsGiveAnEmptyFile) {
+    const ExportSource source = sourceOf(RT_DEVICE_LIST, "<Row>a</Row>");
+    const ExportFile xml = makeExportFile(source, "XML", "en");
+    EXPECT_EQ(xml.name, "Report_20080131_090451.xml");
+    EXPECT_EQ(xml.data, source.documentText);
+    for (const char* unknown : {"html", "PDF", ""}) {
+        const ExportFile file = makeExportFile(source, unknown, "en");
+        EXPECT_EQ(file.name, "Report_20080131_090451.") << unknown;
+        EXPECT_TRUE(file.data.isEmpty()) << unknown;
+    }
+}
+
+TEST_F(ExportFileTest, AMissingOrBrokenStylesheetLeavesTheProcessorsErrorInTheFile) {
+    const ExportSource source = sourceOf(RT_DEVICE_LIST, "<Row>a</Row>");
+    const QByteArray missing = makeExportFile(source, "HTML", "fr").data;
+    EXPECT_FALSE(missing.isEmpty());
+    EXPECT_TRUE(
+        missing.contains("/html/fr/modules/report/content/reports/ReportResult_type2_htm.xsl"))
+        << missing.toStdString();
+
+    installation.writeStylesheet("en", "ReportResult_type2_csv.xsl", "<xsl:stylesheet");
+    const QByteArray broken = makeExportFile(source, "CSV", "en").data;
+    EXPECT_FALSE(broken.isEmpty());
+    EXPECT_FALSE(broken.contains("[a]"));
+
+    ExportInstallation::setPathValue({});
+    installation.writeStylesheet("en", "ReportResult_type2_htm.xsl", taggedRowsStylesheet("en"));
+    const QByteArray unset = makeExportFile(source, "HTML", "en").data;
+    EXPECT_TRUE(unset.contains("/html/en/modules/report/content/reports/ReportResult_type2_htm"))
+        << unset.toStdString();
+}
+
+TEST_F(ExportFileTest, ALocaleThatIsNoPlainNameOpensNothing) {
+    installation.writeStylesheet("de", "ReportResult_type2_htm.xsl", taggedRowsStylesheet("de"));
+    const ExportSource source = sourceOf(RT_DEVICE_LIST, "<Row>a</Row>");
+    ASSERT_EQ(makeExportFile(source, "HTML", "de").data, "de:[a]");
+    for (const char* locale : {"en/../de", "../", "de/"}) {
+        const ExportFile file = makeExportFile(source, "HTML", locale);
+        EXPECT_FALSE(file.data.contains("[a]")) << locale;
+        EXPECT_TRUE(file.data.contains("not a plain name")) << locale;
+    }
+}
+
+TEST_F(ExportFileTest, ConcurrentTransformationsEachGetTheirOwnResult) {
+    installation.writeStylesheet("en", "ReportResult_type2_csv.xsl", taggedRowsStylesheet("c"));
+    const QString sheet =
+        installation.path() + "/html/en/modules/report/content/reports/ReportResult_type2_csv.xsl";
+    constexpr int threads = 6;
+    constexpr int rounds = 15;
+    std::vector<std::thread> workers;
+    std::vector<int> wrong(threads, 0);
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (int r = 0; r < rounds; ++r) {
+                const QByteArray row = QByteArray::number(t * 1000 + r);
+                const QByteArray input =
+                    exportText("<R><Info/><Body><Row>" + row + "</Row></Body></R>");
+                // Every other call fails on a missing stylesheet, beside the others.
+                if (r % 2)
+                    wrong[t] += transformXslt(input, sheet) != "c:[" + row + "]";
+                else
+                    wrong[t] += transformXslt(input, sheet + ".missing").isEmpty();
+            }
+        });
+    for (auto& worker : workers)
+        worker.join();
+    EXPECT_EQ(wrong, std::vector<int>(threads, 0));
+}
