@@ -1,5 +1,5 @@
-#include "ExportInstallation.h"
 #include "ReportGeneratorFixture.h"
+#include "support/TestInstallation.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPExportReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPExportReportResponse.h"
@@ -54,7 +54,7 @@ protected:
         return id;
     }
 
-    ExportInstallation installation;
+    TestInstallation installation;
     ScriptedWebUpload web{peers};
 };
 

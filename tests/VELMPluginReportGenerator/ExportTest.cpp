@@ -1,4 +1,4 @@
-#include "ExportInstallation.h"
+#include "support/TestInstallation.h"
 
 #include "VELMPluginReportGenerator/export/ExportDocument.h"
 #include "VELMPluginReportGenerator/export/ExportFormat.h"
@@ -33,17 +33,17 @@ ExportSource sourceOf(int type, const QByteArray& rows, const QString& groupBy =
 } // namespace
 
 TEST(ExportSettings, TheInstallationPathIsReadAnewAndTakenOnlyWhenItFits) {
-    ExportInstallation::setPathValue({});
+    TestInstallation::setPathValue({});
     EXPECT_EQ(installationPath(), "");
-    ExportInstallation::setPathValue("/opt/quillex");
+    TestInstallation::setPathValue("/opt/quillex");
     EXPECT_EQ(installationPath(), "/opt/quillex");
-    ExportInstallation::setPathValue("/srv/other/place");
+    TestInstallation::setPathValue("/srv/other/place");
     EXPECT_EQ(installationPath(), "/srv/other/place");
     const QString longest = "/" + QString(installation::maxPathUnits - 1, 'a');
-    ExportInstallation::setPathValue(longest);
+    TestInstallation::setPathValue(longest);
     EXPECT_EQ(installationPath(), longest);
     // A cut path would name another directory.
-    ExportInstallation::setPathValue(longest + "b");
+    TestInstallation::setPathValue(longest + "b");
     EXPECT_EQ(installationPath(), "");
 }
 
@@ -99,7 +99,7 @@ TEST(ExportDocumentText, KeepsTextOutsideAsciiAsUtf8) {
 
 class ExportFileTest : public ::testing::Test {
 protected:
-    ExportInstallation installation;
+    TestInstallation installation;
 };
 
 TEST_F(ExportFileTest, StylesheetsComeFromTheLocaleDirectoryByTypeAndExtension) {
@@ -157,7 +157,7 @@ TEST_F(ExportFileTest, AMissingOrBrokenStylesheetLeavesTheProcessorsErrorInTheFi
     EXPECT_FALSE(broken.isEmpty());
     EXPECT_FALSE(broken.contains("[a]"));
 
-    ExportInstallation::setPathValue({});
+    TestInstallation::setPathValue({});
     installation.writeStylesheet("en", "ReportResult_type2_htm.xsl", taggedRowsStylesheet("en"));
     const QByteArray unset = makeExportFile(source, "HTML", "en").data;
     EXPECT_TRUE(unset.contains("/html/en/modules/report/content/reports/ReportResult_type2_htm"))

@@ -120,6 +120,7 @@ TEST_F(ProcessTest, RegistersEveryCommandWithTheNamingService) {
                              "command=\"NSRegisterService\">\n\t<URL>http://localhost:%1/</URL>\n"
                              "\t<method>MGMTCloseApplication</method>\n"
                              "\t<method>RGPCancelReport</method>\n"
+                             "\t<method>RGPExportReport</method>\n"
                              "\t<method>RGPGenerateReport</method>\n"
                              "\t<method>RGPGetCurrentUsageCounters</method>\n"
                              "\t<method>RGPGetReportCategories</method>\n"

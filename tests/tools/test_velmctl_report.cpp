@@ -1,6 +1,9 @@
 #include "TextTable.h"
 #include "support/ScriptedHttpPeer.h"
+#include "support/TestInstallation.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -86,4 +89,37 @@ TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
         << run.err.toStdString();
     EXPECT_EQ(velmctl(peer, {"report", "status"}).exitCode, 64);
     EXPECT_EQ(velmctl(peer, {"report", "frobnicate"}).exitCode, 64);
+}
+
+TEST(VelmctlReport, ExportPrintsThePathAndWhereTheFileLiesHere) {
+    TestInstallation installation; // velmctl inherits its settings
+    ASSERT_TRUE(QDir().mkpath(installation.path() + "/html/temp/1"));
+    QFile exported(installation.path() + "/html/temp/1/Report_20080131_090451.htm");
+    ASSERT_TRUE(exported.open(QIODevice::WriteOnly));
+    exported.close();
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details>"
+                        "<FilePath>temp/1/Report_20080131_090451.htm</FilePath>"));
+    const Outcome run =
+        velmctl(peer, {"report", "export", "4", "--format", "HTML", "--locale", "de"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "File: temp/1/Report_20080131_090451.htm\nFull path: " +
+                           installation.path() + "/html/temp/1/Report_20080131_090451.htm\n");
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const auto request = peer.requests().at(0);
+    EXPECT_EQ(request.target, "RGPExportReport");
+    const QString body = QString::fromUtf16(
+        reinterpret_cast<const char16_t*>(request.body.constData()), request.body.size() / 2);
+    EXPECT_TRUE(
+        body.contains("<Report ID=\"4\"></Report><FileFormat>HTML</FileFormat><Locale>de</Locale>"))
+        << body.toStdString();
+}
+
+TEST(VelmctlReport, AnExportWithoutUploadedFileOrFormatFails) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><FilePath/>"));
+    const Outcome run = velmctl(peer, {"report", "export", "4", "--format", "CSV"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("did not take the file")) << run.err.toStdString();
+    EXPECT_EQ(velmctl(peer, {"report", "export", "4"}).exitCode, 64);
 }

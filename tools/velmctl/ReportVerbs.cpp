@@ -3,6 +3,8 @@
 #include "ReportView.h"
 
 #include "TextTable.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPExportReportRequest.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPExportReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersRequest.h"
@@ -10,12 +12,14 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
+#include "VELMPluginReportGenerator/export/InstallationPath.h"
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 
 #include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QThread>
 
@@ -192,6 +196,33 @@ int counters(const QUrl& url, const QString& device) {
     return Ok;
 }
 
+// Exports a finished report and prints the web service's path of the file, and where it lies
+// when this machine has the installation.
+int exportReport(const QUrl& url, const QString& id, const QCommandLineParser& parser) {
+    CmdRGPExportReportRequest request;
+    request.reportId = id;
+    request.fileFormat = parser.value(QStringLiteral("format"));
+    request.locale = parser.value(QStringLiteral("locale"));
+    if (request.fileFormat.isEmpty()) {
+        err() << "velmctl: report export needs --format HTML, CSV or XML" << Qt::endl;
+        return UsageError;
+    }
+    const auto answer = send<CmdRGPExportReportResponse>(url, request);
+    if (!succeeded(*answer))
+        return Refused;
+    if (answer->filePath.isEmpty()) {
+        err() << "velmctl: the report was exported but the web service did not take the file"
+              << Qt::endl;
+        return Refused;
+    }
+    out() << "File: " << answer->filePath << Qt::endl;
+    const QString installation = installationPath();
+    const QString local = installation + QStringLiteral("/html/") + answer->filePath;
+    if (!installation.isEmpty() && QFileInfo::exists(local))
+        out() << "Full path: " << QFileInfo(local).absoluteFilePath() << Qt::endl;
+    return Ok;
+}
+
 } // namespace
 
 QList<QCommandLineOption> options() {
@@ -200,6 +231,10 @@ QList<QCommandLineOption> options() {
         list.append(QCommandLineOption(
             option, QStringLiteral("report generate: the report's ") + element + '.',
             element.toUpper()));
+    // --format also names the file format of report export.
+    list[definitionOptions.indexOf({QStringLiteral("format"), QStringLiteral("ReportFormat")})]
+        .setDescription(QStringLiteral("report generate: the report's ReportFormat (TABLE or "
+                                       "Chart); report export: HTML, CSV or XML."));
     list.append({QStringLiteral("device"),
                  QStringLiteral("report generate: a device id (repeatable)."), "ID"});
     list.append({QStringLiteral("group"),
@@ -209,6 +244,9 @@ QList<QCommandLineOption> options() {
     list.append({QStringLiteral("summary"), QStringLiteral("report generate: a summary report.")});
     list.append({QStringLiteral("definition"),
                  QStringLiteral("report generate: a file holding the Report element."), "FILE"});
+    list.append({QStringLiteral("locale"),
+                 QStringLiteral("report export: the stylesheets' locale (en when not given)."),
+                 "LOCALE"});
     list.append({QStringLiteral("wait"),
                  QStringLiteral("report generate: show the progress, then the rows.")});
     return list;
@@ -218,7 +256,8 @@ int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser&
     const QString verb = arguments.value(0);
     const bool needsArgument = verb == QLatin1String("status") ||
                                verb == QLatin1String("results") ||
-                               verb == QLatin1String("cancel") || verb == QLatin1String("counters");
+                               verb == QLatin1String("cancel") ||
+                               verb == QLatin1String("counters") || verb == QLatin1String("export");
     if (needsArgument && arguments.size() != 2) {
         err() << "velmctl: report " << verb << " needs one argument" << Qt::endl;
         return UsageError;
@@ -235,8 +274,10 @@ int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser&
         return categories(url);
     if (verb == QLatin1String("counters"))
         return counters(url, arguments[1]);
+    if (verb == QLatin1String("export"))
+        return exportReport(url, arguments[1], parser);
     err() << "velmctl: unknown report verb \"" << verb
-          << "\" (generate, status, results, cancel, categories, counters)" << Qt::endl;
+          << "\" (generate, status, results, cancel, categories, counters, export)" << Qt::endl;
     return UsageError;
 }
 

@@ -8,6 +8,7 @@
 // The "report" verbs of velmctl:
 //   report generate (--type T [--period P] [--device ID]... | --definition FILE) [--wait]
 //   report status ID | results ID | cancel ID | categories | counters DEVICE
+//   report export ID --format HTML|CSV|XML [--locale LOCALE]
 namespace ReportVerbs {
 
 // The options the verbs read; velmctl adds them to its parser.

@@ -1,4 +1,4 @@
-#include "ExportInstallation.h"
+#include "support/TestInstallation.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,19 +25,19 @@ void writeFile(const QString& path, const QByteArray& text) {
 
 } // namespace
 
-ExportInstallation::ExportInstallation() {
+TestInstallation::TestInstallation() {
     setPathValue(path());
 }
 
-void ExportInstallation::setPathValue(const QString& path) {
+void TestInstallation::setPathValue(const QString& path) {
     const QString conf = settingsDirectory() + QStringLiteral("/Kestrane/Quillex.conf");
     QFile::remove(conf);
     if (!path.isNull())
         writeFile(conf, "[General]\nPath=" + path.toUtf8() + "\n");
 }
 
-void ExportInstallation::writeStylesheet(const QString& locale, const QString& file,
-                                         const QByteArray& text) {
+void TestInstallation::writeStylesheet(const QString& locale, const QString& file,
+                                       const QByteArray& text) {
     writeFile(path() + "/html/" + locale + "/modules/report/content/reports/" + file, text);
 }
 

@@ -4,12 +4,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// An installation directory for export tests: its own "Path" value in a system-scope settings
-// file and stylesheets written by the test. The settings directory (XDG_CONFIG_DIRS) is set
-// once per process, before the first settings are read, since settings cache where they look.
-class ExportInstallation {
+// An installation directory for tests of what reads it (export, e-mail): its own "Path" value in a
+// system-scope settings file and stylesheets written by the test. The settings directory
+// (XDG_CONFIG_DIRS) is set once per process, before the first settings are read, since settings
+// cache where they look.
+class TestInstallation {
 public:
-    ExportInstallation();
+    TestInstallation();
 
     QString path() const { return m_directory.path(); }
     // Writes <path>/html/<locale>/modules/report/content/reports/<file>.
