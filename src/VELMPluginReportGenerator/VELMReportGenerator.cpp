@@ -3,10 +3,12 @@
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 #include "VELMPluginReportGenerator/service/ExportCommand.h"
 #include "VELMPluginReportGenerator/service/ReportCommands.h"
+#include "VELMPluginReportGenerator/templates/TemplateCommands.h"
 
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
     : m_setup(std::move(setup)), m_reportCommands(std::make_unique<ReportCommands>(*this)),
-      m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)) {
+      m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)),
+      m_templateCommands(std::make_unique<TemplateCommands>(*m_setup.caller)) {
     addHandler(QStringLiteral("RGPGenerateReport"), m_reportCommands.get(),
                &ReportCommands::generateReport);
     addHandler(QStringLiteral("RGPGetReportStatus"), m_reportCommands.get(),
@@ -20,6 +22,16 @@ VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
                &CatalogueCommands::getReportCategories);
     addHandler(QStringLiteral("RGPGetCurrentUsageCounters"), m_catalogueCommands.get(),
                &CatalogueCommands::getCurrentUsageCounters);
+    addHandler(CCmdRGAddReportTemplateRequest::commandName, m_templateCommands.get(),
+               &TemplateCommands::addTemplate);
+    addHandler(CCmdRGSetReportTemplateRequest::commandName, m_templateCommands.get(),
+               &TemplateCommands::setTemplate);
+    addHandler(CCmdRGGetReportTemplateRequest::commandName, m_templateCommands.get(),
+               &TemplateCommands::getTemplate);
+    addHandler(CCmdRGPDeleteReportTemplateRequest::commandName, m_templateCommands.get(),
+               &TemplateCommands::deleteTemplate);
+    addHandler(CCmdRGPGetReportTemplateListRequest::commandName, m_templateCommands.get(),
+               &TemplateCommands::getTemplateList);
     m_setup.collector.clock = m_setup.clock;
     m_collector = std::make_unique<CVELMReportGC>(m_table, m_setup.collector);
     m_collector->start();

@@ -12,6 +12,7 @@
 class PeerCaller;
 class ReportCommands;
 class CatalogueCommands;
+class TemplateCommands;
 
 // What the report generator talks to, and its timings.
 struct ReportGeneratorSetup {
@@ -48,5 +49,6 @@ private:
     ReportThreads m_threads;
     std::unique_ptr<ReportCommands> m_reportCommands;
     std::unique_ptr<CatalogueCommands> m_catalogueCommands;
+    std::unique_ptr<TemplateCommands> m_templateCommands;
     std::unique_ptr<CVELMReportGC> m_collector;
 };

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "VELMPluginReportGenerator/templates/ReportTemplate.h"
+
+#include "VXNServiceFramework/packets/RequestPacket.h"
+
+// Requests that carry a whole template record.
+class CCmdRGReportTemplateRequest : public RequestPacket {
+public:
+    void parse(const QByteArray& body) override;
+    void serialize(QByteArray& body) override;
+
+    // record.id is read and written only by requests that name their template.
+    ReportTemplate record;
+    // The Template ID as the request carries it (empty when it names none).
+    QString templateId;
+
+protected:
+    CCmdRGReportTemplateRequest(QString command, bool namesTemplate)
+        : RequestPacket(std::move(command)), m_namesTemplate(namesTemplate) {}
+
+private:
+    bool m_namesTemplate;
+};
+
+// "RGPAddReportTemplate": stores a new template (CCmdRGAddTemplateResponse).
+class CCmdRGAddReportTemplateRequest : public CCmdRGReportTemplateRequest {
+public:
+    static inline const QString commandName = QStringLiteral("RGPAddReportTemplate");
+    CCmdRGAddReportTemplateRequest() : CCmdRGReportTemplateRequest(commandName, false) {}
+};
+
+// "RGPSetReportTemplate": replaces the template with the given id (CCmdRGTemplateResponse).
+class CCmdRGSetReportTemplateRequest : public CCmdRGReportTemplateRequest {
+public:
+    static inline const QString commandName = QStringLiteral("RGPSetReportTemplate");
+    CCmdRGSetReportTemplateRequest() : CCmdRGReportTemplateRequest(commandName, true) {}
+};

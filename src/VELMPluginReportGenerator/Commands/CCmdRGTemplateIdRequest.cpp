@@ -1,0 +1,14 @@
+#include "VELMPluginReportGenerator/Commands/CCmdRGTemplateIdRequest.h"
+
+#include "VELMPluginReportGenerator/templates/TemplateXml.h"
+
+void CCmdRGTemplateIdRequest::parse(const QByteArray& body) {
+    RequestPacket::parse(body);
+    templateId = templateXml::idText(*this);
+}
+
+void CCmdRGTemplateIdRequest::serialize(QByteArray& body) {
+    buildDocument();
+    addElement(QStringLiteral("Template"), {}, templateId);
+    RequestPacket::serialize(body);
+}

@@ -1,0 +1,107 @@
+#include "VELMPluginReportGenerator/templates/StoredTemplate.h"
+
+#include "VELMPluginReportGenerator/templates/TemplateXml.h"
+
+#include "VXNServiceFramework/packets/RequestPacket.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace {
+
+const QString onceType = QStringLiteral("Once");
+const QString periodicType = QStringLiteral("Periodic");
+
+// Schedule intervals by interval code (code 0, a single run, has none).
+const std::array<QString, 5> intervalNames{QString(), QStringLiteral("I_HOUR"),
+                                           QStringLiteral("I_DAY"), QStringLiteral("I_WEEK"),
+                                           QStringLiteral("I_MONTH")};
+
+int intervalCodeOf(const TemplateSchedule& schedule) {
+    if (schedule.type == onceType)
+        return OccurOnce;
+    const auto found = std::find(intervalNames.begin() + 1, intervalNames.end(), schedule.interval);
+    return found == intervalNames.end() ? OccurOnce : int(found - intervalNames.begin());
+}
+
+QString intervalOfCode(int code) {
+    return code > 0 && code < int(intervalNames.size()) ? intervalNames[code] : QString();
+}
+
+TemplateSchedule scheduleOf(const ScheduleItem& item) {
+    TemplateSchedule schedule;
+    schedule.absent = !item.tag.contains(storedTemplate::autosendTag);
+    schedule.type = item.intervalType != OccurOnce ? periodicType : onceType;
+    schedule.interval = intervalOfCode(item.intervalType);
+    schedule.frequency = quint32(qMax(item.intervalValue, 0));
+    schedule.startTime = item.startTime;
+    return schedule;
+}
+
+} // namespace
+
+namespace storedTemplate {
+
+QString commandText(const ReportTemplate& record, bool withId) {
+    RequestPacket request(command);
+    request.buildDocument();
+    templateXml::write(request, record,
+                       withId ? templateXml::IdPlacement::BeforeName
+                              : templateXml::IdPlacement::None);
+    QByteArray body;
+    request.serialize(body);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+}
+
+ReportTemplate fromCommandText(const QString& text) {
+    RequestPacket stored;
+    stored.parse(QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    return templateXml::read(stored, false);
+}
+
+std::unique_ptr<CmdSchRegisterRequest> registration(const ReportTemplate& record, qint32 scheduleId,
+                                                    const QDateTime& now) {
+    auto request = std::make_unique<CmdSchRegisterRequest>();
+    request->serviceName = serviceName;
+    request->scheduleId = scheduleId;
+    ScheduleItem& item = request->item;
+    const TemplateSchedule& schedule = record.schedule;
+    item.startTime = schedule.startTime.isValid() ? schedule.startTime : now.addYears(-1);
+    item.intervalType = intervalCodeOf(schedule);
+    item.intervalValue = qint32(qMin<quint32>(schedule.frequency, INT32_MAX));
+    // A single run ends where it starts; a recurring one never ends.
+    if (item.intervalType == OccurOnce)
+        item.stopTime = item.startTime;
+    item.permanent = true;
+    item.tag = schedule.absent ? QString() : autosendTag;
+    // A replaced item's command names its template, as a set request does.
+    ReportTemplate stored = record;
+    if (scheduleId >= 0)
+        stored.id = quint32(scheduleId);
+    item.commandToSend = commandText(stored, scheduleId >= 0);
+    return request;
+}
+
+ReportTemplate fromItem(const ScheduleItem& item) {
+    ReportTemplate record = fromCommandText(item.commandToSend);
+    record.id = quint32(qMax(item.scheduleId, 0));
+    record.schedule = scheduleOf(item);
+    return record;
+}
+
+TemplateListEntry listEntry(const ScheduleItem& item) {
+    const ReportTemplate record = fromItem(item);
+    TemplateListEntry entry;
+    entry.id = record.id;
+    entry.name = record.name;
+    entry.reportType = record.report.reportType;
+    entry.reportFormat = record.report.reportFormat;
+    entry.hasNext = item.tag.contains(autosendTag) && item.nextTime.has_value();
+    if (entry.hasNext)
+        entry.next = *item.nextTime;
+    entry.schedule = record.schedule;
+    return entry;
+}
+
+} // namespace storedTemplate
