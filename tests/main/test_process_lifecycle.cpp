@@ -119,13 +119,18 @@ TEST_F(ProcessTest, RegistersEveryCommandWithTheNamingService) {
               QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNRequest "
                              "command=\"NSRegisterService\">\n\t<URL>http://localhost:%1/</URL>\n"
                              "\t<method>MGMTCloseApplication</method>\n"
+                             "\t<method>RGPAddReportTemplate</method>\n"
                              "\t<method>RGPCancelReport</method>\n"
+                             "\t<method>RGPDeleteReportTemplate</method>\n"
                              "\t<method>RGPExportReport</method>\n"
                              "\t<method>RGPGenerateReport</method>\n"
                              "\t<method>RGPGetCurrentUsageCounters</method>\n"
                              "\t<method>RGPGetReportCategories</method>\n"
                              "\t<method>RGPGetReportResults</method>\n"
                              "\t<method>RGPGetReportStatus</method>\n"
+                             "\t<method>RGPGetReportTemplate</method>\n"
+                             "\t<method>RGPGetReportTemplateList</method>\n"
+                             "\t<method>RGPSetReportTemplate</method>\n"
                              "\t<method>SchGetEventsInfo</method>\n\t<method>SchRegister</method>\n"
                              "\t<method>SchUnregister</method>\n</VXNRequest>\n")
                   .arg(port)

@@ -5,6 +5,7 @@
 
 #include "MessageText.h"
 #include "ReportVerbs.h"
+#include "TemplateVerbs.h"
 #include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QCommandLineParser>
@@ -51,6 +52,7 @@ int main(int argc, char* argv[]) {
     parser.addOption(urlOption);
     parser.addOption(rawOption);
     parser.addOptions(ReportVerbs::options());
+    parser.addOptions(TemplateVerbs::options());
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("Command name."));
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -60,7 +62,8 @@ int main(int argc, char* argv[]) {
 
     const QStringList arguments = parser.positionalArguments();
     const QUrl url(parser.value(urlOption));
-    const bool reportVerb = arguments.value(0) == QLatin1String("report");
+    const bool reportVerb = arguments.value(0) == QLatin1String("report") ||
+                            arguments.value(0) == QLatin1String("template");
     if (!parser.isSet(urlOption) || !url.isValid() || url.host().isEmpty() || arguments.isEmpty() ||
         (arguments.size() > 2 && !reportVerb)) {
         return fail(UsageError,
@@ -70,6 +73,8 @@ int main(int argc, char* argv[]) {
     }
     // Both kinds of use fail the same way when the service cannot be reached.
     try {
+        if (arguments.value(0) == QLatin1String("template"))
+            return TemplateVerbs::run(url, arguments.mid(1), parser);
         if (reportVerb) {
             return ReportVerbs::run(url, arguments.mid(1), parser);
         }

@@ -1,0 +1,351 @@
+#include "TemplateVerbs.h"
+
+#include "MessageText.h"
+#include "TextTable.h"
+
+#include "VELMPluginReportGenerator/Commands/CCmdRGPGetReportTemplateListResponse.h"
+#include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateRequest.h"
+#include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateResponse.h"
+#include "VELMPluginReportGenerator/Commands/CCmdRGTemplateIdRequest.h"
+#include "VELMPluginReportGenerator/templates/TemplateXml.h"
+#include "VXNServiceFramework/http/HttpClient.h"
+
+#include <QFile>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QTextStream>
+#include <optional>
+
+namespace TemplateVerbs {
+
+namespace {
+
+enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
+
+const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usage(const QString& message) {
+    err() << "velmctl: " << message << Qt::endl;
+    return UsageError;
+}
+
+template <class R> std::unique_ptr<R> send(const QUrl& url, Packet& request) {
+    QByteArray body;
+    request.serialize(body);
+    auto response = std::make_unique<R>();
+    response->parse(HttpClient().send(url, request.command(), body, true));
+    return response;
+}
+
+// Prints a failed answer; true when the answer succeeded.
+bool succeeded(const Packet& answer) {
+    if (answer.result() == 0)
+        return true;
+    err() << "velmctl: " << answer.details() << " (Result " << answer.result() << ")" << Qt::endl;
+    return false;
+}
+
+// Seconds since 1970, or a local date and time such as 2026-12-08T09:00.
+std::optional<QDateTime> timeFromOption(const QString& text) {
+    bool ok = false;
+    const qint64 seconds = text.toLongLong(&ok, 10);
+    if (ok)
+        return QDateTime::fromSecsSinceEpoch(seconds);
+    const QDateTime local = QDateTime::fromString(text, Qt::ISODate);
+    return local.isValid() ? std::optional<QDateTime>(local) : std::nullopt;
+}
+
+// A template as a file holds it: a whole request, or its Name, Report, Email and Schedule.
+std::optional<ReportTemplate> templateFromFile(const QString& name) {
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString text = MessageText::decode(file.readAll());
+    if (!text.contains(QLatin1String("<VXNRequest")))
+        text = QStringLiteral("<VXNRequest command=\"RGPAddReportTemplate\">") + text +
+               QStringLiteral("</VXNRequest>");
+    CCmdRGAddReportTemplateRequest request;
+    request.parse(text.toUtf8());
+    if (!request.parseError().isEmpty()) {
+        err() << "velmctl: " << name << ": " << request.parseError() << Qt::endl;
+        return std::nullopt;
+    }
+    return request.record;
+}
+
+// Options that are set replace what `record` holds; false when one of them is unreadable.
+bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
+    const auto text = [&](const char* option, QString& field) {
+        if (parser.isSet(QLatin1String(option)))
+            field = parser.value(QLatin1String(option));
+    };
+    const auto list = [&](const char* option, QStringList& field) {
+        if (parser.isSet(QLatin1String(option)))
+            field = parser.values(QLatin1String(option));
+    };
+    const auto time = [&](const char* option, QDateTime& field) {
+        if (!parser.isSet(QLatin1String(option)))
+            return true;
+        const auto parsed = timeFromOption(parser.value(QLatin1String(option)));
+        if (!parsed)
+            err() << "velmctl: --" << option << " takes seconds since 1970 or a date and time "
+                  << "such as 2026-12-08T09:00" << Qt::endl;
+        field = parsed.value_or(QDateTime());
+        return parsed.has_value();
+    };
+    TemplateReport& report = record.report;
+    text("name", record.name);
+    text("type", report.reportType);
+    text("format", report.reportFormat);
+    text("period", report.period);
+    text("interval", report.interval);
+    text("chart-type", report.chartType);
+    text("sort-by", report.sortBy);
+    text("group-by", report.groupBy);
+    if (parser.isSet(QStringLiteral("summary")))
+        report.summary = true;
+    const std::pair<const char*, int> selections[] = {{"device", 0}, {"group", 1}, {"model", 2}};
+    for (const auto& [option, kind] : selections)
+        if (parser.isSet(QLatin1String(option))) {
+            report.selectionKind = kind;
+            report.selectionValues = parser.values(QLatin1String(option));
+        }
+    bool valid = time("from", report.from) && time("to", report.to);
+
+    TemplateEmail& email = record.email;
+    for (const char* option : {"mail-to", "attach", "mail-subject", "mail-text", "mail-locale"})
+        if (parser.isSet(QLatin1String(option)))
+            email.absent = false;
+    list("mail-to", email.recipients);
+    list("attach", email.fileFormats);
+    text("mail-subject", email.subject);
+    text("mail-text", email.content);
+    text("mail-locale", email.locale);
+
+    TemplateSchedule& schedule = record.schedule;
+    for (const char* option : {"schedule", "start", "every", "frequency"})
+        if (parser.isSet(QLatin1String(option)))
+            schedule.absent = false;
+    text("schedule", schedule.type);
+    text("every", schedule.interval);
+    if (parser.isSet(QStringLiteral("frequency"))) {
+        bool ok = false;
+        schedule.frequency = parser.value(QStringLiteral("frequency")).toUInt(&ok);
+        if (!ok || schedule.frequency == 0) {
+            err() << "velmctl: --frequency takes a whole number from 1" << Qt::endl;
+            valid = false;
+        }
+    }
+    if (!schedule.absent && schedule.type.isEmpty())
+        schedule.type =
+            schedule.interval.isEmpty() ? QStringLiteral("Once") : QStringLiteral("Periodic");
+    return time("start", schedule.startTime) && valid;
+}
+
+// The template an add or set sends: from FILE, or from the options on top of `base`.
+std::optional<ReportTemplate>
+templateToSend(const QStringList& files, const QCommandLineParser& parser, ReportTemplate base) {
+    if (!files.isEmpty()) {
+        const auto record = templateFromFile(files.first());
+        if (!record)
+            err() << "velmctl: cannot read a template from " << files.first() << Qt::endl;
+        return record;
+    }
+    if (!applyOptions(parser, base))
+        return std::nullopt;
+    return base;
+}
+
+QString timeText(const QDateTime& time) {
+    return time.isValid() ? time.toLocalTime().toString(timeFormat) : QString();
+}
+
+// "every 2 weeks from ...", "once at ...", "on request".
+QString scheduleText(const TemplateSchedule& schedule) {
+    if (schedule.absent)
+        return QStringLiteral("on request");
+    static const QHash<QString, QString> units{
+        {QStringLiteral("I_HOUR"), QStringLiteral("hour")},
+        {QStringLiteral("I_DAY"), QStringLiteral("day")},
+        {QStringLiteral("I_WEEK"), QStringLiteral("week")},
+        {QStringLiteral("I_MONTH"), QStringLiteral("month")}};
+    const QString start = timeText(schedule.startTime);
+    if (schedule.type.compare(QLatin1String("Once"), Qt::CaseInsensitive) == 0 ||
+        schedule.interval.isEmpty())
+        return start.isEmpty() ? schedule.type : QStringLiteral("once at ") + start;
+    const QString unit = units.value(schedule.interval, schedule.interval);
+    QString text = schedule.frequency == 1
+                       ? QStringLiteral("every ") + unit
+                       : QStringLiteral("every %1 %2s").arg(schedule.frequency).arg(unit);
+    if (!start.isEmpty())
+        text += QStringLiteral(" from ") + start;
+    return text;
+}
+
+int add(const QUrl& url, const QStringList& files, const QCommandLineParser& parser) {
+    const auto record = templateToSend(files, parser, {});
+    if (!record)
+        return UsageError;
+    if (record->name.isEmpty() || record->report.reportType.isEmpty())
+        return usage(QStringLiteral("template add needs a FILE or --name and --type"));
+    CCmdRGAddReportTemplateRequest request;
+    request.record = *record;
+    const auto answer = send<CCmdRGAddTemplateResponse>(url, request);
+    if (!succeeded(*answer))
+        return Refused;
+    out() << answer->templateId << Qt::endl;
+    return Ok;
+}
+
+std::unique_ptr<CCmdRGReportTemplateResponse> fetch(const QUrl& url, const QString& id) {
+    CCmdRGGetReportTemplateRequest request;
+    request.templateId = id;
+    return send<CCmdRGReportTemplateResponse>(url, request);
+}
+
+int set(const QUrl& url, const QString& id, const QStringList& files,
+        const QCommandLineParser& parser) {
+    ReportTemplate base;
+    if (files.isEmpty()) {
+        // Options change the stored template; what they do not name stays.
+        const auto stored = fetch(url, id);
+        if (!succeeded(*stored))
+            return Refused;
+        base = stored->record;
+    }
+    const auto record = templateToSend(files, parser, base);
+    if (!record)
+        return UsageError;
+    CCmdRGSetReportTemplateRequest request;
+    request.templateId = id;
+    request.record = *record;
+    request.record.id = id.toUInt();
+    return succeeded(*send<CCmdRGTemplateResponse>(url, request)) ? Ok : Refused;
+}
+
+int get(const QUrl& url, const QString& id) {
+    const auto answer = fetch(url, id);
+    if (!succeeded(*answer))
+        return Refused;
+    const ReportTemplate& record = answer->record;
+    const TemplateReport& report = record.report;
+    TextTable table{{QStringLiteral("Field"), QStringLiteral("Value")}, {}};
+    const auto row = [&](const QString& field, const QString& value) {
+        if (!value.isEmpty())
+            table.rows.append({field, value});
+    };
+    row(QStringLiteral("Template"), QString::number(record.id));
+    row(QStringLiteral("Name"), record.name);
+    row(QStringLiteral("Report type"), report.reportType);
+    row(QStringLiteral("Format"), report.reportFormat);
+    row(QStringLiteral("Period"), report.period);
+    row(QStringLiteral("From"), timeText(report.from));
+    row(QStringLiteral("To"), timeText(report.to));
+    row(QStringLiteral("Interval"), report.interval);
+    row(QStringLiteral("Summary"), report.summary ? QStringLiteral("yes") : QString());
+    row(QStringLiteral("Chart type"), report.chartType);
+    row(QStringLiteral("Sort by"), report.sortBy);
+    row(QStringLiteral("Group by"), report.groupBy);
+    if (!report.selectionValues.isEmpty())
+        row(templateSelectionNames().value(report.selectionKind),
+            report.selectionValues.join(QStringLiteral(", ")));
+    if (!record.email.absent) {
+        row(QStringLiteral("Mail to"), record.email.recipients.join(QStringLiteral(", ")));
+        row(QStringLiteral("Subject"), record.email.subject);
+        row(QStringLiteral("Text"), record.email.content);
+        row(QStringLiteral("Attach"), record.email.fileFormats.join(QStringLiteral(", ")));
+        row(QStringLiteral("Locale"), record.email.locale);
+    }
+    row(QStringLiteral("Schedule"), scheduleText(record.schedule));
+    out() << table.format();
+    return Ok;
+}
+
+int remove(const QUrl& url, const QString& id) {
+    CCmdRGPDeleteReportTemplateRequest request;
+    request.templateId = id;
+    return succeeded(*send<CCmdRGPDeleteReportTemplateResponse>(url, request)) ? Ok : Refused;
+}
+
+int list(const QUrl& url) {
+    CCmdRGPGetReportTemplateListRequest request;
+    const auto answer = send<CCmdRGPGetReportTemplateListResponse>(url, request);
+    if (!succeeded(*answer))
+        return Refused;
+    if (answer->entries.isEmpty()) {
+        out() << "No templates." << Qt::endl;
+        return Ok;
+    }
+    TextTable table;
+    for (const TemplateListEntry& entry : answer->entries)
+        table.addRow({{QStringLiteral("ID"), QString::number(entry.id)},
+                      {QStringLiteral("Name"), entry.name},
+                      {QStringLiteral("Report type"), entry.reportType},
+                      {QStringLiteral("Format"), entry.reportFormat},
+                      {QStringLiteral("Schedule"), scheduleText(entry.schedule)},
+                      {QStringLiteral("Next run"), entry.hasNext ? timeText(entry.next) : "-"}});
+    out() << table.format();
+    return Ok;
+}
+
+} // namespace
+
+QList<QCommandLineOption> options() {
+    return {
+        {QStringLiteral("name"), QStringLiteral("template add|set: the template's name."), "NAME"},
+        {QStringLiteral("mail-to"),
+         QStringLiteral("template add|set: a recipient of the report (repeatable)."), "ADDRESS"},
+        {QStringLiteral("attach"),
+         QStringLiteral("template add|set: a file format to attach, CSV, HTML or XML "
+                        "(repeatable)."),
+         "FORMAT"},
+        {QStringLiteral("mail-subject"), QStringLiteral("template add|set: the mail's subject."),
+         "TEXT"},
+        {QStringLiteral("mail-text"), QStringLiteral("template add|set: the mail's text."), "TEXT"},
+        {QStringLiteral("mail-locale"),
+         QStringLiteral("template add|set: the locale of the attached files."), "LOCALE"},
+        {QStringLiteral("schedule"), QStringLiteral("template add|set: Once or Periodic."), "TYPE"},
+        {QStringLiteral("start"),
+         QStringLiteral("template add|set: the first run, as seconds since 1970 or "
+                        "2026-12-08T09:00 (local time)."),
+         "TIME"},
+        {QStringLiteral("every"),
+         QStringLiteral("template add|set: I_HOUR, I_DAY, I_WEEK or I_MONTH."), "INTERVAL"},
+        {QStringLiteral("frequency"),
+         QStringLiteral("template add|set: how many intervals between runs."), "N"},
+    };
+}
+
+int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
+    // The template answer logs its body for the service's log; a person reads the table.
+    QLoggingCategory::setFilterRules(QStringLiteral("info=false"));
+    const QString verb = arguments.value(0);
+    const bool takesId = verb == QLatin1String("set") || verb == QLatin1String("get") ||
+                         verb == QLatin1String("delete");
+    if (takesId && !templateXml::idFromText(arguments.value(1)))
+        return usage(QStringLiteral("template %1 needs a template id").arg(verb));
+    if (verb == QLatin1String("add") && arguments.size() <= 2)
+        return add(url, arguments.mid(1), parser);
+    if (verb == QLatin1String("set") && arguments.size() <= 3)
+        return set(url, arguments[1], arguments.mid(2), parser);
+    if (verb == QLatin1String("get") && arguments.size() == 2)
+        return get(url, arguments[1]);
+    if (verb == QLatin1String("delete") && arguments.size() == 2)
+        return remove(url, arguments[1]);
+    if (verb == QLatin1String("list") && arguments.size() == 1)
+        return list(url);
+    return usage(QStringLiteral("usage: velmctl --url URL template add [FILE] | set ID [FILE] | "
+                                "get ID | delete ID | list"));
+}
+
+} // namespace TemplateVerbs
