@@ -14,6 +14,7 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/export/InstallationPath.h"
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
+#include "VerbCalls.h"
 
 #include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
@@ -38,31 +39,10 @@ const QList<QPair<QString, QString>> definitionOptions = {
     {"sort-by", "SortBy"},      {"group-by", "GroupBy"},
 };
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-template <class R> std::unique_ptr<R> send(const QUrl& url, Packet& request) {
-    QByteArray body;
-    request.serialize(body);
-    auto response = std::make_unique<R>();
-    response->parse(HttpClient().send(url, request.command(), body, true));
-    return response;
-}
-
-// Prints a failed answer; true when the answer succeeded.
-bool succeeded(const Packet& answer) {
-    if (answer.result() == 0)
-        return true;
-    err() << "velmctl: " << answer.details() << " (Result " << answer.result() << ")" << Qt::endl;
-    return false;
-}
+using VerbCalls::err;
+using VerbCalls::out;
+using VerbCalls::send;
+using VerbCalls::succeeded;
 
 std::optional<ReportDefinition> definitionFromFile(const QString& name) {
     QFile file(name);

@@ -2,6 +2,7 @@
 
 #include "MessageText.h"
 #include "TextTable.h"
+#include "VerbCalls.h"
 
 #include "VELMPluginReportGenerator/Commands/CCmdRGPGetReportTemplateListResponse.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateRequest.h"
@@ -24,35 +25,14 @@ enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
 
 const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-QTextStream& out() {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream& err() {
-    static QTextStream stream(stderr);
-    return stream;
-}
+using VerbCalls::err;
+using VerbCalls::out;
+using VerbCalls::send;
+using VerbCalls::succeeded;
 
 int usage(const QString& message) {
     err() << "velmctl: " << message << Qt::endl;
     return UsageError;
-}
-
-template <class R> std::unique_ptr<R> send(const QUrl& url, Packet& request) {
-    QByteArray body;
-    request.serialize(body);
-    auto response = std::make_unique<R>();
-    response->parse(HttpClient().send(url, request.command(), body, true));
-    return response;
-}
-
-// Prints a failed answer; true when the answer succeeded.
-bool succeeded(const Packet& answer) {
-    if (answer.result() == 0)
-        return true;
-    err() << "velmctl: " << answer.details() << " (Result " << answer.result() << ")" << Qt::endl;
-    return false;
 }
 
 // Seconds since 1970, or a local date and time such as 2026-12-08T09:00.
