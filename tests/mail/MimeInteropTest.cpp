@@ -3,6 +3,7 @@
 #include "mail/CVELMSMTPConnection.h"
 
 #include "support/CoreApplication.h"
+#include "support/SmtpSink.h"
 
 #include "QtPrinters.h"
 
@@ -20,52 +21,6 @@
 #include <cstdlib>
 
 namespace {
-
-const QString kPython = QStringLiteral("/usr/bin/python3");
-const QString kScripts = QStringLiteral(VELM_SOURCE_DIR "/tests/mail/");
-
-// The aiosmtpd server of smtp_sink.py, started on a free port for one test.
-class RealSmtpServer {
-public:
-    RealSmtpServer() {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(kPython, {kScripts + "smtp_sink.py", m_dir.path()});
-        if (!m_process.waitForStarted(10000))
-            return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        m_port = quint16(m_process.readLine().trimmed().toUInt());
-    }
-    ~RealSmtpServer() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-
-    quint16 Port() const { return m_port; }
-    QString MessagePath(int number) const {
-        return m_dir.filePath(QStringLiteral("message-%1.eml").arg(number));
-    }
-    QJsonObject Envelope(int number) const {
-        QFile file(m_dir.filePath(QStringLiteral("message-%1.json").arg(number)));
-        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
-                                              : QJsonObject();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    quint16 m_port = 0;
-};
-
-// What Python's parser makes of a message file (see mime_inspect.py).
-QJsonObject inspect(const QString& messagePath, const QString& outDir) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(kPython, {kScripts + "mime_inspect.py", messagePath, outDir});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitCode(), 0);
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-}
 
 QJsonArray pair(const QString& name, const QString& address) {
     return {name, address};
@@ -124,7 +79,7 @@ class MimeInterop : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureCoreApplication();
-        ASSERT_EQ(QProcess::execute(kPython, {"-c", "import aiosmtpd, email"}), 0)
+        ASSERT_EQ(QProcess::execute(SmtpSink::python(), {"-c", "import aiosmtpd, email"}), 0)
             << "python3-aiosmtpd is missing (scripts/install-deps installs it)";
         ASSERT_NE(m_server.Port(), 0) << "the aiosmtpd server did not start";
     }
@@ -140,14 +95,14 @@ protected:
         return sent;
     }
 
-    RealSmtpServer m_server;
+    SmtpSink m_server{QStringLiteral("reporter:s3cret")};
     QTemporaryDir m_out;
 };
 
 TEST_F(MimeInterop, PlainTextMessageReadsBackAsWritten) {
     QString error;
     ASSERT_TRUE(send(composedMessage(), &error)) << error.toStdString();
-    const QJsonObject parsed = inspect(m_server.MessagePath(1), m_out.path());
+    const QJsonObject parsed = m_server.Inspect(1, m_out.path());
 
     EXPECT_EQ(parsed["defects"].toArray(), QJsonArray());
     EXPECT_EQ(parsed["from"].toArray(),
@@ -196,7 +151,7 @@ TEST_F(MimeInterop, AttachmentsArriveByteForByteBesideTheText) {
     }
     QString error;
     ASSERT_TRUE(send(message, &error)) << error.toStdString();
-    const QJsonObject parsed = inspect(m_server.MessagePath(1), m_out.path());
+    const QJsonObject parsed = m_server.Inspect(1, m_out.path());
 
     // A multipart body under "Content-Transfer-Encoding: quoted-printable" is the one defect
     // readers note (and ignore) in this message layout.
@@ -255,7 +210,7 @@ TEST(DateHeader, ParsesAsRfc5322InZone) {
                     {"--gtest_filter=DateHeaderProbe.*", "--gtest_also_run_disabled_tests"});
         ASSERT_TRUE(child.waitForFinished(30000));
         ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
-        const QJsonObject parsed = inspect(path, dir.path());
+        const QJsonObject parsed = SmtpSink::InspectFile(path, dir.path());
         EXPECT_EQ(parsed["date_utc_offset_minutes"].toInt(), offset) << zone;
         EXPECT_NEAR(parsed["date_epoch"].toDouble(), double(QDateTime::currentSecsSinceEpoch()),
                     120)
