@@ -1,5 +1,6 @@
 #include "suite/FleetGenerator.h"
 #include "suite/PeerSuite.h"
+#include "suite/SettingsWriter.h"
 #include "suite/Sqlite.h"
 
 #include "VXNServiceFramework/app/Log.h"
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace {
 int generate(const QCommandLineParser& parser, const QString& db) {
@@ -58,6 +60,31 @@ int serve(QCoreApplication& app, const QCommandLineParser& parser, const QString
     VELM_INFO << "Stopped";
     return code;
 }
+
+// The --set NAME=VALUE settings; none (after saying why) when one is malformed.
+std::optional<QList<SettingsWriter::Setting>> settingsOf(const QCommandLineParser& parser) {
+    QList<SettingsWriter::Setting> settings;
+    for (const QString& text : parser.values(QStringLiteral("set"))) {
+        const auto setting = SettingsWriter::parseAssignment(text);
+        if (!setting) {
+            std::fprintf(stderr, "velm-peers: --set takes NAME=VALUE, not \"%s\"\n",
+                         qPrintable(text));
+            return std::nullopt;
+        }
+        settings.append(*setting);
+    }
+    return settings;
+}
+
+int writeSettings(const QString& db, const QList<SettingsWriter::Setting>& settings) {
+    try {
+        SettingsWriter::write(db, settings);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "velm-peers: %s\n", e.what());
+        return 1;
+    }
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -85,6 +112,11 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("end"),
          QStringLiteral("End of the history, seconds since 1970 (default: start of today, UTC)."),
          QStringLiteral("SECONDS")},
+        {QStringLiteral("set"),
+         QStringLiteral("Write a setting into the database's Settings table (repeatable), for "
+                        "example SMTPServerPort=2525; after a fleet is generated, or before the "
+                        "services start. Without --port the program exits once written."),
+         QStringLiteral("NAME=VALUE")},
     });
     parser.process(app);
 
@@ -93,7 +125,18 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QString db = parser.value(QStringLiteral("db"));
-    if (parser.isSet(QStringLiteral("generate-fleet")))
-        return generate(parser, db);
+    const auto settings = settingsOf(parser);
+    if (!settings)
+        return 2;
+    if (parser.isSet(QStringLiteral("generate-fleet"))) {
+        const int generated = generate(parser, db);
+        return generated != 0 || settings->isEmpty() ? generated : writeSettings(db, *settings);
+    }
+    if (!settings->isEmpty()) {
+        if (const int written = writeSettings(db, *settings); written != 0)
+            return written;
+        if (!parser.isSet(QStringLiteral("port")))
+            return 0;
+    }
     return serve(app, parser, db);
 }
