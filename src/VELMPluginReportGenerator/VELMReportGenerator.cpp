@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
 
+#include "VELMPluginReportGenerator/email/MailCommand.h"
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 #include "VELMPluginReportGenerator/service/ExportCommand.h"
 #include "VELMPluginReportGenerator/service/ReportCommands.h"
@@ -8,7 +9,8 @@
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
     : m_setup(std::move(setup)), m_reportCommands(std::make_unique<ReportCommands>(*this)),
       m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)),
-      m_templateCommands(std::make_unique<TemplateCommands>(*m_setup.caller)) {
+      m_templateCommands(std::make_unique<TemplateCommands>(*m_setup.caller)),
+      m_mailCommand(std::make_unique<MailCommand>(*this)) {
     addHandler(QStringLiteral("RGPGenerateReport"), m_reportCommands.get(),
                &ReportCommands::generateReport);
     addHandler(QStringLiteral("RGPGetReportStatus"), m_reportCommands.get(),
@@ -32,6 +34,8 @@ VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
                &TemplateCommands::deleteTemplate);
     addHandler(CCmdRGPGetReportTemplateListRequest::commandName, m_templateCommands.get(),
                &TemplateCommands::getTemplateList);
+    addHandler(CmdRGPSendReportByEmailRequest::commandName, m_mailCommand.get(),
+               &MailCommand::sendReportByEmail);
     m_setup.collector.clock = m_setup.clock;
     m_collector = std::make_unique<CVELMReportGC>(m_table, m_setup.collector);
     m_collector->start();

@@ -13,6 +13,7 @@ class PeerCaller;
 class ReportCommands;
 class CatalogueCommands;
 class TemplateCommands;
+class MailCommand;
 
 // What the report generator talks to, and its timings.
 struct ReportGeneratorSetup {
@@ -50,5 +51,6 @@ private:
     std::unique_ptr<ReportCommands> m_reportCommands;
     std::unique_ptr<CatalogueCommands> m_catalogueCommands;
     std::unique_ptr<TemplateCommands> m_templateCommands;
+    std::unique_ptr<MailCommand> m_mailCommand;
     std::unique_ptr<CVELMReportGC> m_collector;
 };

@@ -7,9 +7,27 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QByteArrayView kCharset = "utf-8";
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+// The job's own text that would carry a line break into a header or a command, if any. Looked
+// at before the addresses are parsed, since parsing folds white space and would hide one.
+QString fieldWithLineBreak(const CVELMAbstractSMTPClient& job) {
+    if (hasLineBreak(job.from))
+        return QStringLiteral("From");
+    if (std::any_of(job.recipients.begin(), job.recipients.end(), hasLineBreak))
+        return QStringLiteral("To");
+    if (hasLineBreak(job.subject))
+        return QStringLiteral("Subject");
+    return {};
+}
 
 bool isReadable(const QString& path) {
     QFile file(path);
@@ -19,6 +37,10 @@ bool isReadable(const QString& path) {
 } // namespace
 
 std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
+    // Refused here rather than by the connection, so that no server hears anything of a
+    // message whose header or envelope a CR or LF would break open.
+    if (const QString field = fieldWithLineBreak(*this); !field.isEmpty())
+        return refuse(field);
     for (const QString& recipient : recipients)
         message.AddRecipient(CTRVSMTPAddress::Parse(recipient.toUtf8()));
     message.SetCharset(kCharset);
@@ -32,15 +54,16 @@ std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
         part.SetAttachment(path);
         message.AddBodyPart(part);
     }
-    // Refused here rather than by the connection, so that no server hears anything of a
-    // message whose header or envelope a CR or LF would break open.
-    if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty()) {
-        error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 "
-                               "contains CR or LF")
-                    .arg(QString::fromLatin1(field));
-        return SEND_TRANSFER_FAILED;
-    }
+    if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty())
+        return refuse(QString::fromLatin1(field));
     return std::nullopt;
+}
+
+int CVELMMFCSMTPClient::refuse(const QString& field) {
+    error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 contains "
+                           "CR or LF")
+                .arg(field);
+    return SEND_TRANSFER_FAILED;
 }
 
 bool CVELMMFCSMTPClient::connect(CVELMSMTPConnection& connection) const {

@@ -80,6 +80,9 @@ TEST_F(MFCSMTPClient, RefusalsBeforeAnyConnection) {
          CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
         {"line break in recipient", [](auto& c) { c.recipients.append("x@example.com\r\nDATA"); },
          CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
+        {"line break in a display name, which parsing would fold away",
+         [](auto& c) { c.recipients = {"Ops\r\nBcc: x@evil.test <ops@example.com>"}; },
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
         {"line break in sender", [](auto& c) { c.from = "r@example.com\rDATA"; },
          CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
     };

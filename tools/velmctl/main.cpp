@@ -3,6 +3,7 @@
 // request) and prints the answer as text, or with --raw its head and bytes as received.
 // velmctl --url URL report VERB ...: the report verbs (ReportVerbs.h).
 
+#include "MailVerbs.h"
 #include "MessageText.h"
 #include "ReportVerbs.h"
 #include "TemplateVerbs.h"
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
     parser.addOption(rawOption);
     parser.addOptions(ReportVerbs::options());
     parser.addOptions(TemplateVerbs::options());
+    parser.addOptions(MailVerbs::options());
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("Command name."));
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -75,6 +77,8 @@ int main(int argc, char* argv[]) {
     try {
         if (arguments.value(0) == QLatin1String("template"))
             return TemplateVerbs::run(url, arguments.mid(1), parser);
+        if (reportVerb && arguments.value(1) == QLatin1String("mail"))
+            return MailVerbs::run(url, arguments.mid(1), parser);
         if (reportVerb) {
             return ReportVerbs::run(url, arguments.mid(1), parser);
         }

@@ -1,0 +1,364 @@
+// Reports mailed through RGPSendReportByEmail: exported on the way, sent to a real SMTP server
+// (aiosmtpd) and read back by Python's email package.
+#include "ExportInstallation.h"
+#include "ReportGeneratorFixture.h"
+
+#include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailRequest.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailResponse.h"
+#include "VELMPluginReportGenerator/charts/CounterChartStep.h"
+#include "VELMPluginReportGenerator/email/EmailResult.h"
+#include "VELMPluginReportGenerator/email/ReportMailer.h"
+#include "VELMPluginReportGenerator/email/SmtpSettings.h"
+#include "VELMPluginReportGenerator/report/ReportResult.h"
+
+#include "peers/CmdDMSGetPropertiesRequest.h"
+#include "peers/CmdWebUploadTemporaryFileResponse.h"
+
+#include "support/ScriptedDeviceManagement.h"
+#include "support/ScriptedWebUpload.h"
+#include "support/SmtpSink.h"
+#include "support/TestSemaphore.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTcpServer>
+
+namespace {
+
+const QString kSubject = QString::fromUtf8("Zählerstände für März – Köln");
+const QString kText = QString::fromUtf8("Grüße aus Köln,\nanbei die Geräte.");
+
+// A text part as a reader shows it: LF line ends, no line end after the last line.
+QString shownText(const QJsonValue& part) {
+    return part["text"].toString().replace("\r\n", "\n").trimmed();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+ScriptedReportPeers::DatabaseAnswer deviceRows(const QStringList& queries) {
+    ScriptedReportPeers::DatabaseAnswer answer;
+    for (const QString& query : queries)
+        answer.sets.append(
+            query.trimmed().startsWith("SELECT")
+                ? ScriptedReportPeers::rows({{{"DeviceID", "1"}, {"Name", "Drucker Köln"}},
+                                             {{"DeviceID", "2"}, {"Name", "Düsseldorf"}}})
+                : ScriptedReportPeers::statement());
+    return answer;
+}
+
+// A usage script whose last statement answers the period rows, for a chart.
+ScriptedReportPeers::DatabaseAnswer usageRows(const QStringList& queries) {
+    ScriptedReportPeers::DatabaseAnswer answer;
+    for (qsizetype i = 0; i < queries.size(); ++i)
+        answer.sets.append(i + 1 < queries.size()
+                               ? ScriptedReportPeers::statement()
+                               : ScriptedReportPeers::rows({{{"Period", "2008-01-14"},
+                                                             {"Color_Counter", "10"},
+                                                             {"Mono_Counter", "1"},
+                                                             {"Total", "11"}}}));
+    return answer;
+}
+
+const ReportSelection kDevices{{"1", "2"}, {}, {}, {}, {}};
+
+} // namespace
+
+// A report generator with the chart step, web uploads stored below an installation with
+// stylesheets, and device management pointing at a real SMTP server.
+class ReportMailTest : public ReportGeneratorTest {
+protected:
+    ReportMailTest() {
+        service.reset();
+        ReportGeneratorSetup setup;
+        setup.caller = &peers;
+        setup.clock = [this] {
+            return clock.now();
+        };
+        setup.collector.wait = std::chrono::hours(1);
+        setup.steps.chart = std::make_shared<CounterChartStep>();
+        service = std::make_unique<VELMReportGenerator>(std::move(setup));
+
+        web.storeUnder(installation.path() + "/html");
+        for (const char* extension : {"csv", "htm"})
+            installation.writeStylesheet(
+                "en", QStringLiteral("ReportResult_type2_%1.xsl").arg(QLatin1String(extension)),
+                taggedRowsStylesheet(QByteArray("Geräte ") + extension));
+        devices.setProperties(mailServer());
+    }
+
+    void SetUp() override { ASSERT_NE(sink.Port(), 0) << "the aiosmtpd server did not start"; }
+
+    QMap<QString, QString> mailServer() const {
+        return {
+            {SmtpSettings::serverName, "127.0.0.1"},
+            {SmtpSettings::serverPort, QString::number(sink.Port())},
+            {SmtpSettings::connectionTimeout, "10"},
+            {SmtpSettings::replyAddress, QString::fromUtf8("Berichte Köln <reports@example.com>")}};
+    }
+
+    int finishedDeviceList() {
+        peers.onDatabase(deviceRows);
+        const int id = start(reportDefinition({{"ReportType", "RT_DEVICE_LIST"}}, kDevices));
+        EXPECT_EQ(waitForEnd(id)->reportStatus, "100");
+        return id;
+    }
+
+    std::unique_ptr<CmdRGPSendReportByEmailResponse>
+    mail(const QString& id, const QStringList& recipients, const QStringList& formats,
+         const QString& subject = kSubject, const QString& text = kText) {
+        CmdRGPSendReportByEmailRequest request;
+        request.reportId = id;
+        request.recipients = recipients;
+        request.subject = subject;
+        request.content = text;
+        request.fileFormats = formats;
+        std::unique_ptr<Packet> answer = service->dispatch(request);
+        auto* typed = dynamic_cast<CmdRGPSendReportByEmailResponse*>(answer.get());
+        EXPECT_NE(typed, nullptr);
+        answer.release();
+        return std::unique_ptr<CmdRGPSendReportByEmailResponse>(typed);
+    }
+
+    QString received(const QString& name) const { return m_out.filePath(name); }
+
+    ExportInstallation installation;
+    ScriptedWebUpload web{peers};
+    ScriptedDeviceManagement devices{peers};
+    SmtpSink sink;
+    QTemporaryDir m_out;
+};
+
+TEST_F(ReportMailTest, ExportedFilesArriveByteForByteWithUtf8SubjectAndTextFromTheReplyAddress) {
+    const int id = finishedDeviceList();
+    const auto answer =
+        mail(QString::number(id),
+             {QString::fromUtf8("Jürgen Müller <jm@example.com>"), "ops@example.com"},
+             {"CSV", "HTML", "XML"});
+    ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_TRUE(answer->reportId.isEmpty());
+
+    const QJsonObject parsed = sink.Inspect(1, m_out.path());
+    EXPECT_EQ(parsed["subject"].toString(), kSubject);
+    const QJsonArray sender{QJsonArray{QString::fromUtf8("Berichte Köln"), "reports@example.com"}};
+    EXPECT_EQ(parsed["from"].toArray(), sender);
+    const QJsonArray to{QJsonArray{QString::fromUtf8("Jürgen Müller"), "jm@example.com"},
+                        QJsonArray{"", "ops@example.com"}};
+    EXPECT_EQ(parsed["to"].toArray(), to);
+    EXPECT_EQ(sink.Envelope(1)["mail_from"].toString(), "reports@example.com");
+
+    const QJsonArray parts = parsed["parts"].toArray();
+    const auto uploads = web.uploads();
+    ASSERT_EQ(uploads.size(), 3);
+    ASSERT_EQ(parts.size(), 4);
+    EXPECT_EQ(shownText(parts[0]), kText);
+    EXPECT_EQ(parts[0]["charset"].toString(), "utf-8");
+    const QStringList extensions{"csv", "htm", "xml"};
+    for (int i = 0; i < 3; ++i) {
+        const QJsonValue part = parts[i + 1];
+        EXPECT_EQ(part["filename"].toString(), uploads[i].fileName);
+        EXPECT_TRUE(uploads[i].fileName.endsWith("." + extensions[i]))
+            << uploads[i].fileName.toStdString();
+        const QByteArray exported = fileBytes(installation.path() + "/html/" + uploads[i].path);
+        EXPECT_EQ(fileBytes(part["file"].toString()), exported) << extensions[i].toStdString();
+        EXPECT_EQ(exported, uploads[i].data);
+    }
+    EXPECT_TRUE(uploads[0].data.startsWith("Geräte csv:")) << uploads[0].data.toStdString();
+    EXPECT_TRUE(uploads[2].data.contains("Drucker Köln"));
+}
+
+TEST_F(ReportMailTest, AChartReportSendsItsImageUnderTheDefaultSubjectAndText) {
+    peers.onDatabase(usageRows);
+    const int id = start(reportDefinition(
+        {{"ReportType", "RT_USAGE_COLOR_MONO"}, {"ReportFormat", "Chart"}, {"ChartType", "CT_BAR"}},
+        kDevices));
+    ASSERT_EQ(waitForEnd(id)->reportStatus, "100");
+    const QString chart = service->findReport(id)->chartPath();
+    ASSERT_FALSE(chart.isEmpty());
+
+    const auto answer = mail(QString::number(id), {"ops@example.com"}, {"CSV", "HTML"}, "", "");
+    ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_EQ(web.uploads().size(), 1); // the chart only: the formats were not exported
+
+    const QJsonObject parsed = sink.Inspect(1, m_out.path());
+    EXPECT_EQ(parsed["subject"].toString(), "Quillex Report");
+    const QJsonArray parts = parsed["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    EXPECT_EQ(shownText(parts[0]), "Quillex report");
+    EXPECT_EQ(parts[1]["filename"].toString(), QFileInfo(chart).fileName());
+    EXPECT_EQ(fileBytes(parts[1]["file"].toString()),
+              fileBytes(installation.path() + "/html/" + chart));
+}
+
+TEST_F(ReportMailTest, LoginOnAServerOfferingOnlyAuthLogin) {
+    SmtpSink guarded(QStringLiteral("reporter:s3cret"));
+    QMap<QString, QString> settings = mailServer();
+    settings.insert(SmtpSettings::serverPort, QString::number(guarded.Port()));
+    settings.insert(SmtpSettings::requiresAuthentication, "1");
+    settings.insert(SmtpSettings::serverLogin, "reporter");
+    settings.insert(SmtpSettings::serverPassword, "s3cret");
+    devices.setProperties(settings);
+    const int id = finishedDeviceList();
+
+    const auto answer = mail(QString::number(id), {"ops@example.com"}, {"XML"});
+    ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_EQ(guarded.MessageCount(), 1);
+
+    // A wrong password fails every method: 101 with the last method's text.
+    settings.insert(SmtpSettings::serverPassword, "wrong");
+    devices.setProperties(settings);
+    const auto refused = mail(QString::number(id), {"ops@example.com"}, {"XML"});
+    EXPECT_EQ(refused->result(), EmailResult::ConnectionFailed);
+    EXPECT_EQ(refused->details(),
+              "CTRVSMTPConnection::Connect, An unexpected HELO/EHLO response was received");
+    EXPECT_EQ(guarded.MessageCount(), 1);
+}
+
+TEST_F(ReportMailTest, RequestsThatCannotBeSentAnswerTheirCodeAndSendNothing) {
+    const int id = finishedDeviceList();
+    const QString report = QString::number(id);
+
+    const auto noReport = mail("", {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(noReport->result(), 0);
+    for (const QString& unknown : {QStringLiteral("99"), QStringLiteral("x")}) {
+        const auto answer = mail(unknown, {"ops@example.com"}, {"CSV"});
+        EXPECT_EQ(answer->result(), ReportResult::InvalidReportId);
+        EXPECT_EQ(answer->details(), ReportResult::invalidReportIdText);
+    }
+    EXPECT_EQ(peers.commands().count("DMSGetProperties"), 0);
+
+    const auto noRecipient = mail(report, {}, {"CSV"});
+    EXPECT_EQ(noRecipient->result(), EmailResult::TransferFailed);
+    EXPECT_EQ(noRecipient->details(), "");
+
+    // CR or LF in a header or the envelope: refused before any connection.
+    const auto injected = mail(report, {"ops@example.com"}, {"CSV"}, "Weekly\r\nBcc: x@evil.test");
+    EXPECT_EQ(injected->result(), EmailResult::TransferFailed);
+    EXPECT_TRUE(injected->details().contains("Subject contains CR or LF"))
+        << injected->details().toStdString();
+    const auto badRecipient = mail(report, {"ops@example.com\nDATA"}, {"CSV"});
+    EXPECT_EQ(badRecipient->result(), EmailResult::TransferFailed);
+    QMap<QString, QString> settings = mailServer();
+    settings.insert(SmtpSettings::replyAddress, "reports@example.com\r\nRCPT TO:<x@evil.test>");
+    devices.setProperties(settings);
+    const auto badSender = mail(report, {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(badSender->result(), EmailResult::TransferFailed);
+    EXPECT_TRUE(badSender->details().contains("From contains CR or LF"));
+
+    // No server configured, and a device management that does not answer at all.
+    settings.remove(SmtpSettings::serverName);
+    devices.setProperties(settings);
+    const auto noServer = mail(report, {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(noServer->result(), EmailResult::NoServer);
+    EXPECT_EQ(noServer->details(), "");
+    devices.setProperties(mailServer());
+    peers.fail("DMSGetProperties", ResultCode::ConnectionFailed, "down");
+    EXPECT_EQ(mail(report, {"ops@example.com"}, {"CSV"})->result(), EmailResult::NoServer);
+    peers.unfail("DMSGetProperties");
+
+    // An exported file that is not where the installation keeps it.
+    web.storeUnder(m_out.filePath("elsewhere"));
+    const auto unreadable = mail(report, {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(unreadable->result(), EmailResult::AttachmentUnreadable);
+    EXPECT_EQ(unreadable->details(), "");
+
+    EXPECT_EQ(sink.MessageCount(), 0);
+
+    // Nobody listening on the configured port.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    settings = mailServer();
+    settings.insert(SmtpSettings::serverPort, QString::number(closed.serverPort()));
+    closed.close();
+    devices.setProperties(settings);
+    const auto unreachable = mail(report, {"ops@example.com"}, {});
+    EXPECT_EQ(unreachable->result(), EmailResult::ConnectionFailed);
+    EXPECT_TRUE(unreachable->details().contains("Could not connect to the SMTP server 127.0.0.1"))
+        << unreachable->details().toStdString();
+}
+
+TEST_F(ReportMailTest, AReportPartWayAnswers108WithoutAskingAnyone) {
+    peers.onDatabase(usageRows);
+    TestSemaphore entered;
+    TestSemaphore release;
+    // The chart upload waits: the report stands part way meanwhile.
+    peers.answer("WEBUploadTemporaryFile", [&](const QByteArray&) -> std::unique_ptr<Packet> {
+        entered.release();
+        release.acquire();
+        auto answer = std::make_unique<CmdWebUploadTemporaryFileResponse>();
+        answer->path = "temp/1/Chart.gif";
+        return answer;
+    });
+    const int id = start(reportDefinition(
+        {{"ReportType", "RT_USAGE_COLOR_MONO"}, {"ReportFormat", "Chart"}, {"ChartType", "CT_BAR"}},
+        kDevices));
+    ASSERT_TRUE(entered.tryAcquire(1, 10000));
+    const int progress = status(QString::number(id))->reportStatus.toInt();
+    EXPECT_GT(progress, 0);
+    EXPECT_LT(progress, 100);
+
+    const auto answer = mail(QString::number(id), {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(answer->result(), ReportResult::InProgress);
+    EXPECT_EQ(answer->details(), ReportResult::inProgressText);
+    EXPECT_EQ(peers.commands().count("DMSGetProperties"), 0);
+    release.release();
+    waitForEnd(id);
+    EXPECT_EQ(sink.MessageCount(), 0);
+}
+
+TEST_F(ReportMailTest, AFailureNoticeCarriesTheTextWithoutAttachments) {
+    sendFailureNotice(peers, kSubject, {"ops@example.com"}, ReportResult::noDataText);
+    const QJsonObject parsed = sink.Inspect(1, m_out.path());
+    EXPECT_EQ(parsed["subject"].toString(), kSubject);
+    const QJsonArray parts = parsed["parts"].toArray();
+    ASSERT_EQ(parts.size(), 1);
+    EXPECT_EQ(shownText(parts[0]), ReportResult::noDataText);
+}
+
+TEST(SmtpSettingsTest, PropertiesBecomeSettingsByTheirRules) {
+    const SmtpSettings defaults = SmtpSettings::fromProperties({{"SMTPServerName", "mx"}});
+    EXPECT_EQ(defaults.server, "mx");
+    EXPECT_EQ(defaults.port, 25);
+    EXPECT_EQ(defaults.timeoutMs, 60000u);
+    EXPECT_TRUE(defaults.login.isEmpty());
+
+    const std::pair<const char*, quint16> ports[] = {
+        {"2525", 2525}, {"abc", 0}, {"70000", 0}, {"-1", 0}, {"65535", 65535}};
+    for (const auto& [text, port] : ports)
+        EXPECT_EQ(SmtpSettings::fromProperties({{"SMTPServerPort", text}}).port, port) << text;
+    const std::pair<const char*, quint32> timeouts[] = {
+        {"30", 30000}, {"x", 60000}, {"0", 60000}, {"99999999", 4294967295u}};
+    for (const auto& [text, timeout] : timeouts)
+        EXPECT_EQ(SmtpSettings::fromProperties({{"SMTPServerConnectionTimeout", text}}).timeoutMs,
+                  timeout)
+            << text;
+
+    for (const char* flag : {"0", "true", "", "yes", " 1"}) {
+        const SmtpSettings off = SmtpSettings::fromProperties({{"SMTPRequiresAuthentication", flag},
+                                                               {"SMTPServerLogin", "u"},
+                                                               {"SMTPServerPassword", "p"}});
+        EXPECT_TRUE(off.login.isEmpty() && off.password.isEmpty()) << flag;
+    }
+    const SmtpSettings on = SmtpSettings::fromProperties({{"SMTPRequiresAuthentication", "1"},
+                                                          {"SMTPServerLogin", "u"},
+                                                          {"SMTPServerPassword", "p"}});
+    EXPECT_EQ(on.login, "u");
+    EXPECT_EQ(on.password, "p");
+}
+
+TEST(SmtpSettingsTest, ReadWithOneRequestForTheSevenPropertiesInOrder) {
+    ScriptedPeers peers;
+    ScriptedDeviceManagement devices(peers);
+    devices.setProperties({{"SMTPServerName", "mx"}, {"ReplyAddress", "r@x"}});
+    const SmtpSettings settings = SmtpSettings::read(peers);
+    EXPECT_EQ(settings.server, "mx");
+    EXPECT_EQ(settings.from, "r@x");
+    const auto requests = peers.recorder().requests<CmdDMSGetPropertiesRequest>();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0]->propertyNames,
+              QStringList({"SMTPServerName", "SMTPServerPort", "SMTPRequiresAuthentication",
+                           "SMTPServerLogin", "SMTPServerPassword", "SMTPServerConnectionTimeout",
+                           "ReplyAddress"}));
+}
