@@ -1,6 +1,5 @@
 // Reports mailed through RGPSendReportByEmail: exported on the way, sent to a real SMTP server
 // (aiosmtpd) and read back by Python's email package.
-#include "ExportInstallation.h"
 #include "ReportGeneratorFixture.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailRequest.h"
@@ -17,6 +16,7 @@
 #include "support/ScriptedDeviceManagement.h"
 #include "support/ScriptedWebUpload.h"
 #include "support/SmtpSink.h"
+#include "support/TestInstallation.h"
 #include "support/TestSemaphore.h"
 
 #include <QFile>
@@ -124,7 +124,7 @@ protected:
 
     QString received(const QString& name) const { return m_out.filePath(name); }
 
-    ExportInstallation installation;
+    TestInstallation installation;
     ScriptedWebUpload web{peers};
     ScriptedDeviceManagement devices{peers};
     SmtpSink sink;

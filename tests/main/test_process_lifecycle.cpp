@@ -130,6 +130,7 @@ TEST_F(ProcessTest, RegistersEveryCommandWithTheNamingService) {
                              "\t<method>RGPGetReportStatus</method>\n"
                              "\t<method>RGPGetReportTemplate</method>\n"
                              "\t<method>RGPGetReportTemplateList</method>\n"
+                             "\t<method>RGPSendReportByEmail</method>\n"
                              "\t<method>RGPSetReportTemplate</method>\n"
                              "\t<method>SchGetEventsInfo</method>\n\t<method>SchRegister</method>\n"
                              "\t<method>SchUnregister</method>\n</VXNRequest>\n")

@@ -36,10 +36,7 @@ QString meaning(int result) {
 
 QList<QCommandLineOption> options() {
     return {{QStringLiteral("subject"), QStringLiteral("report mail: the subject."), "TEXT"},
-            {QStringLiteral("text"), QStringLiteral("report mail: the message text."), "TEXT"},
-            {QStringLiteral("locale"),
-             QStringLiteral("report mail: the locale of the exported files (default en)."),
-             "LOCALE"}};
+            {QStringLiteral("text"), QStringLiteral("report mail: the message text."), "TEXT"}};
 }
 
 int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {

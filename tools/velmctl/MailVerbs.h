@@ -11,8 +11,8 @@
 // the mail server's settings from device management.
 namespace MailVerbs {
 
-// The options of its own (--to and --format are shared with report generate, where they take
-// one value; here each is repeatable).
+// The options of its own; --to, --format and --locale are shared with the other report verbs
+// (here --to and --format are repeatable).
 QList<QCommandLineOption> options();
 
 // `arguments` are those after "report" ("mail", ID); the process's exit code.

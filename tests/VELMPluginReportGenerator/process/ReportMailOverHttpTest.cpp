@@ -3,6 +3,7 @@
 #include "support/ChildProcess.h"
 #include "support/PacketCall.h"
 #include "support/SmtpSink.h"
+#include "support/TestInstallation.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
@@ -70,13 +71,8 @@ TEST(ReportMailOverHttp, VelmctlMailsAnExportedReportThroughTheConfiguredServer)
 
     // The installation velm-report reads: exports are found below <Path>/html, where the web
     // service stores them.
-    const QString html = dir.filePath("html");
-    QDir(dir.path()).mkpath("xdg/Kestrane");
-    QFile conf(dir.filePath("xdg/Kestrane/Quillex.conf"));
-    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-    conf.write("[General]\nPath=" + QFile::encodeName(dir.path()) + "\n");
-    conf.close();
-    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(dir.filePath("xdg")));
+    TestInstallation installation;
+    const QString html = installation.path() + "/html";
 
     ChildProcess peers;
     ChildProcess report;
