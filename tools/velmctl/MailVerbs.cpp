@@ -1,12 +1,10 @@
 #include "MailVerbs.h"
 
+#include "VerbCalls.h"
+
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailResponse.h"
 #include "VELMPluginReportGenerator/email/EmailResult.h"
-
-#include "VXNServiceFramework/http/HttpClient.h"
-
-#include <QTextStream>
 
 namespace MailVerbs {
 
@@ -40,16 +38,16 @@ QList<QCommandLineOption> options() {
 }
 
 int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    using VerbCalls::err;
+    using VerbCalls::out;
     bool numeric = false;
     if (arguments.size() == 2)
         arguments[1].toUInt(&numeric);
     const QStringList recipients = parser.values(QStringLiteral("to"));
     if (!numeric || recipients.isEmpty()) {
-        err << "velmctl: usage: report mail ID --to ADDRESS [--to ...] [--format CSV|HTML|XML "
-               "...] [--subject TEXT] [--text TEXT] [--locale LOCALE]"
-            << Qt::endl;
+        err() << "velmctl: usage: report mail ID --to ADDRESS [--to ...] [--format CSV|HTML|XML "
+                 "...] [--subject TEXT] [--text TEXT] [--locale LOCALE]"
+              << Qt::endl;
         return UsageError;
     }
     CmdRGPSendReportByEmailRequest request;
@@ -60,20 +58,19 @@ int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser&
     request.content = parser.value(QStringLiteral("text"));
     request.locale = parser.value(QStringLiteral("locale"));
 
-    QByteArray body;
-    request.serialize(body);
-    CmdRGPSendReportByEmailResponse answer;
-    answer.parse(HttpClient().send(url, request.command(), body, true));
-    if (answer.result() != 0) {
+    const auto answer = VerbCalls::send<CmdRGPSendReportByEmailResponse>(url, request);
+    if (answer->result() != 0) {
+        // Several e-mail refusals come without Details: say what the code means instead.
         const QString reason =
-            answer.details().isEmpty() ? meaning(answer.result()) : answer.details();
-        err << "velmctl: " << reason << " (Result " << answer.result() << ")" << Qt::endl;
+            answer->details().isEmpty() ? meaning(answer->result()) : answer->details();
+        err() << "velmctl: " << reason << " (Result " << answer->result() << ")" << Qt::endl;
         return Refused;
     }
-    out << "Report " << request.reportId << " mailed to " << recipients.join(QStringLiteral(", "));
+    out() << "Report " << request.reportId << " mailed to "
+          << recipients.join(QStringLiteral(", "));
     if (!request.fileFormats.isEmpty())
-        out << " with " << request.fileFormats.join(QStringLiteral(", "));
-    out << "." << Qt::endl;
+        out() << " with " << request.fileFormats.join(QStringLiteral(", "));
+    out() << "." << Qt::endl;
     return Ok;
 }
 
