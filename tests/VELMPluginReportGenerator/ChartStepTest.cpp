@@ -35,17 +35,7 @@ const QList<DBSRow> colourMonoRows{
 // The report generator with the chart step in place.
 class ChartStepTest : public ReportGeneratorTest {
 protected:
-    ChartStepTest() {
-        service.reset();
-        ReportGeneratorSetup setup;
-        setup.caller = &peers;
-        setup.clock = [this] {
-            return clock.now();
-        };
-        setup.collector.wait = std::chrono::hours(1);
-        setup.steps.chart = std::make_shared<CounterChartStep>();
-        service = std::make_unique<VELMReportGenerator>(std::move(setup));
-    }
+    ChartStepTest() : ReportGeneratorTest(ReportSteps{std::make_shared<CounterChartStep>(), {}}) {}
 
     ScriptedWebUpload web{peers};
 };

@@ -13,8 +13,9 @@ ReportDefinition reportDefinition(std::initializer_list<std::pair<QString, QStri
     return definition;
 }
 
-ReportGeneratorTest::ReportGeneratorTest() {
+ReportGeneratorTest::ReportGeneratorTest(ReportSteps steps) {
     ReportGeneratorSetup setup;
+    setup.steps = std::move(steps);
     setup.caller = &peers;
     setup.clock = [this] {
         return clock.now();

@@ -39,7 +39,9 @@ ReportDefinition reportDefinition(std::initializer_list<std::pair<QString, QStri
 // the test asks (its own wait is an hour).
 class ReportGeneratorTest : public ::testing::Test {
 protected:
-    ReportGeneratorTest();
+    ReportGeneratorTest() : ReportGeneratorTest(ReportSteps{}) {}
+    // With build steps such as the chart step in place.
+    explicit ReportGeneratorTest(ReportSteps steps);
     ~ReportGeneratorTest() override;
 
     std::unique_ptr<CmdRGPGenerateReportResponse> generate(const ReportDefinition& definition);

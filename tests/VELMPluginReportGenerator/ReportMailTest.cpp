@@ -70,16 +70,7 @@ const ReportSelection kDevices{{"1", "2"}, {}, {}, {}, {}};
 // stylesheets, and device management pointing at a real SMTP server.
 class ReportMailTest : public ReportGeneratorTest {
 protected:
-    ReportMailTest() {
-        service.reset();
-        ReportGeneratorSetup setup;
-        setup.caller = &peers;
-        setup.clock = [this] {
-            return clock.now();
-        };
-        setup.collector.wait = std::chrono::hours(1);
-        setup.steps.chart = std::make_shared<CounterChartStep>();
-        service = std::make_unique<VELMReportGenerator>(std::move(setup));
+    ReportMailTest() : ReportGeneratorTest(ReportSteps{std::make_shared<CounterChartStep>(), {}}) {
 
         web.storeUnder(installation.path() + "/html");
         for (const char* extension : {"csv", "htm"})
