@@ -23,6 +23,9 @@
 #include <QJsonArray>
 #include <QTcpServer>
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 const QString kSubject = QString::fromUtf8("Zählerstände für März – Köln");
@@ -297,6 +300,46 @@ TEST_F(ReportMailTest, AReportPartWayAnswers108WithoutAskingAnyone) {
     release.release();
     waitForEnd(id);
     EXPECT_EQ(sink.MessageCount(), 0);
+}
+
+TEST_F(ReportMailTest, ConcurrentSendingsOfOneReportAllArriveWithTheirFiles) {
+    const int id = finishedDeviceList();
+    constexpr int senders = 4;
+    std::vector<std::thread> threads;
+    std::vector<int> results(senders, -1);
+    for (int i = 0; i < senders; ++i)
+        threads.emplace_back([&, i] {
+            results[size_t(i)] = mail(QString::number(id),
+                                      {QStringLiteral("user%1@example.com").arg(i)}, {"CSV", "XML"})
+                                     ->result();
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(results, std::vector<int>(senders, 0));
+    ASSERT_TRUE(sink.WaitForMessages(senders, 5000));
+
+    // The same report exports the same bytes under the same name each time.
+    QMap<QString, QByteArray> exported;
+    for (const auto& upload : web.uploads())
+        exported.insert(upload.fileName, upload.data);
+    EXPECT_EQ(web.uploads().size(), 2 * senders);
+    ASSERT_EQ(exported.size(), 2);
+
+    QStringList recipients;
+    for (int n = 1; n <= senders; ++n) {
+        recipients += sink.Envelope(n)["rcpt_tos"].toArray().first().toString();
+        QTemporaryDir out;
+        const QJsonArray parts = sink.Inspect(n, out.path())["parts"].toArray();
+        ASSERT_EQ(parts.size(), 3);
+        for (int i = 1; i < 3; ++i) {
+            const QString name = parts[i]["filename"].toString();
+            EXPECT_TRUE(exported.contains(name)) << name.toStdString();
+            EXPECT_EQ(fileBytes(parts[i]["file"].toString()), exported.value(name));
+        }
+    }
+    recipients.sort();
+    EXPECT_EQ(recipients, QStringList({"user0@example.com", "user1@example.com",
+                                       "user2@example.com", "user3@example.com"}));
 }
 
 TEST_F(ReportMailTest, AFailureNoticeCarriesTheTextWithoutAttachments) {
