@@ -33,8 +33,13 @@ QString meaning(int result) {
 } // namespace
 
 QList<QCommandLineOption> options() {
-    return {{QStringLiteral("subject"), QStringLiteral("report mail: the subject."), "TEXT"},
-            {QStringLiteral("text"), QStringLiteral("report mail: the message text."), "TEXT"}};
+    return {
+        {QStringLiteral("subject"),
+         QStringLiteral("report mail ID --to ADDRESS --format CSV|HTML|XML (both repeatable): the "
+                        "subject (default \"Quillex Report\")."),
+         "TEXT"},
+        {QStringLiteral("text"),
+         QStringLiteral("report mail: the message text (default \"Quillex report\")."), "TEXT"}};
 }
 
 int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
