@@ -1,0 +1,6 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!-- Job accounting by device, each device's users gathered by user group. As a web page. -->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:import href="html.xsl"/>
+  <xsl:variable name="group-by-user-group" select="true()"/>
+</xsl:stylesheet>

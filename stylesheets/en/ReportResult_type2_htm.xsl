@@ -1,0 +1,5 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<!-- Device list, discovered devices and toner alarms: the rows of one table. As a web page. -->
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:import href="html.xsl"/>
+</xsl:stylesheet>
