@@ -24,7 +24,9 @@ dl.meta dd { margin: 0; }
 p.device { margin: 0 0 6px 0; color: #52606d; }
 p.note { color: #7b8794; font-style: italic; }
 table { border-collapse: collapse; margin: 4px 0 14px 0; }
-th, td { border: 1px solid #cbd2d9; padding: 3px 8px; text-align: left; vertical-align: top; }
+th, td { border: 1px solid #cbd2d9; padding: 3px 7px; text-align: left; vertical-align: top;
+         white-space: nowrap; }
+table.properties td { white-space: normal; }
 thead th { background: #2f6690; color: #fff; font-weight: 600; }
 tbody tr:nth-child(even) td { background: #f0f4f8; }
 tfoot td { font-weight: bold; background: #d9e2ec; }
@@ -32,6 +34,7 @@ td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; white-space:
 td.negative { color: #b42318; }
 table.properties th { background: #f0f4f8; color: #1f2933; font-weight: normal; width: 16em; }
 section.device { break-inside: avoid; page-break-inside: avoid; }
+figure { margin: 0; }
 img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width: 100%; }
 @media print {
   body { margin: 0; font-size: 10pt; }
