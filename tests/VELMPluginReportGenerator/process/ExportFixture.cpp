@@ -3,22 +3,26 @@
 #include "support/PacketCall.h"
 #include "support/Stylesheets.h"
 
+#include "VELMPluginReportGenerator/Commands/CmdRGPExportReportRequest.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPExportReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
+#include "VELMPluginReportGenerator/export/ReportExport.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 
 #include "VXNServiceFramework/dom/DomBuild.h"
 #include "VXNServiceFramework/dom/DomRead.h"
-#include "VXNServiceFramework/dom/DomWriter.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <QUuid>
@@ -45,27 +49,40 @@ void ExportFixture::TearDownTestSuite() {
 }
 
 void ExportFixture::SetUp() {
-    ASSERT_TRUE(dir.isValid());
-    // VELM_KEEP_EXPORTS keeps the exported pages and screenshots to look at.
-    if (qEnvironmentVariableIsSet("VELM_KEEP_EXPORTS")) {
-        dir.setAutoRemove(false);
-        std::printf("exports in %s\n", qPrintable(dir.path()));
-    }
-    ASSERT_TRUE(QFile::copy(fleetDir->filePath("fleet.db"), dir.filePath("fleet.db")));
+    const QString database = installation.path() + QStringLiteral("/fleet.db");
+    ASSERT_TRUE(QFile::copy(fleetDir->filePath("fleet.db"), database));
     ASSERT_TRUE(stylesheets::install(webRoot()));
-    ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), webRoot()))
-        << peers.output().toStdString();
-    ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
+    ASSERT_TRUE(peers.startPeers(database, webRoot())) << peers.output().toStdString();
+    ASSERT_TRUE(report.startReport(installation.path() + QStringLiteral("/report"), peers.url()))
         << report.output().toStdString();
 }
 
 void ExportFixture::TearDown() {
     report.terminate();
     peers.terminate();
+    // VELM_KEEP_EXPORTS=<dir> keeps the exported files and screenshots there, to look at.
+    const QString keep = qEnvironmentVariable("VELM_KEEP_EXPORTS");
+    if (keep.isEmpty())
+        return;
+    const QString test =
+        QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name());
+    const QDir target(QDir(keep).filePath(test));
+    target.mkpath(QStringLiteral("."));
+    QDirIterator files(installation.path(), {"*.png", "*.htm", "*.csv"}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QFileInfo file(files.next());
+        QFile::copy(file.filePath(), target.filePath(file.dir().dirName() + "-" + file.fileName()));
+    }
 }
 
 QString ExportFixture::webRoot() const {
-    return dir.filePath(QStringLiteral("html"));
+    return installation.path() + QStringLiteral("/html");
+}
+
+QString ExportFixture::screenshotPath(const QString& file, const QString& locale) const {
+    return installation.path() + QLatin1Char('/') + QFileInfo(file).dir().dirName() +
+           QLatin1Char('-') + locale + QStringLiteral(".png");
 }
 
 void ExportFixture::changeDatabase(const QString& sql) {
@@ -112,43 +129,49 @@ dom::Document ExportFixture::exportDocument(const QString& id) {
     return document;
 }
 
-ExportFixture::ExportedFile ExportFixture::exportReport(const QString& id, const QString& format,
-                                                        const QString& locale) {
-    const dom::Document document = exportDocument(id);
-    const dom::Element* info = dom::firstChild(document.root(), QStringLiteral("Info"));
-    const int type = reportRegistry::reportTypeFromName(
-                         dom::textContent(dom::firstChild(info, QStringLiteral("ReportType"))))
-                         .value_or(-1);
-    const QString groupBy = dom::textContent(dom::firstChild(info, QStringLiteral("GroupBy")));
-    return exportDocumentAs(dom::toUtf8(document.root(), dom::Layout::Pretty),
-                            reportRegistry::stylesheetBaseName(type, groupBy), format, locale);
+namespace {
+
+ExportedFile fileBelow(const QString& webRoot, const QString& path) {
+    ExportedFile file{QDir(webRoot).filePath(path), {}};
+    QFile stored(file.path);
+    if (stored.open(QIODevice::ReadOnly))
+        file.bytes = stored.readAll();
+    return file;
 }
 
-ExportFixture::ExportedFile ExportFixture::exportDocumentAs(const QByteArray& document,
-                                                            const QString& baseName,
-                                                            const QString& format,
-                                                            const QString& locale) {
-    const QString extension =
-        format == QStringLiteral("CSV") ? QStringLiteral("csv") : QStringLiteral("htm");
-    const QString stylesheet = QDir(stylesheets::installedDir(webRoot(), locale))
-                                   .filePath(baseName + QLatin1Char('_') + extension + ".xsl");
+} // namespace
+
+ExportedFile ExportFixture::exportReport(const QString& id, const QString& format,
+                                         const QString& locale) {
+    CmdRGPExportReportRequest request;
+    request.reportId = id;
+    request.fileFormat = format;
+    request.locale = locale;
+    const auto answer = callOverHttp<CmdRGPExportReportResponse>(report.url(), request);
+    EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
+    EXPECT_FALSE(answer->filePath.isEmpty());
+    return fileBelow(webRoot(), answer->filePath);
+}
+
+ExportedFile ExportFixture::exportDocumentAs(const QByteArray& document, const QString& type,
+                                             const QString& groupBy, const QString& format,
+                                             const QString& locale) {
+    ExportSource source;
+    source.documentText = document;
+    source.reportType = reportRegistry::reportTypeFromName(type).value_or(-1);
+    source.groupBy = groupBy;
+    source.creationTime = QDateTime::currentSecsSinceEpoch();
+    const ExportFile made = makeExportFile(source, format, locale);
     // Where the web service keeps an upload: temp/<folder of its own>/<file name>.
-    const QString folder = QStringLiteral("temp/") + QUuid::createUuid().toString(QUuid::Id128);
-    if (!QDir(webRoot()).mkpath(folder))
+    const QString path = QStringLiteral("temp/") + QUuid::createUuid().toString(QUuid::Id128) +
+                         QLatin1Char('/') + made.name;
+    if (!QDir(webRoot()).mkpath(QFileInfo(path).path()))
         return {};
-    ExportedFile file;
-    file.path = QDir(webRoot()).filePath(folder + QStringLiteral("/Report.") + extension);
-    QProcess xsltproc;
-    xsltproc.start(QStringLiteral("xsltproc"),
-                   {QStringLiteral("-o"), file.path, stylesheet, QStringLiteral("-")});
-    xsltproc.write(document);
-    xsltproc.closeWriteChannel();
-    xsltproc.waitForFinished(60000);
-    EXPECT_EQ(xsltproc.exitCode(), 0) << xsltproc.readAllStandardError().toStdString();
-    QFile result(file.path);
-    if (result.open(QIODevice::ReadOnly))
-        file.bytes = result.readAll();
-    return file;
+    QFile file(QDir(webRoot()).filePath(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(made.data) != made.data.size())
+        return {};
+    file.close();
+    return fileBelow(webRoot(), path);
 }
 
 QHash<QString, QString> wholeHistory(QHash<QString, QString> parameters) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ChildProcess.h"
+#include "support/TestInstallation.h"
 
 #include "VXNServiceFramework/dom/DomDocument.h"
 
@@ -10,9 +11,16 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// velm-peers on a small generated fleet with the export stylesheets installed below its web
-// root, and velm-report registered with it: reports are generated, fetched and exported as a
-// user would find the files below the web root.
+// An exported file where a user finds it below the web root.
+struct ExportedFile {
+    QString path; // absolute
+    QByteArray bytes;
+};
+
+// An installation (its "Path" in the system settings) with the export stylesheets of this source
+// tree below its web root, velm-peers on a small generated fleet serving that web root, and
+// velm-report registered with it: reports are generated, fetched and exported with
+// RGPExportReport, and the files read where a user finds them below the web root.
 class ExportFixture : public testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -26,17 +34,16 @@ protected:
     // The document an export transforms: VXNResponse holding the report's Info and Body.
     dom::Document exportDocument(const QString& id);
 
-    struct ExportedFile {
-        QString path; // absolute, below the web root
-        QByteArray bytes;
-    };
-    // The report exported in `format` ("HTML" or "CSV") and `locale`, as it lies below the web
-    // root in an upload folder of its own.
+    // The report exported with RGPExportReport in `format` ("HTML" or "CSV") and `locale`.
     ExportedFile exportReport(const QString& id, const QString& format, const QString& locale);
-    // A document written by the test (for reports whose body comes from elsewhere) exported
-    // with the stylesheet of `baseName`.
-    ExportedFile exportDocumentAs(const QByteArray& document, const QString& baseName,
-                                  const QString& format, const QString& locale);
+    // A document written by the test (for reports whose body comes from elsewhere) made into
+    // the file the export would upload for a report of `type` grouped by `groupBy`, and laid in
+    // an upload folder of its own below the web root.
+    ExportedFile exportDocumentAs(const QByteArray& document, const QString& type,
+                                  const QString& groupBy, const QString& format,
+                                  const QString& locale);
+    // Where a screenshot of the page at `file` is kept: in the test's folder.
+    QString screenshotPath(const QString& file, const QString& locale) const;
 
     // Runs SQL on the test's database through velm-peers.
     void changeDatabase(const QString& sql);
@@ -44,7 +51,7 @@ protected:
     QString webRoot() const;
 
     static std::unique_ptr<QTemporaryDir> fleetDir;
-    QTemporaryDir dir;
+    TestInstallation installation; // before the processes: they inherit its settings
     ChildProcess peers;
     ChildProcess report;
 };

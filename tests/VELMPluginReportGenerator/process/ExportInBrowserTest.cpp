@@ -32,8 +32,7 @@ protected:
 
     RenderedPage openPage(const ExportedFile& file, const QString& locale) {
         EXPECT_FALSE(file.bytes.isEmpty()) << file.path.toStdString();
-        EXPECT_TRUE(RenderedPage::screenshot(
-            file.path, dir.filePath(QFileInfo(file.path).dir().dirName() + "-" + locale + ".png")));
+        EXPECT_TRUE(RenderedPage::screenshot(file.path, screenshotPath(file.path, locale)));
         RenderedPage page = RenderedPage::open(file.path);
         EXPECT_FALSE(page.isEmpty());
         lastPage = file.path;
@@ -134,7 +133,7 @@ TEST_F(ExportInBrowser, UsageChartPageShowsTheUploadedChartFromItsOwnFolder) {
             QFileInfo(QFileInfo(lastPage).dir().filePath(sources.first())).canonicalFilePath();
         EXPECT_EQ(resolved, QFileInfo(chart.fileName()).canonicalFilePath());
         // And the browser drew it: the bars' colour is on the screenshot.
-        const QString png = dir.filePath("chart-" + locale + ".png");
+        const QString png = installation.path() + "/chart-" + locale + ".png";
         ASSERT_TRUE(RenderedPage::screenshot(lastPage, png));
         QFile shot(png);
         ASSERT_TRUE(shot.open(QIODevice::ReadOnly));

@@ -52,7 +52,14 @@ const QString byDevice = QStringLiteral(R"(<ScanDetails><ByDevice>
 
 const QStringList bothLocales{QStringLiteral("en"), QStringLiteral("de")};
 
-class JobAccountingExport : public ExportFixture {};
+class JobAccountingExport : public ExportFixture {
+protected:
+    // The file the export makes of a job accounting report holding `report` as its body.
+    ExportedFile exportJac(const QString& type, const QString& groupBy, const QString& report,
+                           const QString& format, const QString& locale) {
+        return exportDocumentAs(jacDocument(type, groupBy, report), type, groupBy, format, locale);
+    }
+};
 
 } // namespace
 
@@ -62,9 +69,7 @@ TEST_F(JobAccountingExport, UserPagesShowEachUsersDevicesOrEachGroupsRecordsWith
         const QString thousands = locale == "de" ? "." : ",";
 
         const RenderedPage basic =
-            RenderedPage::open(exportDocumentAs(jacDocument("RT_JAC_USER_BASIC", "User", byUser),
-                                                "JACUserBasic", "HTML", locale)
-                                   .path);
+            RenderedPage::open(exportJac("RT_JAC_USER_BASIC", "User", byUser, "HTML", locale).path);
         const auto perUser = basic.tables();
         ASSERT_EQ(perUser.size(), 3);
         EXPECT_EQ(perUser[0].body.size(), 2);
@@ -78,10 +83,8 @@ TEST_F(JobAccountingExport, UserPagesShowEachUsersDevicesOrEachGroupsRecordsWith
                   "=HYPERLINK(\"http://x\") · Bob \"Builder\", Jr.; III");
 
         const ExportedFile grouped =
-            exportDocumentAs(jacDocument("RT_JAC_USER_BASIC", "UserGroupUser", byUser),
-                             "JACUserGroup", "HTML", locale);
-        ASSERT_TRUE(RenderedPage::screenshot(grouped.path,
-                                             dir.filePath("jac-user-group-" + locale + ".png")));
+            exportJac("RT_JAC_USER_BASIC", "UserGroupUser", byUser, "HTML", locale);
+        ASSERT_TRUE(RenderedPage::screenshot(grouped.path, screenshotPath(grouped.path, locale)));
         const auto perGroup = RenderedPage::open(grouped.path).tables();
         ASSERT_EQ(perGroup.size(), 2);
         // Finance: anna's two records and carl's one; totals over the group.
@@ -96,9 +99,7 @@ TEST_F(JobAccountingExport, DevicePagesShowEachDevicesUsersOrTheirGroupsWithTota
     for (const QString& locale : bothLocales) {
         SCOPED_TRACE(locale.toStdString());
         const RenderedPage basic = RenderedPage::open(
-            exportDocumentAs(jacDocument("RT_JAC_DEVICE_SCAN_DETAILS", "Device", byDevice),
-                             "JACDeviceBasic", "HTML", locale)
-                .path);
+            exportJac("RT_JAC_DEVICE_SCAN_DETAILS", "Device", byDevice, "HTML", locale).path);
         const auto tables = basic.tables();
         ASSERT_EQ(tables.size(), 1);
         EXPECT_EQ(tables[0].body.size(), 3);
@@ -108,10 +109,8 @@ TEST_F(JobAccountingExport, DevicePagesShowEachDevicesUsersOrTheirGroupsWithTota
                   (QStringList{"4", "0", "0", "4", "2", "1", "4", "0", "1"}));
 
         const ExportedFile grouped =
-            exportDocumentAs(jacDocument("RT_JAC_DEVICE_SCAN_DETAILS", "UserGroupDevice", byDevice),
-                             "JACDeviceGroup", "HTML", locale);
-        ASSERT_TRUE(RenderedPage::screenshot(grouped.path,
-                                             dir.filePath("jac-device-group-" + locale + ".png")));
+            exportJac("RT_JAC_DEVICE_SCAN_DETAILS", "UserGroupDevice", byDevice, "HTML", locale);
+        ASSERT_TRUE(RenderedPage::screenshot(grouped.path, screenshotPath(grouped.path, locale)));
         const RenderedPage page = RenderedPage::open(grouped.path);
         EXPECT_EQ(page.texts("h3"), (QStringList{"Finance", "Legal"}));
         const auto perGroup = page.tables();
@@ -126,8 +125,7 @@ TEST_F(JobAccountingExport, CsvHasOneLinePerRecordGuardedQuotedAndInGroupOrder) 
         SCOPED_TRACE(locale.toStdString());
         const QChar separator = locale == "de" ? ';' : ',';
         const ExportedFile file =
-            exportDocumentAs(jacDocument("RT_JAC_USER_BASIC", "UserGroupUser", byUser),
-                             "JACUserGroup", "CSV", locale);
+            exportJac("RT_JAC_USER_BASIC", "UserGroupUser", byUser, "CSV", locale);
         ASSERT_TRUE(file.bytes.startsWith("\xEF\xBB\xBF"));
         // The name holding quotes and both separators is quoted, its quotes doubled.
         EXPECT_TRUE(file.bytes.contains("\"Bob \"\"Builder\"\", Jr.; III\""));
@@ -144,8 +142,7 @@ TEST_F(JobAccountingExport, CsvHasOneLinePerRecordGuardedQuotedAndInGroupOrder) 
         EXPECT_EQ(table.rows[1].mid(6), (QStringList{"1200", "30", "5", "0", "2", "7"}));
 
         const ExportedFile devices =
-            exportDocumentAs(jacDocument("RT_JAC_DEVICE_SCAN_DETAILS", "Device", byDevice),
-                             "JACDeviceBasic", "CSV", locale);
+            exportJac("RT_JAC_DEVICE_SCAN_DETAILS", "Device", byDevice, "CSV", locale);
         const CsvTable perDevice = CsvTable::read(devices.path, separator);
         ASSERT_EQ(perDevice.rows.size(), 4);
         // The device's six fields, the user's three, the nine scan counters.
