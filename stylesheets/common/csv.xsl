@@ -157,7 +157,7 @@
     <xsl:for-each select="$jac-counters">
       <xsl:if test="position() &gt; 1"><xsl:value-of select="$csv-separator"/></xsl:if>
       <xsl:call-template name="label-field">
-        <xsl:with-param name="key"><xsl:call-template name="counter-name"/></xsl:with-param>
+        <xsl:with-param name="key" select="concat(self::k:c, name(self::*[not(self::k:c)]))"/>
       </xsl:call-template>
     </xsl:for-each>
     <xsl:value-of select="$crlf"/>
@@ -207,7 +207,7 @@
     </xsl:for-each>
     <xsl:for-each select="$jac-counters">
       <xsl:if test="position() &gt; 1"><xsl:value-of select="$csv-separator"/></xsl:if>
-      <xsl:variable name="counter"><xsl:call-template name="counter-name"/></xsl:variable>
+      <xsl:variable name="counter" select="concat(self::k:c, name(self::*[not(self::k:c)]))"/>
       <xsl:call-template name="field">
         <xsl:with-param name="value" select="$record/*[contains(name(), 'RecordData')]/*[name() = $counter]"/>
       </xsl:call-template>
@@ -229,19 +229,21 @@
   <xsl:template name="field">
     <xsl:param name="value"/>
     <xsl:variable name="raw" select="string($value)"/>
-    <xsl:variable name="text">
-      <xsl:if test="$raw != '' and contains($formula-starts, substring($raw, 1, 1))
-                    and string(number($raw)) = 'NaN'">'</xsl:if>
-      <xsl:value-of select="$raw"/>
-    </xsl:variable>
+    <!-- Tested by expressions rather than built as a fragment: this runs for every cell. -->
+    <xsl:variable name="guard" select="$raw != '' and contains($formula-starts, substring($raw, 1, 1))
+                                       and string(number($raw)) = 'NaN'"/>
     <xsl:choose>
-      <xsl:when test="contains($text, $csv-separator) or contains($text, $quote)
-                      or contains($text, '&#10;') or contains($text, '&#13;')">
+      <xsl:when test="contains($raw, $csv-separator) or contains($raw, $quote)
+                      or contains($raw, '&#10;') or contains($raw, '&#13;')">
         <xsl:value-of select="$quote"/>
-        <xsl:call-template name="double-quotes"><xsl:with-param name="text" select="string($text)"/></xsl:call-template>
+        <xsl:if test="$guard">'</xsl:if>
+        <xsl:call-template name="double-quotes"><xsl:with-param name="text" select="$raw"/></xsl:call-template>
         <xsl:value-of select="$quote"/>
       </xsl:when>
-      <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+      <xsl:otherwise>
+        <xsl:if test="$guard">'</xsl:if>
+        <xsl:value-of select="$raw"/>
+      </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 

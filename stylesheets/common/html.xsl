@@ -2,7 +2,8 @@
 <!-- A report as one self-contained, printable web page: title, period, generation time and
      selection at the top, then the body in the shape the report document has (counter tables,
      a chart, one table per device, a property summary, plain rows or job accounting records). -->
-<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
+                xmlns:k="urn:velm:kinds" exclude-result-prefixes="k">
   <xsl:include href="report.xsl"/>
   <xsl:output method="html" encoding="UTF-8" indent="no" doctype-system="about:legacy-compat"/>
 
@@ -432,7 +433,7 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
           <xsl:for-each select="$jac-counters">
             <th class="n">
               <xsl:call-template name="text">
-                <xsl:with-param name="key"><xsl:call-template name="counter-name"/></xsl:with-param>
+                <xsl:with-param name="key" select="concat(self::k:c, name(self::*[not(self::k:c)]))"/>
               </xsl:call-template>
             </th>
           </xsl:for-each>
@@ -449,7 +450,7 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
               <xsl:call-template name="cell"><xsl:with-param name="value" select="$record/*[name() = name(current())]"/></xsl:call-template>
             </xsl:for-each>
             <xsl:for-each select="$jac-counters">
-              <xsl:variable name="counter"><xsl:call-template name="counter-name"/></xsl:variable>
+              <xsl:variable name="counter" select="concat(self::k:c, name(self::*[not(self::k:c)]))"/>
               <xsl:call-template name="counter-cell">
                 <xsl:with-param name="value" select="$record/*[contains(name(), 'RecordData')]/*[name() = $counter]"/>
               </xsl:call-template>
@@ -464,7 +465,7 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
               <xsl:call-template name="text"><xsl:with-param name="key" select="'total'"/></xsl:call-template>
             </td>
             <xsl:for-each select="$jac-counters">
-              <xsl:variable name="counter"><xsl:call-template name="counter-name"/></xsl:variable>
+              <xsl:variable name="counter" select="concat(self::k:c, name(self::*[not(self::k:c)]))"/>
               <xsl:call-template name="sum-cell">
                 <xsl:with-param name="values" select="$records/*[contains(name(), 'RecordData')]/*[name() = $counter]"/>
               </xsl:call-template>

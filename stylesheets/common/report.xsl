@@ -41,8 +41,10 @@
     <k:c>Email</k:c><k:c>FTP</k:c><k:c>SMB</k:c><k:c>Application</k:c><k:c>USB</k:c>
   </k:kind>
 
-  <!-- The records of the job accounting report and the counter names of their data kind; a kind
-       this list does not know shows the counters its first record holds. -->
+  <!-- The records of the job accounting report and the counter columns of their data kind; a kind
+       this list does not know shows the counters its first record holds. A column's counter name
+       is concat(self::k:c, name(self::*[not(self::k:c)])): the text of a listed k:c, or the name
+       of a counter element. -->
   <xsl:variable name="jac-records" select="$jac-kind/*/*/Record"/>
   <xsl:variable name="jac-data-name" select="name($jac-records[1]/*[contains(name(), 'RecordData')])"/>
   <xsl:variable name="jac-known-counters" select="document('')/*/k:kind[@name = $jac-data-name]/k:c"/>
@@ -68,14 +70,6 @@
     <xsl:call-template name="text">
       <xsl:with-param name="key" select="string($info/ReportType)"/>
     </xsl:call-template>
-  </xsl:template>
-
-  <!-- The name of a job accounting counter column (a listed name or a counter element). -->
-  <xsl:template name="counter-name">
-    <xsl:choose>
-      <xsl:when test="self::k:c"><xsl:value-of select="."/></xsl:when>
-      <xsl:otherwise><xsl:value-of select="name()"/></xsl:otherwise>
-    </xsl:choose>
   </xsl:template>
 
   <!-- A date-time of Info ("yyyy-MM-dd hh:mm:ss") in the locale's order. -->

@@ -151,3 +151,43 @@ TEST_F(JobAccountingExport, CsvHasOneLinePerRecordGuardedQuotedAndInGroupOrder) 
         EXPECT_EQ(perDevice.rows[2].mid(9), (QStringList{"", "", "", "4", "", "", "4", "", ""}));
     }
 }
+
+TEST_F(JobAccountingExport, EveryRecordKindShowsAllItsCountersInOrder) {
+    const QHash<QString, QStringList> kinds{
+        {"Basic", {"PrintedBW", "PrintedColor", "CopiedBW", "CopiedColor", "FaxTx", "Scan"}},
+        {"PrintDetails",
+         {"SimplexMono", "SimplexColor", "DuplexMono", "DuplexColor", "PaperA4", "PaperLetter",
+          "PaperLegal", "PaperOthers", "Staple"}},
+        {"CopyDetails",
+         {"SimplexMono", "SimplexColor", "DuplexMono", "DuplexColor", "PaperA4", "PaperLetter",
+          "PaperLegal", "PaperOthers", "Staple"}},
+        {"FaxDetails", {"MonoTx", "ColorTx"}},
+        {"ScanDetails",
+         {"SimplexMono", "SimplexColor", "DuplexMono", "DuplexColor", "Email", "FTP", "SMB",
+          "Application", "USB"}}};
+    for (auto kind = kinds.begin(); kind != kinds.end(); ++kind) {
+        SCOPED_TRACE(kind.key().toStdString());
+        // Counters written in reverse order, each a distinct value: the columns follow the kind.
+        QString data;
+        QStringList values;
+        for (qsizetype c = kind.value().size() - 1; c >= 0; --c)
+            data += QStringLiteral("<%1>%2</%1>").arg(kind.value()[c]).arg(100 + c);
+        for (qsizetype c = 0; c < kind.value().size(); ++c)
+            values.append(QString::number(100 + c));
+        const QString report =
+            QStringLiteral("<%1><ByDevice><Device><HostName>prn</HostName><IPAddress>10.0.0.1"
+                           "</IPAddress><Record><Login>anna</Login><%1RecordData>%2"
+                           "</%1RecordData></Record></Device></ByDevice></%1>")
+                .arg(kind.key(), data);
+
+        const ExportedFile csv = exportJac("RT_JAC_DEVICE_BASIC", "Device", report, "CSV", "en");
+        const CsvTable table = CsvTable::read(csv.path, ',');
+        ASSERT_EQ(table.rows.size(), 2) << csv.bytes.toStdString();
+        EXPECT_EQ(table.rows[1], QStringList({"prn", "10.0.0.1", "anna"}) + values);
+
+        const ExportedFile html = exportJac("RT_JAC_DEVICE_BASIC", "Device", report, "HTML", "de");
+        const auto tables = RenderedPage::open(html.path).tables();
+        ASSERT_EQ(tables.size(), 1);
+        EXPECT_EQ(cellTexts(tables[0].body.value(0)), QStringList{"anna"} + values);
+    }
+}
