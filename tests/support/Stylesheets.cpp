@@ -12,7 +12,7 @@ constexpr auto sharedFolder = "common";
 } // namespace
 
 QString sourceDir() {
-    return QStringLiteral(VELM_STYLESHEETS_DIR);
+    return QStringLiteral(VELM_SOURCE_DIR "/stylesheets");
 }
 
 QStringList locales() {
