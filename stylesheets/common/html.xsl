@@ -28,10 +28,10 @@ table { border-collapse: collapse; margin: 4px 0 14px 0; }
 th, td { border: 1px solid #cbd2d9; padding: 3px 7px; text-align: left; vertical-align: top;
          white-space: nowrap; }
 table.properties td { white-space: normal; }
-thead th { background: #2f6690; color: #fff; font-weight: 600; }
+thead th { background: #2f6690; color: #fff; font-weight: 600; white-space: normal; }
 tbody tr:nth-child(even) td { background: #f0f4f8; }
 tfoot td { font-weight: bold; background: #d9e2ec; }
-td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
+td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 td.negative { color: #b42318; }
 table.properties th { background: #f0f4f8; color: #1f2933; font-weight: normal; width: 16em; }
 section.device { break-inside: avoid; page-break-inside: avoid; }
@@ -111,9 +111,8 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
         </xsl:for-each>
       </xsl:when>
       <xsl:when test="$body/Device">
-        <xsl:value-of select="count($body/Device)"/>
-        <xsl:text> </xsl:text>
         <xsl:call-template name="text"><xsl:with-param name="key" select="'devices'"/></xsl:call-template>
+        <xsl:value-of select="concat(': ', count($body/Device))"/>
       </xsl:when>
       <xsl:otherwise>
         <xsl:call-template name="text"><xsl:with-param name="key" select="'all-devices'"/></xsl:call-template>
@@ -349,12 +348,11 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
           <xsl:sort select="GroupName"/>
           <xsl:variable name="users" select="key('user-by-group', string(GroupName))"/>
           <section class="device">
-            <h2>
-              <xsl:value-of select="GroupName"/>
-              <xsl:value-of select="concat(' (', count($users), ' ')"/>
+            <h2><xsl:value-of select="GroupName"/></h2>
+            <p class="device">
               <xsl:call-template name="text"><xsl:with-param name="key" select="'users'"/></xsl:call-template>
-              <xsl:text>)</xsl:text>
-            </h2>
+              <xsl:value-of select="concat(': ', count($users))"/>
+            </p>
             <xsl:call-template name="jac-table">
               <xsl:with-param name="records" select="$users/Record"/>
               <xsl:with-param name="owner-fields" select="Login | UserName"/>

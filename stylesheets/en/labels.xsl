@@ -48,7 +48,7 @@
   <l:text key="grouped-by">Grouped by</l:text>
   <l:text key="summary">Summary</l:text>
   <l:text key="all-devices">All selected devices</l:text>
-  <l:text key="devices">devices</l:text>
+  <l:text key="devices">Devices</l:text>
   <l:text key="groups">Groups</l:text>
   <l:text key="models">Models</l:text>
   <l:text key="no-data">No data for this report.</l:text>
@@ -57,7 +57,7 @@
   <l:text key="total">Total</l:text>
   <l:text key="property">Property</l:text>
   <l:text key="value">Value</l:text>
-  <l:text key="users">users</l:text>
+  <l:text key="users">Users</l:text>
   <l:text key="I_HOUR">Hour</l:text>
   <l:text key="I_DAY">Day</l:text>
   <l:text key="I_WEEK">Week</l:text>
