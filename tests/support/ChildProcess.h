@@ -28,6 +28,7 @@ public:
 
     QUrl url() const { return m_url; }
     int port() const { return m_url.port(); }
+    qint64 processId() const { return m_process.processId(); }
     // Waits until the process has written `text`; false after `msecs`.
     bool waitForOutput(const QString& text, int msecs);
     // Everything the process wrote so far.

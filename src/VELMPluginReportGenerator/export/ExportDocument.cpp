@@ -1,14 +1,24 @@
 #include "VELMPluginReportGenerator/export/ExportDocument.h"
 
-#include "VXNServiceFramework/dom/DomBuild.h"
-#include "VXNServiceFramework/dom/DomDocument.h"
 #include "VXNServiceFramework/dom/DomRead.h"
 #include "VXNServiceFramework/dom/DomWriter.h"
 
+namespace {
+
+const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?>\n"
+                        "<VXNResponse>\n";
+const QByteArray tail = "</VXNResponse>\n";
+
+} // namespace
+
 QByteArray exportDocumentText(const dom::Element* reportRoot) {
-    const dom::Document document = dom::Document::create(QStringLiteral("VXNResponse"));
+    // Each part is written straight from the report's own tree: a copy of a Body of many
+    // thousand rows would take as much memory again as the report itself.
+    QByteArray text = head;
     for (const QString& part : {QStringLiteral("Info"), QStringLiteral("Body")})
-        if (const dom::Element* element = dom::firstChild(reportRoot, part))
-            dom::appendCopy(document.root(), element);
-    return dom::toUtf8(document.get(), dom::Layout::Pretty);
+        if (const dom::Element* element = dom::firstChild(reportRoot, part)) {
+            text += dom::toUtf8(element, dom::Layout::Pretty);
+            text += '\n';
+        }
+    return text + tail;
 }

@@ -96,10 +96,15 @@ ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
 
 QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
                      PeerCaller& caller) {
-    const std::optional<ExportSource> source = sourceOf(report);
-    if (!source)
-        return {};
-    return upload(makeExportFile(*source, fileFormat, locale), caller);
+    ExportFile file;
+    {
+        // The document text is let go before the upload, which holds the file several times.
+        const std::optional<ExportSource> source = sourceOf(report);
+        if (!source)
+            return {};
+        file = makeExportFile(*source, fileFormat, locale);
+    }
+    return upload(file, caller);
 }
 
 ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& reportId,
