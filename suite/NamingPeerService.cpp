@@ -6,7 +6,7 @@
 NamingPeerService::NamingPeerService(NamingTable& table) : m_table(table) {
     addHandler(QStringLiteral("NSRegisterService"), this, &NamingPeerService::registerService);
     addHandler(QStringLiteral("NSFindService"), this, &NamingPeerService::findService);
-    addHandler(QStringLiteral("VXNGetVersion"), this, &NamingPeerService::getVersion);
+    addHandler(vxnGetVersionCommand, this, &NamingPeerService::getVersion);
 }
 
 std::unique_ptr<NSRegisterResponse> NamingPeerService::registerService(NSRegisterRequest& request) {

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "CmdVXNGetVersionResponse.h"
 #include "NamingTable.h"
+#include "VXNServiceFramework/control/CmdVXNGetVersionResponse.h"
+#include "VelmVersion.h"
 
 #include "VXNServiceFramework/Commands/NSFindService_Request.h"
 #include "VXNServiceFramework/Commands/NSFindService_Response.h"
@@ -19,7 +20,7 @@ using NSFindResponse = BindResponse<NSFindService_Response::c_VXNResponse>;
 // The naming service: NSRegisterService, NSFindService and VXNGetVersion over a NamingTable.
 class NamingPeerService : public Service {
 public:
-    static inline const QString version = QStringLiteral("1.0");
+    static inline const QString version = QString::fromLatin1(velmVersion);
 
     explicit NamingPeerService(NamingTable& table);
 

@@ -4,6 +4,7 @@
 #include "Sqlite.h"
 
 #include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/http/ListenAddress.h"
 #include "VXNServiceFramework/http/Listener.h"
 #include "VXNServiceFramework/threads/ThreadGroup.h"
 
@@ -48,7 +49,8 @@ bool PeerSuite::start() {
         return false;
     }
     m_group = std::make_unique<ThreadGroup>();
-    m_listener = std::make_unique<Listener>(m_host, *m_group, nullptr, m_options.port);
+    m_listener = std::make_unique<Listener>(m_host, *m_group, nullptr, m_options.port,
+                                            ListenerLimits{}, m_options.address);
     if (!m_listener->isListening()) {
         VELM_ERR << "Error listening port: " << m_options.port;
         return false;
@@ -80,5 +82,7 @@ quint16 PeerSuite::port() const {
 }
 
 QString PeerSuite::url() const {
-    return QStringLiteral("http://127.0.0.1:%1/").arg(port());
+    return QStringLiteral("http://%1:%2/")
+        .arg(listenAddress::urlHost(m_options.address, QStringLiteral("127.0.0.1")))
+        .arg(port());
 }

@@ -7,6 +7,7 @@
 
 #include "VXNServiceFramework/dispatch/CommandHost.h"
 
+#include <QHostAddress>
 #include <QMap>
 #include <chrono>
 #include <memory>
@@ -22,6 +23,7 @@ public:
         QString databasePath;
         QString htmlRoot;
         quint16 port = 0; // 0: the system chooses
+        QHostAddress address{QHostAddress::AnyIPv4};
         int busyTimeoutMs = SqlEngine::defaultBusyTimeoutMs;
     };
 

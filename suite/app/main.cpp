@@ -5,6 +5,7 @@
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/app/StopSignalNotifier.h"
+#include "VXNServiceFramework/http/ListenAddress.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -47,7 +48,17 @@ int serve(QCoreApplication& app, const QCommandLineParser& parser, const QString
         std::fprintf(stderr, "velm-peers: the services need --port PORT (0: any) and --html DIR\n");
         return 2;
     }
-    PeerSuite suite({db, parser.value(QStringLiteral("html")), quint16(port)});
+    PeerSuite::Options options{db, parser.value(QStringLiteral("html")), quint16(port)};
+    if (parser.isSet(QStringLiteral("listen"))) {
+        const auto address = listenAddress::fromText(parser.value(QStringLiteral("listen")));
+        if (!address) {
+            std::fprintf(stderr,
+                         "velm-peers: --listen takes a local IP address such as 127.0.0.1\n");
+            return 2;
+        }
+        options.address = *address;
+    }
+    PeerSuite suite(options);
     StopSignalNotifier stopper({SIGTERM, SIGINT}, [&](int) {
         VELM_INFO << "Stopping";
         suite.stop();
@@ -101,6 +112,10 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("db"), QStringLiteral("SQLite database file."), QStringLiteral("FILE")},
         {QStringLiteral("port"), QStringLiteral("Port to listen on (0: any)."),
          QStringLiteral("PORT")},
+        {QStringLiteral("listen"),
+         QStringLiteral("Local address to listen on, e.g. 127.0.0.1 (default: every IPv4 "
+                        "address)."),
+         QStringLiteral("ADDRESS")},
         {QStringLiteral("html"), QStringLiteral("Web root for uploaded files."),
          QStringLiteral("DIR")},
         {QStringLiteral("generate-fleet"), QStringLiteral("Write a fleet of DEVICES and exit."),

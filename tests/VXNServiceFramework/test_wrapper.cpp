@@ -1,5 +1,6 @@
 #include "VXNServiceFramework/control/ServiceWrapper.h"
 #include "VXNServiceFramework/control/SystemdBackend.h"
+#include "VelmVersion.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -130,17 +131,27 @@ protected:
     int argc = 0;
 };
 
-TEST_F(WrapperTest, HelpTextIsExact) {
-    for (const char* option : {"-h", "-help"}) {
+TEST_F(WrapperTest, HelpListsTheOptionsActedOnAndVersionNeedsNoManager) {
+    for (const char* option : {"-h", "-help", "--help"}) {
         const Outcome r = run({option});
         EXPECT_EQ(r.code, 0);
-        EXPECT_EQ(r.out, "VELM_Test -[i|u|e|s|v|h]\n\n\t-i(nstall)\t: Install the service\n"
-                         "\t-u(ninstall)\t: Uninstall the service\n\t-e(xec)\t\t: Execute the "
-                         "service\n\t\t\t  If the service is not installed, run it as a regular "
-                         "program\n\t-t(erminate)\t: Stop the service\n\t-v(ersion)\t: Print "
-                         "version and status information\n\t-h(elp)\t: Show this help\n");
+        EXPECT_EQ(
+            r.out.rfind(std::string("velm-report ") + velmVersion + ", the service VELM_Test\n", 0),
+            0u)
+            << r.out;
+        EXPECT_NE(r.out.find("velm-report -[i|u|e|t|p|r|c|v|h]"), std::string::npos) << r.out;
+        for (const char* listed :
+             {"\t-i(nstall)", "\t-u(ninstall)", "\t-e(xec)", "\t-t(erminate)", "\t-p(ause)",
+              "\t-r(esume)", "\t-c(ommand) N", "\t-v(ersion)", "\t-h(elp)", "\t--version"})
+            EXPECT_NE(r.out.find(listed), std::string::npos) << listed;
+        EXPECT_EQ(r.out.find("-s"), std::string::npos) << r.out;
         EXPECT_EQ(r.err, "");
     }
+    const Outcome version = run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, std::string("velm-report ") + velmVersion + "\n");
+    // Neither asked the service manager anything, let alone to start the service.
+    EXPECT_TRUE(state.calls.isEmpty()) << state.calls.join(',').toStdString();
 }
 
 TEST_F(WrapperTest, VersionTellsInstalledAndRunning) {
@@ -155,8 +166,9 @@ TEST_F(WrapperTest, VersionTellsInstalledAndRunning) {
         state.running = c.running;
         const Outcome r = run({"-v"});
         EXPECT_EQ(r.code, 0);
-        EXPECT_EQ(r.out, std::string("The service\n\tVELM_Test\n\t/opt/velm/bin/velm-report\n\n") +
-                             c.status + "\n\n");
+        EXPECT_EQ(r.out, std::string("The service\n\tVELM_Test\n\t/opt/velm/bin/velm-report\n"
+                                     "\tversion ") +
+                             velmVersion + "\n\n" + c.status + "\n\n");
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ReportProcess.h"
 
+#include "VelmVersion.h"
+
 #include "VXNServiceFramework/http/HttpClient.h"
 #include "support/CoreApplication.h"
 
@@ -52,22 +54,24 @@ protected:
     void SetUp() override { ensureCoreApplication(); }
 };
 
-TEST_F(CommandLineTest, HelpIsExact) {
-    for (const char* option : {"-h", "-help"}) {
+TEST_F(CommandLineTest, HelpAndVersionAnswerWithoutSystemd) {
+    ScriptedSystemctl systemctl;
+    for (const char* option : {"-h", "--help"}) {
         ReportProcess process;
+        systemctl.use(process);
         ASSERT_TRUE(process.run({QString::fromLatin1(option)}));
         EXPECT_EQ(process.exitCode(), 0);
-        EXPECT_EQ(process.standardOutput(),
-                  "VELM_Report_Plugin -[i|u|e|s|v|h]\n\n"
-                  "\t-i(nstall)\t: Install the service\n"
-                  "\t-u(ninstall)\t: Uninstall the service\n"
-                  "\t-e(xec)\t\t: Execute the service\n"
-                  "\t\t\t  If the service is not installed, run it as a regular program\n"
-                  "\t-t(erminate)\t: Stop the service\n"
-                  "\t-v(ersion)\t: Print version and status information\n"
-                  "\t-h(elp)\t: Show this help\n");
+        EXPECT_TRUE(process.standardOutput().startsWith(QByteArray("velm-report ") + velmVersion +
+                                                        ", the service VELM_Report_Plugin\n\n" +
+                                                        "velm-report -[i|u|e|t|p|r|c|v|h]"));
         EXPECT_EQ(process.standardError(), "");
     }
+    ReportProcess version;
+    systemctl.use(version);
+    ASSERT_TRUE(version.run({QStringLiteral("--version")}));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.standardOutput(), QByteArray("velm-report ") + velmVersion + "\n");
+    EXPECT_EQ(systemctl.calls(), "");
 }
 
 TEST_F(CommandLineTest, VersionTellsStatus) {
@@ -77,8 +81,8 @@ TEST_F(CommandLineTest, VersionTellsStatus) {
     ASSERT_TRUE(process.run({QStringLiteral("-v")}));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(process.standardOutput(),
-              ("The service\n\tVELM_Report_Plugin\n\t" + process.executable() +
-               "\n\nis not installed and not running\n\n")
+              ("The service\n\tVELM_Report_Plugin\n\t" + process.executable() + "\n\tversion " +
+               velmVersion + "\n\nis not installed and not running\n\n")
                   .toUtf8());
 }
 

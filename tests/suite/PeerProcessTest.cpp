@@ -1,6 +1,7 @@
 #include "support/ChildProcess.h"
 #include "support/PacketCall.h"
 
+#include "VXNServiceFramework/control/CmdVXNGetVersionResponse.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 #include "peers/CmdDMSGetDeviceListRequest.h"
@@ -9,7 +10,6 @@
 #include "peers/CmdDMSGetPropertiesResponse.h"
 #include "peers/CmdWebUploadTemporaryFileRequest.h"
 #include "peers/CmdWebUploadTemporaryFileResponse.h"
-#include "suite/CmdVXNGetVersionResponse.h"
 #include "suite/FleetGenerator.h"
 
 #include "VXNServiceFramework/packets/RequestPacket.h"

@@ -1,6 +1,7 @@
 #include "MailVerbs.h"
 
-#include "VerbCalls.h"
+#include "ExitCodes.h"
+#include "VerbArguments.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailResponse.h"
@@ -10,7 +11,9 @@ namespace MailVerbs {
 
 namespace {
 
-enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
+using ExitCode::Ok;
+using ExitCode::UsageError;
+constexpr int Refused = ExitCode::ServiceRefused;
 
 // What a person reads for a refusal whose Details may be empty.
 QString meaning(int result) {
@@ -32,50 +35,51 @@ QString meaning(int result) {
 
 } // namespace
 
-QList<QCommandLineOption> options() {
-    return {
-        {QStringLiteral("subject"),
-         QStringLiteral("report mail ID --to ADDRESS --format CSV|HTML|XML (both repeatable): the "
-                        "subject (default \"Quillex Report\")."),
-         "TEXT"},
-        {QStringLiteral("text"),
-         QStringLiteral("report mail: the message text (default \"Quillex report\")."), "TEXT"}};
-}
-
-int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
-    using VerbCalls::err;
-    using VerbCalls::out;
-    bool numeric = false;
-    if (arguments.size() == 2)
-        arguments[1].toUInt(&numeric);
+int run(Session& session, const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOptions({{QStringLiteral("to"), QString(), QStringLiteral("ADDRESS")},
+                       {QStringLiteral("format"), QString(), QStringLiteral("FORMAT")},
+                       {QStringLiteral("subject"), QString(), QStringLiteral("TEXT")},
+                       {QStringLiteral("text"), QString(), QStringLiteral("TEXT")},
+                       {QStringLiteral("locale"), QString(), QStringLiteral("LOCALE")}});
+    if (!VerbArguments::parse(parser, arguments, QStringLiteral("report")))
+        return UsageError;
+    const QStringList ids = parser.positionalArguments();
     const QStringList recipients = parser.values(QStringLiteral("to"));
-    if (!numeric || recipients.isEmpty()) {
-        err() << "velmctl: usage: report mail ID --to ADDRESS [--to ...] [--format CSV|HTML|XML "
-                 "...] [--subject TEXT] [--text TEXT] [--locale LOCALE]"
-              << Qt::endl;
+    if (ids.size() != 1 || recipients.isEmpty()) {
+        VerbArguments::usageError(QStringLiteral("report"),
+                                  QStringLiteral("report mail takes an id and --to ADDRESS"));
         return UsageError;
     }
+    for (const QString& format : parser.values(QStringLiteral("format")))
+        if (!VerbArguments::oneOf(QStringLiteral("--format"), format,
+                                  {"CSV", "HTML", "HTM", "XML"}))
+            return UsageError;
+    if (!VerbArguments::number(QStringLiteral("A report id"), ids[0], 0,
+                               std::numeric_limits<qint32>::max()))
+        return UsageError;
     CmdRGPSendReportByEmailRequest request;
-    request.reportId = arguments[1];
+    request.reportId = ids[0].trimmed();
     request.recipients = recipients;
     request.fileFormats = parser.values(QStringLiteral("format"));
     request.subject = parser.value(QStringLiteral("subject"));
     request.content = parser.value(QStringLiteral("text"));
     request.locale = parser.value(QStringLiteral("locale"));
 
-    const auto answer = VerbCalls::send<CmdRGPSendReportByEmailResponse>(url, request);
+    const auto answer = session.call<CmdRGPSendReportByEmailResponse>(request);
     if (answer->result() != 0) {
         // Several e-mail refusals come without Details: say what the code means instead.
         const QString reason =
             answer->details().isEmpty() ? meaning(answer->result()) : answer->details();
-        err() << "velmctl: " << reason << " (Result " << answer->result() << ")" << Qt::endl;
+        Session::err() << "velmctl: " << reason << " (Result " << answer->result() << ")"
+                       << Qt::endl;
         return Refused;
     }
-    out() << "Report " << request.reportId << " mailed to "
-          << recipients.join(QStringLiteral(", "));
+    session.out() << "Report " << request.reportId << " mailed to "
+                  << recipients.join(QStringLiteral(", "));
     if (!request.fileFormats.isEmpty())
-        out() << " with " << request.fileFormats.join(QStringLiteral(", "));
-    out() << "." << Qt::endl;
+        session.out() << " with " << request.fileFormats.join(QStringLiteral(", "));
+    session.out() << "." << Qt::endl;
     return Ok;
 }
 

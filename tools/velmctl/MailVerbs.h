@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QList>
-#include <QUrl>
+#include "Session.h"
+
+#include <QStringList>
 
 // velmctl report mail ID --to ADDRESS [--to ...] [--format CSV --format HTML ...]
 //                        [--subject TEXT] [--text TEXT] [--locale de]
@@ -11,11 +10,7 @@
 // the mail server's settings from device management.
 namespace MailVerbs {
 
-// The options of its own; --to, --format and --locale are shared with the other report verbs
-// (here --to and --format are repeatable).
-QList<QCommandLineOption> options();
-
-// `arguments` are those after "report" ("mail", ID); the process's exit code.
-int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser);
+// `arguments` are those after "report mail"; the process's exit code (ExitCodes.h).
+int run(Session& session, const QStringList& arguments);
 
 } // namespace MailVerbs

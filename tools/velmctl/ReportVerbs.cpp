@@ -1,8 +1,12 @@
 #include "ReportVerbs.h"
 
+#include "ExitCodes.h"
+#include "MailVerbs.h"
 #include "ReportView.h"
-
+#include "Session.h"
 #include "TextTable.h"
+#include "VerbArguments.h"
+
 #include "VELMPluginReportGenerator/Commands/CmdRGPExportReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPExportReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
@@ -13,22 +17,71 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/export/InstallationPath.h"
+#include "VELMPluginReportGenerator/registry/ReportCodes.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
-#include "VerbCalls.h"
 
-#include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 #include <QThread>
 
 namespace ReportVerbs {
 
 namespace {
 
-enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
+using namespace ExitCode;
+
+const QString Family = QStringLiteral("report");
+
+const QString Help = QStringLiteral(
+    R"(velmctl [--url URL] report VERB ...
+
+  report generate --type TYPE [options] [--wait]
+  report generate --definition FILE [--wait]
+      Starts a report and prints its id; with --wait shows the progress, then the rows as
+      tables (one per group of rows, each device with its columns and properties).
+      --type TYPE          a report type (see report categories), e.g. RT_DEVICE_LIST
+      --period PERIOD      P_LAST_WEEK, P_THIS_WEEK, P_LAST_MONTH, P_THIS_MONTH,
+                           P_LAST_TWO_WEEK, P_LAST_TWO_MONTH, P_LAST_SIX_MONTH, P_LAST_YEAR,
+                           P_THIS_YEAR or P_CUSTOM
+      --from, --to TIME    the range of P_CUSTOM: 2026-11-01T00:00 (local time) or seconds
+                           since 1970
+      --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
+      --format FORMAT      TABLE or Chart (counter reports)
+      --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
+      --category NAME, --sort-by COLUMN, --group-by NAME, --summary
+      --device ID, --group ID, --model NAME   the devices, each repeatable (default: all)
+      --definition FILE    a file holding a <Report> element instead of the options
+
+  report status ID        progress in percent, or the report's error
+  report results ID       the rows of a finished report as tables
+  report cancel ID        stops and deletes the report
+  report categories       the report types offered, by category
+  report counters DEVICE  the current page counters of a device
+  report mail ID --to ADDRESS [--format CSV|HTML|XML] [--subject TEXT] [--text TEXT]
+                 [--locale LOCALE]
+      Mails a finished report with the files exported in the formats (each option
+      repeatable) through the mail server that device management's settings name. Subject
+      and text default to "Quillex Report" and "Quillex report".
+  report export ID --format HTML|CSV|XML [--locale LOCALE]
+      Exports a finished report through the web service and prints the file's path there
+      (and where it lies, when this machine holds the installation). LOCALE names the
+      stylesheets (en when left out).
+
+A failed report prints its error (for example "No available data for report generation.")
+and exits with 3.
+
+Examples:
+  velmctl --url http://127.0.0.1:8480/ report generate --type RT_DEVICE_LIST --sort-by IP --wait
+  velmctl --url http://127.0.0.1:8480/ report generate --type RT_ALERT_HISTORY \
+      --period P_CUSTOM --from 2026-11-01T00:00 --to 2026-12-01T00:00 --group 2 --wait
+  velmctl --url http://127.0.0.1:8480/ report status 0
+  velmctl --url http://127.0.0.1:8480/ report counters 3
+  velmctl --url http://127.0.0.1:8480/ report export 0 --format HTML
+  velmctl --url http://127.0.0.1:8480/ report mail 0 --to you@example.com --format HTML
+)");
 
 // Option name -> the definition element it fills.
 const QList<QPair<QString, QString>> definitionOptions = {
@@ -39,10 +92,13 @@ const QList<QPair<QString, QString>> definitionOptions = {
     {"sort-by", "SortBy"},      {"group-by", "GroupBy"},
 };
 
-using VerbCalls::err;
-using VerbCalls::out;
-using VerbCalls::send;
-using VerbCalls::succeeded;
+QList<QCommandLineOption> generateOptions() {
+    QList<QCommandLineOption> list = definitionOptionList();
+    list.append(
+        QCommandLineOption(QStringLiteral("definition"), QString(), QStringLiteral("FILE")));
+    list.append(QCommandLineOption(QStringLiteral("wait")));
+    return list;
+}
 
 std::optional<ReportDefinition> definitionFromFile(const QString& name) {
     QFile file(name);
@@ -57,11 +113,23 @@ std::optional<ReportDefinition> definitionFromFile(const QString& name) {
     return request.definition;
 }
 
+QStringList periodNames() {
+    QStringList names;
+    for (int period = reportRegistry::P_LAST_WEEK; period <= reportRegistry::P_CUSTOM; ++period)
+        names.append(reportRegistry::periodCode(period));
+    return names;
+}
+
 ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
     ReportDefinition definition;
     for (const auto& [option, element] : definitionOptions)
         if (parser.isSet(option))
             definition.parameters.insert(element, parser.value(option));
+    for (const char* option : {"from", "to"})
+        if (parser.isSet(option))
+            definition.parameters.insert(
+                option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
+                QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
     if (parser.isSet(QStringLiteral("summary")))
         definition.parameters.insert(QStringLiteral("IsSummary"), QStringLiteral("Yes"));
     definition.selection.deviceIds = parser.values(QStringLiteral("device"));
@@ -70,28 +138,28 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
     return definition;
 }
 
-int printResults(const QUrl& url, const QString& id) {
+int printResults(Session& session, const QString& id) {
     CmdRGPGetReportResultsRequest request;
     request.reportId = id;
-    const auto answer = send<CmdRGPGetReportResultsResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
-    out() << formatReportBody(answer->body()) << Qt::flush;
+    const auto answer = session.call<CmdRGPGetReportResultsResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
+    session.out() << formatReportBody(answer->body()) << Qt::flush;
     return Ok;
 }
 
 // Shows the progress as it changes until the report has finished; false when it failed.
-bool waitForReport(const QUrl& url, const QString& id) {
+bool waitForReport(Session& session, const QString& id) {
     QString shown;
     for (;;) {
         CmdRGPGetReportStatusRequest request;
         request.reportId = id;
-        const auto answer = send<CmdRGPGetReportStatusResponse>(url, request);
-        if (!succeeded(*answer))
+        const auto answer = session.call<CmdRGPGetReportStatusResponse>(request);
+        if (!session.accepted(*answer))
             return false;
         if (answer->reportStatus != shown) {
             shown = answer->reportStatus;
-            out() << "Progress: " << shown << "%" << Qt::endl;
+            session.out() << "Progress: " << shown << "%" << Qt::endl;
         }
         if (shown == QLatin1String("100"))
             return true;
@@ -99,166 +167,213 @@ bool waitForReport(const QUrl& url, const QString& id) {
     }
 }
 
-int generate(const QUrl& url, const QCommandLineParser& parser) {
+int generate(Session& session, const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.addOptions(generateOptions());
+    if (!VerbArguments::parse(parser, arguments, Family))
+        return UsageError;
     std::optional<ReportDefinition> definition;
     if (parser.isSet(QStringLiteral("definition"))) {
         definition = definitionFromFile(parser.value(QStringLiteral("definition")));
         if (!definition) {
-            err() << "velmctl: " << parser.value(QStringLiteral("definition"))
-                  << " holds no single Report element" << Qt::endl;
+            VerbArguments::usageError(Family,
+                                      parser.value(QStringLiteral("definition")) +
+                                          QStringLiteral(" holds no single Report element"));
             return UsageError;
         }
     } else if (parser.isSet(QStringLiteral("type"))) {
+        if (!definitionValuesValid(parser))
+            return UsageError;
         definition = definitionFromOptions(parser);
     } else {
-        err() << "velmctl: report generate needs --type or --definition" << Qt::endl;
+        VerbArguments::usageError(Family,
+                                  QStringLiteral("report generate needs --type or --definition"));
         return UsageError;
     }
     CmdRGPGenerateReportRequest request;
     request.definition = definition;
-    const auto answer = send<CmdRGPGenerateReportResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
-    out() << "Report " << answer->reportId << Qt::endl;
+    const auto answer = session.call<CmdRGPGenerateReportResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
+    session.out() << "Report " << answer->reportId << Qt::endl;
     if (!parser.isSet(QStringLiteral("wait")))
         return Ok;
-    if (!waitForReport(url, answer->reportId))
-        return Refused;
-    return printResults(url, answer->reportId);
+    if (!waitForReport(session, answer->reportId))
+        return ServiceRefused;
+    return printResults(session, answer->reportId);
 }
 
-int status(const QUrl& url, const QString& id) {
+int status(Session& session, const QString& id) {
     CmdRGPGetReportStatusRequest request;
     request.reportId = id;
-    const auto answer = send<CmdRGPGetReportStatusResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
-    out() << "Report " << answer->isEmail << ": " << answer->reportStatus << "%"
-          << (answer->reportStatus == QLatin1String("100") ? " (finished)" : "") << Qt::endl;
+    const auto answer = session.call<CmdRGPGetReportStatusResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
+    session.out() << "Report " << answer->isEmail << ": " << answer->reportStatus << "%"
+                  << (answer->reportStatus == QLatin1String("100") ? " (finished)" : "")
+                  << Qt::endl;
     return Ok;
 }
 
-int cancel(const QUrl& url, const QString& id) {
+int cancel(Session& session, const QString& id) {
     CmdRGPCancelReportRequest request;
     request.reportId = id;
-    if (!succeeded(*send<ResponsePacket>(url, request)))
-        return Refused;
-    out() << "Report " << id << " cancelled" << Qt::endl;
+    if (!session.accepted(*session.call<ResponsePacket>(request)))
+        return ServiceRefused;
+    session.out() << "Report " << id << " cancelled" << Qt::endl;
     return Ok;
 }
 
-int categories(const QUrl& url) {
+int categories(Session& session) {
     RGPGetReportCategoriesRequest request;
-    const auto answer = send<RGPGetReportCategoriesResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
+    const auto answer = session.call<RGPGetReportCategoriesResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
     for (const auto& category : answer->Category) {
-        out() << category.Name << Qt::endl;
+        session.out() << category.Name << Qt::endl;
         for (const QString& type : category.ReportType)
-            out() << "  " << type << Qt::endl;
+            session.out() << "  " << type << Qt::endl;
     }
     return Ok;
 }
 
-int counters(const QUrl& url, const QString& device) {
+int counters(Session& session, const QString& device) {
     CmdRGPGetCurrentUsageCountersRequest request;
     request.deviceId = device;
-    const auto answer = send<CmdRGPGetCurrentUsageCountersResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
+    const auto answer = session.call<CmdRGPGetCurrentUsageCountersResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
     TextTable table;
     table.columns = QStringList{"JobType", "ColorMode", "PageSize", "PrintMode", "Value"};
     for (const UsageCounter& counter : answer->counters)
         table.rows.append({counter.jobType, counter.colorMode, counter.pageSize, counter.printMode,
                            counter.value});
-    out() << "Device " << answer->deviceId << Qt::endl
-          << table.format(QStringLiteral("  ")) << Qt::flush;
+    session.out() << "Device " << answer->deviceId << Qt::endl
+                  << table.format(QStringLiteral("  ")) << Qt::flush;
     return Ok;
 }
 
 // Exports a finished report and prints the web service's path of the file, and where it lies
 // when this machine has the installation.
-int exportReport(const QUrl& url, const QString& id, const QCommandLineParser& parser) {
-    CmdRGPExportReportRequest request;
-    request.reportId = id;
-    request.fileFormat = parser.value(QStringLiteral("format"));
-    request.locale = parser.value(QStringLiteral("locale"));
-    if (request.fileFormat.isEmpty()) {
-        err() << "velmctl: report export needs --format HTML, CSV or XML" << Qt::endl;
+int exportReport(Session& session, const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    const QCommandLineOption locale(QStringLiteral("locale"), QString(), QStringLiteral("LOCALE"));
+    parser.addOptions({format, locale});
+    if (!VerbArguments::parse(parser, arguments, Family))
+        return UsageError;
+    const QStringList ids = parser.positionalArguments();
+    if (ids.size() != 1 || !parser.isSet(format)) {
+        VerbArguments::usageError(Family,
+                                  QStringLiteral("report export takes an id and --format HTML, "
+                                                 "CSV or XML"));
         return UsageError;
     }
-    const auto answer = send<CmdRGPExportReportResponse>(url, request);
-    if (!succeeded(*answer))
-        return Refused;
+    if (!VerbArguments::number(QStringLiteral("A report id"), ids[0], 0,
+                               std::numeric_limits<qint32>::max()))
+        return UsageError;
+    CmdRGPExportReportRequest request;
+    request.reportId = ids[0].trimmed();
+    request.fileFormat = parser.value(format);
+    request.locale = parser.value(locale);
+    const auto answer = session.call<CmdRGPExportReportResponse>(request);
+    if (!session.accepted(*answer))
+        return ServiceRefused;
     if (answer->filePath.isEmpty()) {
-        err() << "velmctl: the report was exported but the web service did not take the file"
-              << Qt::endl;
-        return Refused;
+        Session::err() << "velmctl: the report was exported but the web service did not take "
+                          "the file"
+                       << Qt::endl;
+        return ServiceRefused;
     }
-    out() << "File: " << answer->filePath << Qt::endl;
+    session.out() << "File: " << answer->filePath << Qt::endl;
     const QString installation = installationPath();
     const QString local = installation + QStringLiteral("/html/") + answer->filePath;
     if (!installation.isEmpty() && QFileInfo::exists(local))
-        out() << "Full path: " << QFileInfo(local).absoluteFilePath() << Qt::endl;
+        session.out() << "Full path: " << QFileInfo(local).absoluteFilePath() << Qt::endl;
     return Ok;
+}
+
+int run(Session& session, const QStringList& arguments) {
+    const QString verb = arguments.value(0);
+    if (verb == QLatin1String("generate"))
+        return generate(session, arguments.mid(1));
+    if (verb == QLatin1String("export"))
+        return exportReport(session, arguments.mid(1));
+    if (verb == QLatin1String("mail"))
+        return MailVerbs::run(session, arguments.mid(1));
+    const QHash<QString, int (*)(Session&, const QString&)> byId = {{"status", &status},
+                                                                    {"results", &printResults},
+                                                                    {"cancel", &cancel},
+                                                                    {"counters", &counters}};
+    const auto withId = byId.constFind(verb);
+    if (withId != byId.cend()) {
+        if (arguments.size() != 2) {
+            VerbArguments::usageError(Family, QStringLiteral("report %1 takes one id").arg(verb));
+            return UsageError;
+        }
+        const QString what = verb == QLatin1String("counters") ? QStringLiteral("A device id")
+                                                               : QStringLiteral("A report id");
+        if (!VerbArguments::number(what, arguments[1], 0, std::numeric_limits<qint32>::max()))
+            return UsageError;
+        return (*withId)(session, arguments[1].trimmed());
+    }
+    if (verb == QLatin1String("categories") && arguments.size() == 1)
+        return categories(session);
+    VerbArguments::usageError(Family, QStringLiteral("unknown report verb \"%1\" (generate, "
+                                                     "status, results, cancel, categories, "
+                                                     "counters, export, mail)")
+                                          .arg(verb));
+    return UsageError;
 }
 
 } // namespace
 
-QList<QCommandLineOption> options() {
+QList<QCommandLineOption> definitionOptionList() {
     QList<QCommandLineOption> list;
     for (const auto& [option, element] : definitionOptions)
-        list.append(QCommandLineOption(
-            option, QStringLiteral("report generate: the report's ") + element + '.',
-            element.toUpper()));
-    // --format also names the file format of report export.
-    list[definitionOptions.indexOf({QStringLiteral("format"), QStringLiteral("ReportFormat")})]
-        .setDescription(QStringLiteral("report generate: the report's ReportFormat (TABLE or "
-                                       "Chart); report export: HTML, CSV or XML."));
-    list.append({QStringLiteral("device"),
-                 QStringLiteral("report generate: a device id (repeatable)."), "ID"});
-    list.append({QStringLiteral("group"),
-                 QStringLiteral("report generate: a group id (repeatable)."), "ID"});
-    list.append({QStringLiteral("model"),
-                 QStringLiteral("report generate: a model name (repeatable)."), "MODEL"});
-    list.append({QStringLiteral("summary"), QStringLiteral("report generate: a summary report.")});
-    list.append({QStringLiteral("definition"),
-                 QStringLiteral("report generate: a file holding the Report element."), "FILE"});
-    list.append({QStringLiteral("locale"),
-                 QStringLiteral("report export: the stylesheets' locale (en when not given)."),
-                 "LOCALE"});
-    list.append({QStringLiteral("wait"),
-                 QStringLiteral("report generate: show the progress, then the rows.")});
+        list.append(QCommandLineOption(option, QString(), element.toUpper()));
+    for (const char* repeatable : {"device", "group", "model"})
+        list.append(QCommandLineOption(QString::fromLatin1(repeatable), QString(),
+                                       QStringLiteral("VALUE")));
+    list.append(QCommandLineOption(QStringLiteral("summary")));
     return list;
 }
 
-int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
-    const QString verb = arguments.value(0);
-    const bool needsArgument = verb == QLatin1String("status") ||
-                               verb == QLatin1String("results") ||
-                               verb == QLatin1String("cancel") ||
-                               verb == QLatin1String("counters") || verb == QLatin1String("export");
-    if (needsArgument && arguments.size() != 2) {
-        err() << "velmctl: report " << verb << " needs one argument" << Qt::endl;
-        return UsageError;
+// The values the service would read as something else than meant: caught here, before sending.
+bool definitionValuesValid(const QCommandLineParser& parser) {
+    using namespace VerbArguments;
+    constexpr qint64 maxId = std::numeric_limits<qint32>::max();
+    if (parser.isSet(QStringLiteral("type")) &&
+        !reportRegistry::reportTypeFromName(parser.value(QStringLiteral("type")))) {
+        usageError(Family, QStringLiteral("--type \"%1\" is no report type (velmctl report "
+                                          "categories lists them)")
+                               .arg(parser.value(QStringLiteral("type"))));
+        return false;
     }
-    if (verb == QLatin1String("generate"))
-        return generate(url, parser);
-    if (verb == QLatin1String("status"))
-        return status(url, arguments[1]);
-    if (verb == QLatin1String("results"))
-        return printResults(url, arguments[1]);
-    if (verb == QLatin1String("cancel"))
-        return cancel(url, arguments[1]);
-    if (verb == QLatin1String("categories"))
-        return categories(url);
-    if (verb == QLatin1String("counters"))
-        return counters(url, arguments[1]);
-    if (verb == QLatin1String("export"))
-        return exportReport(url, arguments[1], parser);
-    err() << "velmctl: unknown report verb \"" << verb
-          << "\" (generate, status, results, cancel, categories, counters, export)" << Qt::endl;
-    return UsageError;
+    const QList<std::pair<QString, QStringList>> choices = {
+        {QStringLiteral("period"), periodNames()},
+        {QStringLiteral("interval"), {"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"}},
+        {QStringLiteral("chart-type"), {"CT_BAR", "CT_LINE", "CT_PIE"}},
+        {QStringLiteral("format"), {"TABLE", "Chart"}},
+    };
+    for (const auto& [option, allowed] : choices)
+        if (parser.isSet(option) &&
+            !oneOf(QStringLiteral("--") + option, parser.value(option), allowed))
+            return false;
+    for (const char* option : {"from", "to"})
+        if (parser.isSet(option) &&
+            !secondsSince1970(QStringLiteral("--%1").arg(option), parser.value(option)))
+            return false;
+    for (const char* option : {"device", "group"})
+        for (const QString& id : parser.values(option))
+            if (!number(QStringLiteral("--%1").arg(option), id, 0, maxId))
+                return false;
+    return true;
+}
+
+VerbFamily family() {
+    return {Family, QStringLiteral("generate reports, follow them and print their rows"), Help,
+            &run};
 }
 
 } // namespace ReportVerbs

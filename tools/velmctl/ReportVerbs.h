@@ -1,21 +1,20 @@
 #pragma once
 
+#include "VerbFamily.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QList>
-#include <QUrl>
 
-// The "report" verbs of velmctl:
-//   report generate (--type T [--period P] [--device ID]... | --definition FILE) [--wait]
-//   report status ID | results ID | cancel ID | categories | counters DEVICE
-//   report export ID --format HTML|CSV|XML [--locale LOCALE]
+// The "report" verbs: generate, status, results, cancel, categories, counters.
 namespace ReportVerbs {
 
-// The options the verbs read; velmctl adds them to its parser.
-QList<QCommandLineOption> options();
+VerbFamily family();
 
-// Runs the verb in `arguments` (the positional arguments after "report"); the process's exit
-// code. Throws what HttpClient throws when the service cannot be reached.
-int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser);
+// The options that describe a report (--type, --period, --device ...), for every verb that
+// takes a report definition.
+QList<QCommandLineOption> definitionOptionList();
+// Checks the values of those options that are set; prints what is wrong.
+bool definitionValuesValid(const QCommandLineParser& parser);
 
 } // namespace ReportVerbs

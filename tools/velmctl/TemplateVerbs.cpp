@@ -1,15 +1,17 @@
 #include "TemplateVerbs.h"
 
+#include "ExitCodes.h"
 #include "MessageText.h"
+#include "ReportVerbs.h"
+#include "Session.h"
 #include "TextTable.h"
-#include "VerbCalls.h"
+#include "VerbArguments.h"
 
 #include "VELMPluginReportGenerator/Commands/CCmdRGPGetReportTemplateListResponse.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateRequest.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateResponse.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGTemplateIdRequest.h"
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
-#include "VXNServiceFramework/http/HttpClient.h"
 
 #include <QFile>
 #include <QHash>
@@ -21,17 +23,52 @@ namespace TemplateVerbs {
 
 namespace {
 
-enum ExitCode { Ok = 0, Refused = 3, UsageError = 64 };
+using ExitCode::Ok;
+using ExitCode::UsageError;
+constexpr int Refused = ExitCode::ServiceRefused;
+
+const QString Family = QStringLiteral("template");
+
+const QString Help = QStringLiteral(
+    R"(velmctl [--url URL] template VERB ...
+
+Report templates: a report definition with an optional e-mail and schedule; at each planned
+time the report is generated and mailed.
+
+  template add FILE
+  template add --name NAME --type TYPE [report options] [mail options] [schedule options]
+      Stores a template and prints its id. FILE holds a whole RGPAddReportTemplate request
+      or its Name, Report, Email and Schedule elements.
+  template set ID [FILE | options]
+      Replaces the template from FILE, or changes what the options name.
+  template get ID         the template as a table
+  template delete ID
+  template list           every template with its schedule and next run
+
+  Report options: those of "report generate" (--type, --period, --from, --to, --interval,
+      --format, --chart-type, --sort-by, --group-by, --summary, --device, --group, --model).
+  Mail options: --mail-to ADDRESS (repeatable), --attach CSV|HTML|XML (repeatable),
+      --mail-subject TEXT, --mail-text TEXT, --mail-locale LOCALE.
+  Schedule options: --schedule Once|Periodic, --start TIME (2026-12-08T09:00, local time, or
+      seconds since 1970), --every I_HOUR|I_DAY|I_WEEK|I_MONTH, --frequency N (runs N
+      intervals apart).
+
+Examples:
+  velmctl --url http://127.0.0.1:8480/ template add --name "Weekly devices" \
+      --type RT_DEVICE_LIST --mail-to admin@example.com --attach HTML \
+      --start 2026-12-08T07:00 --every I_WEEK
+  velmctl --url http://127.0.0.1:8480/ template list
+  velmctl --url http://127.0.0.1:8480/ template get 0
+)");
 
 const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-using VerbCalls::err;
-using VerbCalls::out;
-using VerbCalls::send;
-using VerbCalls::succeeded;
+QTextStream& err() {
+    return Session::err();
+}
 
 int usage(const QString& message) {
-    err() << "velmctl: " << message << Qt::endl;
+    VerbArguments::usageError(Family, message);
     return UsageError;
 }
 
@@ -172,7 +209,7 @@ QString scheduleText(const TemplateSchedule& schedule) {
     return text;
 }
 
-int add(const QUrl& url, const QStringList& files, const QCommandLineParser& parser) {
+int add(Session& session, const QStringList& files, const QCommandLineParser& parser) {
     const auto record = templateToSend(files, parser, {});
     if (!record)
         return UsageError;
@@ -180,26 +217,26 @@ int add(const QUrl& url, const QStringList& files, const QCommandLineParser& par
         return usage(QStringLiteral("template add needs a FILE or --name and --type"));
     CCmdRGAddReportTemplateRequest request;
     request.record = *record;
-    const auto answer = send<CCmdRGAddTemplateResponse>(url, request);
-    if (!succeeded(*answer))
+    const auto answer = session.call<CCmdRGAddTemplateResponse>(request);
+    if (!Session::accepted(*answer))
         return Refused;
-    out() << answer->templateId << Qt::endl;
+    session.out() << answer->templateId << Qt::endl;
     return Ok;
 }
 
-std::unique_ptr<CCmdRGReportTemplateResponse> fetch(const QUrl& url, const QString& id) {
+std::unique_ptr<CCmdRGReportTemplateResponse> fetch(Session& session, const QString& id) {
     CCmdRGGetReportTemplateRequest request;
     request.templateId = id;
-    return send<CCmdRGReportTemplateResponse>(url, request);
+    return session.call<CCmdRGReportTemplateResponse>(request);
 }
 
-int set(const QUrl& url, const QString& id, const QStringList& files,
+int set(Session& session, const QString& id, const QStringList& files,
         const QCommandLineParser& parser) {
     ReportTemplate base;
     if (files.isEmpty()) {
         // Options change the stored template; what they do not name stays.
-        const auto stored = fetch(url, id);
-        if (!succeeded(*stored))
+        const auto stored = fetch(session, id);
+        if (!Session::accepted(*stored))
             return Refused;
         base = stored->record;
     }
@@ -210,12 +247,12 @@ int set(const QUrl& url, const QString& id, const QStringList& files,
     request.templateId = id;
     request.record = *record;
     request.record.id = id.toUInt();
-    return succeeded(*send<CCmdRGTemplateResponse>(url, request)) ? Ok : Refused;
+    return Session::accepted(*session.call<CCmdRGTemplateResponse>(request)) ? Ok : Refused;
 }
 
-int get(const QUrl& url, const QString& id) {
-    const auto answer = fetch(url, id);
-    if (!succeeded(*answer))
+int get(Session& session, const QString& id) {
+    const auto answer = fetch(session, id);
+    if (!Session::accepted(*answer))
         return Refused;
     const ReportTemplate& record = answer->record;
     const TemplateReport& report = record.report;
@@ -247,23 +284,24 @@ int get(const QUrl& url, const QString& id) {
         row(QStringLiteral("Locale"), record.email.locale);
     }
     row(QStringLiteral("Schedule"), scheduleText(record.schedule));
-    out() << table.format();
+    session.out() << table.format();
     return Ok;
 }
 
-int remove(const QUrl& url, const QString& id) {
+int remove(Session& session, const QString& id) {
     CCmdRGPDeleteReportTemplateRequest request;
     request.templateId = id;
-    return succeeded(*send<CCmdRGPDeleteReportTemplateResponse>(url, request)) ? Ok : Refused;
+    return Session::accepted(*session.call<CCmdRGPDeleteReportTemplateResponse>(request)) ? Ok
+                                                                                          : Refused;
 }
 
-int list(const QUrl& url) {
+int list(Session& session) {
     CCmdRGPGetReportTemplateListRequest request;
-    const auto answer = send<CCmdRGPGetReportTemplateListResponse>(url, request);
-    if (!succeeded(*answer))
+    const auto answer = session.call<CCmdRGPGetReportTemplateListResponse>(request);
+    if (!Session::accepted(*answer))
         return Refused;
     if (answer->entries.isEmpty()) {
-        out() << "No templates." << Qt::endl;
+        session.out() << "No templates." << Qt::endl;
         return Ok;
     }
     TextTable table;
@@ -274,11 +312,21 @@ int list(const QUrl& url) {
                       {QStringLiteral("Format"), entry.reportFormat},
                       {QStringLiteral("Schedule"), scheduleText(entry.schedule)},
                       {QStringLiteral("Next run"), entry.hasNext ? timeText(entry.next) : "-"}});
-    out() << table.format();
+    session.out() << table.format();
     return Ok;
 }
 
-} // namespace
+// The schedule's words, checked before sending; the numbers and times are checked where they
+// are read.
+bool scheduleValuesValid(const QCommandLineParser& parser) {
+    if (parser.isSet(QStringLiteral("every")) &&
+        !VerbArguments::oneOf(QStringLiteral("--every"), parser.value(QStringLiteral("every")),
+                              {"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"}))
+        return false;
+    return !parser.isSet(QStringLiteral("schedule")) ||
+           VerbArguments::oneOf(QStringLiteral("--schedule"),
+                                parser.value(QStringLiteral("schedule")), {"Once", "Periodic"});
+}
 
 QList<QCommandLineOption> options() {
     return {
@@ -306,26 +354,39 @@ QList<QCommandLineOption> options() {
     };
 }
 
-int run(const QUrl& url, const QStringList& arguments, const QCommandLineParser& parser) {
+int run(Session& session, const QStringList& words) {
     // The template answer logs its body for the service's log; a person reads the table.
     QLoggingCategory::setFilterRules(QStringLiteral("info=false"));
+    QCommandLineParser parser;
+    parser.addOptions(options() + ReportVerbs::definitionOptionList());
+    if (!VerbArguments::parse(parser, words, Family) ||
+        !ReportVerbs::definitionValuesValid(parser) || !scheduleValuesValid(parser))
+        return UsageError;
+    const QStringList arguments = parser.positionalArguments();
     const QString verb = arguments.value(0);
     const bool takesId = verb == QLatin1String("set") || verb == QLatin1String("get") ||
                          verb == QLatin1String("delete");
     if (takesId && !templateXml::idFromText(arguments.value(1)))
         return usage(QStringLiteral("template %1 needs a template id").arg(verb));
     if (verb == QLatin1String("add") && arguments.size() <= 2)
-        return add(url, arguments.mid(1), parser);
+        return add(session, arguments.mid(1), parser);
     if (verb == QLatin1String("set") && arguments.size() <= 3)
-        return set(url, arguments[1], arguments.mid(2), parser);
+        return set(session, arguments[1], arguments.mid(2), parser);
     if (verb == QLatin1String("get") && arguments.size() == 2)
-        return get(url, arguments[1]);
+        return get(session, arguments[1]);
     if (verb == QLatin1String("delete") && arguments.size() == 2)
-        return remove(url, arguments[1]);
+        return remove(session, arguments[1]);
     if (verb == QLatin1String("list") && arguments.size() == 1)
-        return list(url);
-    return usage(QStringLiteral("usage: velmctl --url URL template add [FILE] | set ID [FILE] | "
-                                "get ID | delete ID | list"));
+        return list(session);
+    return usage(QStringLiteral("unknown template verb or arguments \"%1\" (add [FILE], set ID "
+                                "[FILE], get ID, delete ID, list)")
+                     .arg(arguments.join(QLatin1Char(' '))));
+}
+
+} // namespace
+
+VerbFamily family() {
+    return {Family, QStringLiteral("report templates: reports mailed on a schedule"), Help, &run};
 }
 
 } // namespace TemplateVerbs

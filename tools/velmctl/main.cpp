@@ -1,39 +1,94 @@
-// velmctl --url URL COMMAND [FILE|-] [--raw]
-// Sends COMMAND with the body read from FILE (or standard input for "-"; none: an empty
-// request) and prints the answer as text, or with --raw its head and bytes as received.
-// velmctl --url URL report VERB ...: the report verbs (ReportVerbs.h).
+// velmctl: the command-line client of velm-report and its peer services. Verb families for
+// people (report, schedule, ...), and the raw form for experts: velmctl --url URL COMMAND FILE.
 
-#include "MailVerbs.h"
-#include "MessageText.h"
+#include "ExitCodes.h"
+#include "RawCommand.h"
 #include "ReportVerbs.h"
+#include "ScheduleVerbs.h"
+#include "ServiceUrl.h"
+#include "ServiceVerbs.h"
+#include "Session.h"
 #include "TemplateVerbs.h"
-#include "VXNServiceFramework/http/HttpClient.h"
+#include "VelmVersion.h"
+#include "VelmctlBanner.h"
 
-#include <QCommandLineParser>
+#include "VXNServiceFramework/http/HttpClient.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QTextStream>
-#include <cstdio>
+#include <vector>
 
 namespace {
 
-enum ExitCode { Ok = 0, ConnectionFailed = 1, CommunicationFailed = 2, UsageError = 64 };
-
-int fail(int code, const QString& message) {
-    QTextStream(stderr) << "velmctl: " << message << Qt::endl;
-    return code;
+// Every verb family, in the order the banner lists them.
+std::vector<VerbFamily> families() {
+    return {
+        ReportVerbs::family(),
+        ScheduleVerbs::family(),
+        ServiceVerbs::family(),
+        TemplateVerbs::family(),
+    };
 }
 
-bool readInput(const QString& name, QByteArray& out) {
-    QFile file;
-    const bool opened = name == QLatin1String("-")
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        return false;
+// The options that hold for every form; they may stand anywhere on the line.
+struct GlobalOptions {
+    QString url = qEnvironmentVariable("VELMCTL_URL");
+    bool xml = false;
+    bool raw = false;
+    QStringList words; // everything else, in order
+};
+
+std::optional<GlobalOptions> globalOptions(const QStringList& arguments) {
+    GlobalOptions options;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (word == QLatin1String("--url")) {
+            if (++i == arguments.size()) {
+                Session::err() << "velmctl: --url needs a URL" << Qt::endl;
+                return std::nullopt;
+            }
+            options.url = arguments[i];
+        } else if (word.startsWith(QLatin1String("--url="))) {
+            options.url = word.mid(6);
+        } else if (word == QLatin1String("--xml")) {
+            options.xml = true;
+        } else if (word == QLatin1String("--raw")) {
+            options.raw = true;
+        } else {
+            options.words.append(word);
+        }
     }
-    out = file.readAll();
-    return true;
+    return options;
+}
+
+bool asksForHelp(const QStringList& words) {
+    return words.isEmpty() || words.contains(QLatin1String("--help")) ||
+           words.contains(QLatin1String("-h")) || words[0] == QLatin1String("help");
+}
+
+const VerbFamily* familyNamed(const std::vector<VerbFamily>& all, const QString& name) {
+    for (const VerbFamily& family : all)
+        if (family.name == name)
+            return &family;
+    return nullptr;
+}
+
+// Both forms fail the same way when the service cannot be reached.
+template <class Run> int reachingService(const QUrl& url, Run run) {
+    try {
+        return run();
+    } catch (const ConnectionError& e) {
+        Session::err() << "velmctl: " << ServiceUrl::connectionFailure(url, e.reason()) << Qt::endl;
+        return ExitCode::ConnectionFailed;
+    } catch (const CommunicationError&) {
+        Session::err() << "velmctl: communication with " << url.toString()
+                       << " failed: the answer did not arrive complete" << Qt::endl;
+        return ExitCode::CommunicationFailed;
+    } catch (const WrongPacketFormat& e) {
+        Session::err() << "velmctl: the answer of " << url.toString()
+                       << " could not be read: " << e.what() << Qt::endl;
+        return ExitCode::CommunicationFailed;
+    }
 }
 
 } // namespace
@@ -41,67 +96,39 @@ bool readInput(const QString& name, QByteArray& out) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velmctl"));
+    const auto all = families();
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Sends one command to a service."));
-    parser.addHelpOption();
-    const QCommandLineOption urlOption(QStringLiteral("url"),
-                                       QStringLiteral("URL of the service (host and port)."),
-                                       QStringLiteral("URL"));
-    const QCommandLineOption rawOption(QStringLiteral("raw"),
-                                       QStringLiteral("Print the status line, headers and bytes."));
-    parser.addOption(urlOption);
-    parser.addOption(rawOption);
-    parser.addOptions(ReportVerbs::options());
-    parser.addOptions(TemplateVerbs::options());
-    parser.addOptions(MailVerbs::options());
-    parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("Command name."));
-    parser.addPositionalArgument(
-        QStringLiteral("FILE"),
-        QStringLiteral("Request body or a fragment of it; - reads standard input."),
-        QStringLiteral("[FILE|-]"));
-    parser.process(app);
-
-    const QStringList arguments = parser.positionalArguments();
-    const QUrl url(parser.value(urlOption));
-    const bool reportVerb = arguments.value(0) == QLatin1String("report") ||
-                            arguments.value(0) == QLatin1String("template");
-    if (!parser.isSet(urlOption) || !url.isValid() || url.host().isEmpty() || arguments.isEmpty() ||
-        (arguments.size() > 2 && !reportVerb)) {
-        return fail(UsageError,
-                    QStringLiteral("usage: velmctl --url URL COMMAND [FILE|-] [--raw]\n"
-                                   "       velmctl --url URL report generate|status|results|"
-                                   "cancel|categories|counters ..."));
+    const auto options = globalOptions(QCoreApplication::arguments().mid(1));
+    if (!options)
+        return ExitCode::UsageError;
+    const QStringList& words = options->words;
+    if (words.value(0) == QLatin1String("--version")) {
+        QTextStream(stdout) << "velmctl " << velmVersion << Qt::endl;
+        return ExitCode::Ok;
     }
-    // Both kinds of use fail the same way when the service cannot be reached.
-    try {
-        if (arguments.value(0) == QLatin1String("template"))
-            return TemplateVerbs::run(url, arguments.mid(1), parser);
-        if (reportVerb && arguments.value(1) == QLatin1String("mail"))
-            return MailVerbs::run(url, arguments.mid(1), parser);
-        if (reportVerb) {
-            return ReportVerbs::run(url, arguments.mid(1), parser);
-        }
-        const QString command = arguments[0];
-        QByteArray input;
-        if (arguments.size() == 2 && !readInput(arguments[1], input)) {
-            return fail(UsageError, QStringLiteral("cannot read ") + arguments[1]);
-        }
-        QByteArray head;
-        const QByteArray answer =
-            HttpClient().send(url, command, MessageText::requestBody(command, input), head);
-        if (parser.isSet(rawOption)) {
-            std::fwrite(head.constData(), 1, static_cast<size_t>(head.size()), stdout);
-            std::fwrite(answer.constData(), 1, static_cast<size_t>(answer.size()), stdout);
-        } else {
-            QTextStream(stdout) << MessageText::decode(answer) << Qt::endl;
-        }
-    } catch (const ConnectionError&) {
-        return fail(ConnectionFailed,
-                    QStringLiteral("connection to %1 failed").arg(url.toString()));
-    } catch (const CommunicationError&) {
-        return fail(CommunicationFailed,
-                    QStringLiteral("communication with %1 failed").arg(url.toString()));
+    const VerbFamily* family = familyNamed(all, words.value(0));
+    if (!family && words.value(0) == QLatin1String("help"))
+        family = familyNamed(all, words.value(1));
+    if (asksForHelp(words) || (family && words.size() == 1)) {
+        QTextStream(stdout) << (family ? family->help : VelmctlBanner::text(all)) << Qt::flush;
+        return ExitCode::Ok;
     }
-    return Ok;
+    if (!family && words[0].startsWith(QLatin1Char('-'))) {
+        Session::err() << "velmctl: unknown option " << words[0] << " (see velmctl --help)"
+                       << Qt::endl;
+        return ExitCode::UsageError;
+    }
+    if (options->url.isEmpty()) {
+        Session::err() << "velmctl: which service? Give --url http://HOST:PORT/ (scripts/run "
+                          "prints it) or set VELMCTL_URL"
+                       << Qt::endl;
+        return ExitCode::UsageError;
+    }
+    const auto url = ServiceUrl::fromText(options->url);
+    if (!url)
+        return ExitCode::UsageError;
+    if (!family)
+        return reachingService(*url, [&] { return RawCommand::run(*url, words, options->raw); });
+    Session session(*url, options->xml);
+    return reachingService(*url, [&] { return family->run(session, words.mid(1)); });
 }

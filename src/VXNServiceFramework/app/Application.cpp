@@ -3,8 +3,10 @@
 #include "VXNServiceFramework/app/Configuration.h"
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/ServiceClient.h"
+#include "VXNServiceFramework/control/CmdVXNGetVersionResponse.h"
 #include "VXNServiceFramework/control/ManagementService.h"
 #include "VXNServiceFramework/dom/XercesRuntime.h"
+#include "VXNServiceFramework/http/ListenAddress.h"
 #include "VXNServiceFramework/threads/ThreadGroup.h"
 
 #include <QDeadlineTimer>
@@ -96,8 +98,9 @@ bool Application::openListener() {
     const QUrl configured = ownUrl();
     if (configured.isValid()) {
         const int port = configured.port(80);
-        m_listener = std::make_unique<Listener>(m_host, *m_connections, nullptr,
-                                                static_cast<quint16>(port), m_listenerLimits);
+        m_listener =
+            std::make_unique<Listener>(m_host, *m_connections, nullptr, static_cast<quint16>(port),
+                                       m_listenerLimits, m_listenAddress);
         if (port < 0 || port > 65535 || !m_listener->isListening()) {
             VELM_ERR << "Error listening port: " << port;
             return false;
@@ -105,7 +108,8 @@ bool Application::openListener() {
         VELM_INFO << "Listening incomming requests on port: " << port;
         return true;
     }
-    m_listener = std::make_unique<Listener>(m_host, *m_connections, nullptr, 0, m_listenerLimits);
+    m_listener = std::make_unique<Listener>(m_host, *m_connections, nullptr, 0, m_listenerLimits,
+                                            m_listenAddress);
     if (!m_listener->isListening()) {
         VELM_ERR << "Error listening automatically bound port";
         return false;
@@ -113,7 +117,9 @@ bool Application::openListener() {
     const int port = m_listener->serverPort();
     VELM_INFO << "Listening incomming requests on port: " << port;
     QMutexLocker lock(&m_urlLock);
-    m_ownUrl = QUrl(QStringLiteral("http://localhost:%1/").arg(port));
+    m_ownUrl = QUrl(QStringLiteral("http://%1:%2/")
+                        .arg(listenAddress::urlHost(m_listenAddress, QStringLiteral("localhost")))
+                        .arg(port));
     return true;
 }
 
@@ -138,6 +144,17 @@ void Application::start() {
         QMutexLocker lock(&m_urlLock);
         m_ownUrl = QUrl(config.serviceUrl);
     }
+    if (!config.listenAddress.isEmpty()) {
+        const auto address = listenAddress::fromText(config.listenAddress);
+        if (!address) {
+            // Listening everywhere instead would open what the setting means to close.
+            VELM_ERR << "ListenAddress is no address: " << config.listenAddress;
+            quitApplication(1);
+            return;
+        }
+        m_listenAddress = *address;
+        VELM_INFO << "Listening only on address: " << m_listenAddress.toString();
+    }
 
     if (!openListener()) {
         // Ending with a failure code lets the service manager and scripts see it.
@@ -149,7 +166,11 @@ void Application::start() {
     if (!config.dispatcherUrl.isEmpty() && dispatcher.isValid()) {
         ServiceClient& client = ServiceClient::instance();
         client.setNamingServiceUrl(dispatcher);
-        client.registerService(ownUrl(), commands());
+        // The naming service answers VXNGetVersion itself; registering ours would send its
+        // callers here.
+        QStringList registered = commands();
+        registered.removeAll(vxnGetVersionCommand);
+        client.registerService(ownUrl(), registered);
     }
 
     for (const QString& name : serviceNames()) {

@@ -65,6 +65,8 @@ private:
     QUrl m_ownUrl;
     mutable QMutex m_urlLock; // guards m_ownUrl
     QString m_configFileName;
+    // ListenAddress of the configuration; every IPv4 address when it has none.
+    QHostAddress m_listenAddress{QHostAddress::AnyIPv4};
     ListenerLimits m_listenerLimits;
     std::unique_ptr<ThreadGroup> m_connections;
     std::unique_ptr<Listener> m_listener;

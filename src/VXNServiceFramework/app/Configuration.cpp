@@ -38,10 +38,11 @@ Configuration Configuration::load(const QString& fileName) {
 }
 
 Configuration Configuration::parse(const QByteArray& document) {
-    std::array<Setting, 3> settings{{
+    std::array<Setting, 4> settings{{
         {QLatin1StringView("DispatcherURL"), &Configuration::dispatcherUrl, 0, {}},
         {QLatin1StringView("ServiceURL"), &Configuration::serviceUrl, 0, {}},
         {QLatin1StringView("Name"), &Configuration::name, 0, {}},
+        {QLatin1StringView("ListenAddress"), &Configuration::listenAddress, 0, {}},
     }};
 
     // The text of an element is all text below it, so an element nested in a tracked one of

@@ -1,10 +1,13 @@
 #include "VXNServiceFramework/control/ManagementService.h"
 
+#include "VelmVersion.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
 ManagementService::ManagementService() {
     addHandler(QStringLiteral("MGMTCloseApplication"), this, &ManagementService::closeApplication);
+    addHandler(vxnGetVersionCommand, this, &ManagementService::getVersion);
 }
 
 std::unique_ptr<MGMTCloseApplicationResponse>
@@ -14,4 +17,10 @@ ManagementService::closeApplication(MGMTCloseApplicationRequest&) {
         QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
     }
     return std::make_unique<MGMTCloseApplicationResponse>();
+}
+
+std::unique_ptr<CmdVXNGetVersionResponse> ManagementService::getVersion(RequestPacket&) {
+    auto response = std::make_unique<CmdVXNGetVersionResponse>();
+    response->version = QString::fromLatin1(velmVersion);
+    return response;
 }

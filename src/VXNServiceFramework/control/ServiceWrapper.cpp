@@ -3,6 +3,8 @@
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/app/StopSignalNotifier.h"
 
+#include "VelmVersion.h"
+
 #include <QFileInfo>
 
 #include <csignal>
@@ -20,6 +22,7 @@ enum class Action {
     Resume,
     Command,
     Help,
+    ProgramVersion,
     Run
 };
 
@@ -34,11 +37,17 @@ Action actionOf(int argc, char** argv) {
         Action action;
     };
     static const Form forms[] = {
-        {"-i", "-install", Action::Install},     {"-u", "-uninstall", Action::Uninstall},
-        {"-v", "-version", Action::Version},     {"-e", "-exec", Action::Exec},
-        {"-t", "-terminate", Action::Terminate}, {"-p", "-pause", Action::Pause},
-        {"-r", "-resume", Action::Resume},       {"-c", "-command", Action::Command},
+        {"-i", "-install", Action::Install},
+        {"-u", "-uninstall", Action::Uninstall},
+        {"-v", "-version", Action::Version},
+        {"-e", "-exec", Action::Exec},
+        {"-t", "-terminate", Action::Terminate},
+        {"-p", "-pause", Action::Pause},
+        {"-r", "-resume", Action::Resume},
+        {"-c", "-command", Action::Command},
         {"-h", "-help", Action::Help},
+        {"--help", "--help", Action::Help},
+        {"--version", "--version", Action::ProgramVersion},
     };
     for (const Form& f : forms) {
         if (a == QLatin1String(f.shortForm) || a == QLatin1String(f.longForm)) {
@@ -55,6 +64,10 @@ QString executablePath(const char* argv0) {
         return self.canonicalFilePath();
     }
     return QFileInfo(QString::fromLocal8Bit(argv0)).absoluteFilePath();
+}
+
+QString programName(const char* argv0) {
+    return QFileInfo(QString::fromLocal8Bit(argv0)).fileName();
 }
 
 } // namespace
@@ -83,16 +96,24 @@ ServiceBackend& ServiceWrapperBase::backend() {
     return *m_backend;
 }
 
-QByteArray ServiceWrapperBase::helpText(const QString& serviceName) {
-    return serviceName.toLocal8Bit() +
-           " -[i|u|e|s|v|h]\n\n"
-           "\t-i(nstall)\t: Install the service\n"
+QByteArray ServiceWrapperBase::helpText(const QString& serviceName, const QString& programName) {
+    const QByteArray program = programName.toLocal8Bit();
+    return program + " " + velmVersion + ", the service " + serviceName.toLocal8Bit() + "\n\n" +
+           program +
+           " -[i|u|e|t|p|r|c|v|h]\t(only the first argument counts)\n\n"
+           "\t-i(nstall)\t: Install the service (a systemd unit that runs this executable)\n"
            "\t-u(ninstall)\t: Uninstall the service\n"
-           "\t-e(xec)\t\t: Execute the service\n"
-           "\t\t\t  If the service is not installed, run it as a regular program\n"
+           "\t-e(xec)\t\t: Execute the service in this console, as a regular program\n"
+           "\t\t\t  (Ctrl-C stops it)\n"
            "\t-t(erminate)\t: Stop the service\n"
+           "\t-p(ause)\t: Pause the service\n"
+           "\t-r(esume)\t: Resume the service\n"
+           "\t-c(ommand) N\t: Send the user-defined control code N (0 when left out)\n"
            "\t-v(ersion)\t: Print version and status information\n"
-           "\t-h(elp)\t: Show this help\n";
+           "\t-h(elp)\t\t: Show this help\n"
+           "\t--version\t: Print the version only\n\n"
+           "Without an option the program runs as the service under systemd; started by hand\n"
+           "that way, it asks systemd to start the installed service.\n";
 }
 
 int ServiceWrapperBase::exec() {
@@ -131,7 +152,11 @@ int ServiceWrapperBase::exec() {
         return 0;
     }
     case Action::Help:
-        *m_out << helpText(m_serviceName).constData() << std::flush;
+        *m_out << helpText(m_serviceName, programName(m_argv[0])).constData() << std::flush;
+        return 0;
+    case Action::ProgramVersion:
+        *m_out << programName(m_argv[0]).toLocal8Bit().constData() << " " << velmVersion << "\n"
+               << std::flush;
         return 0;
     case Action::Run:
         return runAsService();
@@ -180,7 +205,7 @@ int ServiceWrapperBase::version() {
     const bool installed = backend().isInstalled();
     const bool running = installed && backend().isRunning();
     *m_out << "The service\n\t" << m_serviceName.toLocal8Bit().constData() << "\n\t" << m_argv[0]
-           << "\n\n"
+           << "\n\tversion " << velmVersion << "\n\n"
            << "is " << (installed ? "installed" : "not installed") << " and "
            << (running ? "running" : "not running") << "\n\n"
            << std::flush;

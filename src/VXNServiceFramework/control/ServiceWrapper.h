@@ -13,7 +13,8 @@
 // Runs a program as an operating-system service or in the console, decided by its command line:
 //
 //   -i(nstall) -u(ninstall) -v(ersion) -e(xec) -t(erminate) -p(ause) -r(esume) -c(ommand) [code]
-//   -h(elp), anything else: run as the service under the service manager.
+//   -h(elp) or --help, --version (the version only, without asking the service manager),
+//   anything else: run as the service under the service manager.
 //
 // Only the first argument counts. A subclass creates and runs the core application and says what
 // start and stop mean; the service manager is reached through a ServiceBackend. SIGTERM (the
@@ -36,7 +37,8 @@ public:
     // Standard output and standard error unless set.
     void setOutput(std::ostream& out, std::ostream& err);
 
-    static QByteArray helpText(const QString& serviceName);
+    // The options as `programName` takes them, and what the program is.
+    static QByteArray helpText(const QString& serviceName, const QString& programName);
 
 protected:
     virtual void createApplication(int& argc, char** argv) = 0;

@@ -17,7 +17,7 @@ public:
     Exchange(const HttpClientLimits& limits, const QUrl& url) : m_limits(limits) {
         m_socket.connectToHost(url.host(), static_cast<quint16>(url.port(DefaultHttpPort)));
         if (!m_socket.waitForConnected(m_limits.connectTimeoutMs)) {
-            throw ConnectionError();
+            throw ConnectionError(m_socket.error());
         }
     }
 

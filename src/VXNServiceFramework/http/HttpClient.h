@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -8,7 +9,15 @@
 // The connection to the peer could not be established in time.
 class ConnectionError : public std::exception {
 public:
+    explicit ConnectionError(
+        QAbstractSocket::SocketError reason = QAbstractSocket::UnknownSocketError)
+        : m_reason(reason) {}
     const char* what() const noexcept override { return "ConnectionError"; }
+    // Why: refused, host not found, time-out ...
+    QAbstractSocket::SocketError reason() const { return m_reason; }
+
+private:
+    QAbstractSocket::SocketError m_reason;
 };
 
 // The peer accepted but the exchange failed: a write failure, no answer in time, a failed

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16 port,
-                   const ListenerLimits& limits)
+                   const ListenerLimits& limits, const QHostAddress& address)
     : QTcpServer(parent) {
     setListenBacklogSize(limits.listenBacklog);
-    if (!listen(QHostAddress::AnyIPv4, port)) {
+    if (!listen(address, port)) {
         return;
     }
     // The poller accepts from here on, not this thread's event loop.

@@ -3,6 +3,7 @@
 #include "VXNServiceFramework/http/ConnectionPoller.h"
 #include "VXNServiceFramework/http/RequestWorkers.h"
 
+#include <QHostAddress>
 #include <QTcpServer>
 #include <memory>
 
@@ -29,15 +30,16 @@ struct ListenerLimits {
     ConnectionLimits connection;
 };
 
-// Listens on all local IPv4 addresses. Connections are accepted and read by a poller thread;
-// each request read whole is served on a thread of a bounded set, which writes the answer and
-// gives the connection back to the poller to wait for the peer's close. Requests thus never
-// wait behind peers that are slow to send or to close.
+// Listens on one local address, by default every IPv4 address. Connections are accepted and read by
+// a poller thread; each request read whole is served on a thread of a bounded set, which writes the
+// answer and gives the connection back to the poller to wait for the peer's close. Requests thus
+// never wait behind peers that are slow to send or to close.
 class Listener : public QTcpServer {
 public:
     // The thread group is not used: serving threads belong to the listener.
     Listener(RequestRouter& router, ThreadGroup& group, QObject* parent, quint16 port,
-             const ListenerLimits& limits = {});
+             const ListenerLimits& limits = {},
+             const QHostAddress& address = QHostAddress(QHostAddress::AnyIPv4));
     ~Listener() override;
 
     // Requests being served right now.

@@ -2,7 +2,10 @@
 
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
-// The answer to "VXNGetVersion": the suite's version in a Version element.
+// The command every process of the suite answers with its version.
+inline const QString vxnGetVersionCommand = QStringLiteral("VXNGetVersion");
+
+// The answer to "VXNGetVersion": the version in a Version element.
 class CmdVXNGetVersionResponse : public ResponsePacket {
 public:
     using ResponsePacket::ResponsePacket;

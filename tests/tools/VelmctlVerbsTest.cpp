@@ -1,0 +1,160 @@
+// velmctl's verbs as a user runs them: against velm-report and velm-peers on a small fleet, and
+// against a scripted peer where only what is sent matters.
+#include "support/ChildProcess.h"
+#include "support/ScriptedHttpPeer.h"
+
+#include "VelmVersion.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome velmctl(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+class VelmctlAgainstTheService : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        fleetDir = std::make_unique<QTemporaryDir>();
+        QProcess generator;
+        generator.start(
+            QStringLiteral(VELM_BINARY_DIR "/bin/velm-peers"),
+            {"--db", fleetDir->filePath("fleet.db"), "--generate-fleet", "4", "--days", "2"});
+        generator.waitForFinished(120000);
+    }
+    static void TearDownTestSuite() { fleetDir.reset(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(QFile::copy(fleetDir->filePath("fleet.db"), dir.filePath("fleet.db")));
+        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
+            << peers.output().toStdString();
+        ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
+            << report.output().toStdString();
+    }
+
+    Outcome run(QStringList arguments) {
+        return velmctl(QStringList{"--url", report.url().toString()} + arguments);
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> fleetDir;
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ChildProcess report;
+};
+
+TEST_F(VelmctlAgainstTheService, AReportPrintsAsATableAndAFailedOneEndsWith3) {
+    const Outcome list = run({"report", "generate", "--type", "RT_DEVICE_LIST", "--wait"});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(list.out.startsWith("Report 0\n")) << list.out.toStdString();
+    EXPECT_TRUE(list.out.contains("Progress: 100%\n"));
+    // Every device of the fleet under one header and its rule of dashes.
+    EXPECT_TRUE(list.out.contains(QRegularExpression("\n *DeviceID .*\n *-+  -+")))
+        << list.out.toStdString();
+    EXPECT_EQ(list.out.count(QRegularExpression("\n *[1-4]  ")), 4) << list.out.toStdString();
+
+    const Outcome unknown = run({"report", "status", "41"});
+    EXPECT_EQ(unknown.exitCode, 3);
+    EXPECT_TRUE(unknown.err.contains("(Result 1")) << unknown.err.toStdString();
+
+    // --xml: the service's own answer instead of the readable text.
+    const Outcome xml = run({"--xml", "report", "status", "0"});
+    EXPECT_EQ(xml.exitCode, 0);
+    EXPECT_TRUE(xml.out.contains("<ReportStatus>100</ReportStatus>")) << xml.out.toStdString();
+    EXPECT_FALSE(xml.out.contains("(finished)"));
+}
+
+TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
+    const Outcome empty = run({"schedule", "list"});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.out, "Service RG has no scheduled items.\n");
+
+    const Outcome added = run({"schedule", "add", "--service", "RG", "--start", "2036-12-08T07:00",
+                               "--every", "2 weeks", "--send", "RGPGetReportCategories", "--tag",
+                               "weekly look", "--until-restart"});
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.out.startsWith("Scheduled item 0 of service RG")) << added.out.toStdString();
+
+    const Outcome listed = run({"schedule", "list"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.out.contains(
+        QRegularExpression("\n  0 +2036-12-08 07:00:00 +every 2 weeks +2036-12-08 07:00:00 +no +"
+                           "RGPGetReportCategories +weekly look\n")))
+        << listed.out.toStdString();
+    // An id that is not there is an error, unlike an empty service.
+    EXPECT_EQ(run({"schedule", "list", "5"}).exitCode, 3);
+
+    EXPECT_EQ(run({"schedule", "remove", "0"}).exitCode, 0);
+    EXPECT_EQ(run({"schedule", "list"}).out, "Service RG has no scheduled items.\n");
+    // A replace of a missing item is refused, though the scheduler answers Result 0.
+    const Outcome replaced = run({"schedule", "add", "--replace", "9", "--start",
+                                  "2036-12-08T07:00", "--every", "once", "--send", "X"});
+    EXPECT_EQ(replaced.exitCode, 3);
+    EXPECT_TRUE(replaced.err.contains("no item 9")) << replaced.err.toStdString();
+}
+
+TEST_F(VelmctlAgainstTheService, RawCommandsExitWithTheAnswersResult) {
+    const Outcome raw = run({"VXNGetVersion"});
+    EXPECT_EQ(raw.exitCode, 0);
+    EXPECT_TRUE(raw.out.contains(QStringLiteral("<Version>%1</Version>").arg(velmVersion)))
+        << raw.out.toStdString();
+    EXPECT_EQ(run({"NoSuchCommand"}).exitCode, 3);
+    const Outcome version = run({"service", "version"});
+    EXPECT_EQ(version.out, QStringLiteral("Version %1\n").arg(velmVersion));
+}
+
+TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
+    ScriptedHttpPeer peer;
+    const QString url = peer.url().toString();
+    const QList<QStringList> refused = {
+        {"--url", url, "schedule", "add", "--start", "2026-02-30T07:00", "--every", "day", "--send",
+         "RGPGetReportCategories"},
+        {"--url", url, "schedule", "add", "--start", "2026-12-08T07:00", "--every", "fortnight",
+         "--send", "RGPGetReportCategories"},
+        {"--url", url, "schedule", "remove", "three"},
+        {"--url", url, "report", "generate", "--type", "RT_DEVICE_LIST", "--period", "P_LASTWEEK"},
+        {"--url", url, "report", "generate", "--type", "RT_DEVICE_LIST", "--from", "yesterday"},
+        {"--url", url, "report", "status", "-1"},
+        {"--url", QString(url).replace("http:", "https:"), "report", "categories"},
+        {"report", "categories"},
+    };
+    for (const QStringList& arguments : refused) {
+        const Outcome outcome = velmctl(arguments);
+        EXPECT_EQ(outcome.exitCode, 64) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.err.startsWith("velmctl: ")) << outcome.err.toStdString();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+    EXPECT_TRUE(velmctl(refused[0]).err.contains("2026-02-30T07:00"));
+    EXPECT_TRUE(velmctl(refused[6]).err.contains("https is not supported"));
+}
+
+TEST(Velmctl, HelpAndVersionNeedNoService) {
+    const Outcome banner = velmctl({"--help"});
+    EXPECT_EQ(banner.exitCode, 0);
+    for (const char* family : {"\n  report ", "\n  schedule ", "\n  service "})
+        EXPECT_TRUE(banner.out.contains(family)) << family;
+    EXPECT_TRUE(banner.out.contains("\n  64  the command line is wrong"));
+    for (const QStringList& asked :
+         {QStringList{"help", "schedule"}, {"schedule", "--help"}, {"schedule"}}) {
+        const Outcome help = velmctl(asked);
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_TRUE(help.out.contains("schedule add --start DATE --every INTERVAL"))
+            << help.out.toStdString();
+    }
+    EXPECT_EQ(velmctl({"--version"}).out, QStringLiteral("velmctl %1\n").arg(velmVersion));
+}
+
+} // namespace

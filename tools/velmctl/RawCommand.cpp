@@ -1,0 +1,73 @@
+#include "RawCommand.h"
+
+#include "ExitCodes.h"
+#include "MessageText.h"
+#include "Session.h"
+
+#include "VXNServiceFramework/http/HttpClient.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace RawCommand {
+
+namespace {
+
+bool readInput(const QString& name, QByteArray& out) {
+    QFile file;
+    const bool opened = name == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return false;
+    out = file.readAll();
+    return true;
+}
+
+// The exit code the answer stands for; what is wrong with it goes to standard error (the
+// answer itself is printed as it is in any case).
+int outcomeOf(const QString& command, const QByteArray& answer) {
+    ResponsePacket packet;
+    packet.parse(answer);
+    if (!packet.document()) {
+        Session::err() << "velmctl: the answer is no response document: " << packet.details()
+                       << Qt::endl;
+        return ExitCode::CommunicationFailed;
+    }
+    // Every handler's answer carries a Result; an envelope without one means that no service
+    // at this address handles the command.
+    if (!packet.firstElement(QStringLiteral("Result"))) {
+        Session::err() << "velmctl: no service at this address handles " << command << Qt::endl;
+        return ExitCode::ServiceRefused;
+    }
+    return Session::accepted(packet) ? ExitCode::Ok : ExitCode::ServiceRefused;
+}
+
+} // namespace
+
+int run(const QUrl& url, const QStringList& arguments, bool raw) {
+    if (arguments.size() > 2) {
+        Session::err() << "velmctl: usage: velmctl --url URL COMMAND [FILE|-] [--raw]" << Qt::endl;
+        return ExitCode::UsageError;
+    }
+    const QString command = arguments[0];
+    QByteArray input;
+    if (arguments.size() == 2 && !readInput(arguments[1], input)) {
+        Session::err() << "velmctl: cannot read " << arguments[1] << Qt::endl;
+        return ExitCode::UsageError;
+    }
+    QByteArray head;
+    const QByteArray answer =
+        HttpClient().send(url, command, MessageText::requestBody(command, input), head);
+    if (raw) {
+        std::fwrite(head.constData(), 1, static_cast<size_t>(head.size()), stdout);
+        std::fwrite(answer.constData(), 1, static_cast<size_t>(answer.size()), stdout);
+    } else {
+        std::fputs(MessageText::decode(answer).toUtf8().constData(), stdout);
+        std::fputc('\n', stdout);
+    }
+    return outcomeOf(command, answer);
+}
+
+} // namespace RawCommand

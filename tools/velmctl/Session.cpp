@@ -1,0 +1,47 @@
+#include "Session.h"
+
+#include "MessageText.h"
+
+#include "VXNServiceFramework/http/HttpClient.h"
+
+#include <cstdio>
+
+namespace {
+
+QTextStream& standardOutput() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+} // namespace
+
+Session::Session(QUrl url, bool xmlOutput) : m_url(std::move(url)), m_xmlOutput(xmlOutput) {
+    if (m_xmlOutput) {
+        m_sink.setFileName(QStringLiteral("/dev/null"));
+        m_sink.open(QIODevice::WriteOnly);
+    } else {
+        m_sink.open(stdout, QIODevice::WriteOnly);
+    }
+    m_out.setDevice(&m_sink);
+}
+
+QTextStream& Session::err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+bool Session::accepted(const Packet& answer) {
+    if (answer.result() == 0)
+        return true;
+    err() << "velmctl: " << answer.details() << " (Result " << answer.result() << ")" << Qt::endl;
+    return false;
+}
+
+QByteArray Session::exchange(Packet& request) {
+    QByteArray body;
+    request.serialize(body);
+    const QByteArray answer = HttpClient().send(m_url, request.command(), body, true);
+    if (m_xmlOutput)
+        standardOutput() << MessageText::decode(answer) << Qt::endl;
+    return answer;
+}

@@ -1,0 +1,76 @@
+#include "VerbArguments.h"
+
+#include "Session.h"
+
+#include <QRegularExpression>
+
+namespace VerbArguments {
+
+namespace {
+
+void complain(const QString& message) {
+    Session::err() << "velmctl: " << message << Qt::endl;
+}
+
+} // namespace
+
+bool parse(QCommandLineParser& parser, const QStringList& arguments, const QString& family) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (parser.parse(QStringList{QStringLiteral("velmctl")} + arguments))
+        return true;
+    usageError(family, parser.errorText());
+    return false;
+}
+
+void usageError(const QString& family, const QString& message) {
+    complain(message + QStringLiteral(" (see velmctl %1 --help)").arg(family));
+}
+
+std::optional<qint64> number(const QString& what, const QString& text, qint64 minimum,
+                             qint64 maximum) {
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    if (ok && value >= minimum && value <= maximum)
+        return value;
+    complain(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
+                 .arg(what)
+                 .arg(minimum)
+                 .arg(maximum)
+                 .arg(text));
+    return std::nullopt;
+}
+
+std::optional<QDateTime> localDateTime(const QString& what, const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2})?$"));
+    if (form.match(text.trimmed()).hasMatch()) {
+        QString iso = text.trimmed();
+        iso[10] = QLatin1Char('T');
+        const QDateTime time = QDateTime::fromString(iso, Qt::ISODate);
+        if (time.isValid())
+            return time;
+    }
+    complain(QStringLiteral("%1 must be a local date and time such as 2026-12-08T07:00, "
+                            "not \"%2\"")
+                 .arg(what, text));
+    return std::nullopt;
+}
+
+std::optional<qint64> secondsSince1970(const QString& what, const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    if (digits.match(text.trimmed()).hasMatch())
+        return number(what, text, 0, std::numeric_limits<qint32>::max());
+    if (const auto time = localDateTime(what, text))
+        return time->toSecsSinceEpoch();
+    return std::nullopt;
+}
+
+std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed) {
+    if (allowed.contains(text))
+        return text;
+    complain(QStringLiteral("%1 must be one of %2, not \"%3\"")
+                 .arg(what, allowed.join(QStringLiteral(", ")), text));
+    return std::nullopt;
+}
+
+} // namespace VerbArguments

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Reading and checking a verb's command line before anything is sent. Each check prints what
+// is wrong on standard error and yields nothing; the caller then exits with UsageError.
+namespace VerbArguments {
+
+// Parses `arguments` (options and positional words of one verb) into `parser`.
+bool parse(QCommandLineParser& parser, const QStringList& arguments, const QString& family);
+
+// Prints "velmctl: <message> (see velmctl <family> --help)".
+void usageError(const QString& family, const QString& message);
+
+// A decimal integer from `minimum` to `maximum`; `what` names the value in the message.
+std::optional<qint64> number(const QString& what, const QString& text, qint64 minimum,
+                             qint64 maximum);
+
+// A local date and time: YYYY-MM-DDTHH:MM[:SS] (a blank may stand for the T).
+std::optional<QDateTime> localDateTime(const QString& what, const QString& text);
+
+// A point in time as the services carry it (seconds since 1970): the seconds themselves, or
+// a local date and time as above.
+std::optional<qint64> secondsSince1970(const QString& what, const QString& text);
+
+// `text` when it is one of `allowed` exactly.
+std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed);
+
+} // namespace VerbArguments
