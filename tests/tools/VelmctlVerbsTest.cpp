@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -112,6 +113,14 @@ TEST_F(VelmctlAgainstTheService, RawCommandsExitWithTheAnswersResult) {
     EXPECT_TRUE(raw.out.contains(QStringLiteral("<Version>%1</Version>").arg(velmVersion)))
         << raw.out.toStdString();
     EXPECT_EQ(run({"NoSuchCommand"}).exitCode, 3);
+    // A cancel is answered with the same empty envelope as an unknown command, yet succeeded.
+    ASSERT_EQ(run({"report", "generate", "--type", "RT_DEVICE_LIST"}).exitCode, 0);
+    QTemporaryFile request;
+    ASSERT_TRUE(request.open());
+    request.write("<Report ID=\"0\"/>");
+    request.flush();
+    EXPECT_EQ(run({"RGPCancelReport", request.fileName()}).exitCode, 0);
+    EXPECT_EQ(run({"RGPCancelReport", request.fileName()}).exitCode, 3);
     const Outcome version = run({"service", "version"});
     EXPECT_EQ(version.out, QStringLiteral("Version %1\n").arg(velmVersion));
 }

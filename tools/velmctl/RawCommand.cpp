@@ -3,27 +3,16 @@
 #include "ExitCodes.h"
 #include "MessageText.h"
 #include "Session.h"
+#include "VerbArguments.h"
 
 #include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
-#include <QFile>
 #include <cstdio>
 
 namespace RawCommand {
 
 namespace {
-
-bool readInput(const QString& name, QByteArray& out) {
-    QFile file;
-    const bool opened = name == QLatin1String("-")
-                            ? file.open(stdin, QIODevice::ReadOnly)
-                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
-    if (!opened)
-        return false;
-    out = file.readAll();
-    return true;
-}
 
 // The exit code the answer stands for; what is wrong with it goes to standard error (the
 // answer itself is printed as it is in any case).
@@ -35,9 +24,10 @@ int outcomeOf(const QString& command, const QByteArray& answer) {
                        << Qt::endl;
         return ExitCode::CommunicationFailed;
     }
-    // Every handler's answer carries a Result; an envelope without one means that no service
-    // at this address handles the command.
-    if (!packet.firstElement(QStringLiteral("Result"))) {
+    // Every answer carries a Result, except the empty envelope: the answer to a command no
+    // service here handles, and RGPCancelReport's answer when it cancelled.
+    if (!packet.firstElement(QStringLiteral("Result")) &&
+        command != QLatin1String("RGPCancelReport")) {
         Session::err() << "velmctl: no service at this address handles " << command << Qt::endl;
         return ExitCode::ServiceRefused;
     }
@@ -53,9 +43,13 @@ int run(const QUrl& url, const QStringList& arguments, bool raw) {
     }
     const QString command = arguments[0];
     QByteArray input;
-    if (arguments.size() == 2 && !readInput(arguments[1], input)) {
-        Session::err() << "velmctl: cannot read " << arguments[1] << Qt::endl;
-        return ExitCode::UsageError;
+    if (arguments.size() == 2) {
+        const auto read = VerbArguments::fileOrStandardInput(arguments[1]);
+        if (!read) {
+            Session::err() << "velmctl: cannot read " << arguments[1] << Qt::endl;
+            return ExitCode::UsageError;
+        }
+        input = *read;
     }
     QByteArray head;
     const QByteArray answer =

@@ -12,7 +12,6 @@
 #include "scheduler/CommandName.h"
 #include "scheduler/SchedulerResults.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 namespace ScheduleVerbs {
@@ -97,15 +96,12 @@ std::optional<Interval> intervalFrom(const QString& text) {
 std::optional<QString> commandText(const QString& command, const QString& bodyFile) {
     QByteArray input;
     if (!bodyFile.isEmpty()) {
-        QFile file;
-        const bool opened = bodyFile == QLatin1String("-")
-                                ? file.open(stdin, QIODevice::ReadOnly)
-                                : (file.setFileName(bodyFile), file.open(QIODevice::ReadOnly));
-        if (!opened) {
+        const auto read = VerbArguments::fileOrStandardInput(bodyFile);
+        if (!read) {
             VerbArguments::usageError(Family, QStringLiteral("cannot read ") + bodyFile);
             return std::nullopt;
         }
-        input = file.readAll();
+        input = *read;
     }
     const QString text = MessageText::decode(MessageText::requestBody(command, input));
     if (commandNameOf(text) != command) {

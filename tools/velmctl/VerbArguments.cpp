@@ -2,6 +2,7 @@
 
 #include "Session.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 namespace VerbArguments {
@@ -63,6 +64,16 @@ std::optional<qint64> secondsSince1970(const QString& what, const QString& text)
     if (const auto time = localDateTime(what, text))
         return time->toSecsSinceEpoch();
     return std::nullopt;
+}
+
+std::optional<QByteArray> fileOrStandardInput(const QString& name) {
+    QFile file;
+    const bool opened = name == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(name), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return std::nullopt;
+    return file.readAll();
 }
 
 std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed) {

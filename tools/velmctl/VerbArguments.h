@@ -27,6 +27,9 @@ std::optional<QDateTime> localDateTime(const QString& what, const QString& text)
 // a local date and time as above.
 std::optional<qint64> secondsSince1970(const QString& what, const QString& text);
 
+// The bytes of the file `name`, or of standard input for "-"; nothing when it cannot be read.
+std::optional<QByteArray> fileOrStandardInput(const QString& name);
+
 // `text` when it is one of `allowed` exactly.
 std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed);
 
