@@ -87,7 +87,8 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
                                "--every", "2 weeks", "--send", "RGPGetReportCategories", "--tag",
                                "weekly look", "--until-restart"});
     ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
-    EXPECT_TRUE(added.out.startsWith("Scheduled item 0 of service RG")) << added.out.toStdString();
+    EXPECT_EQ(added.out, "Scheduled item 0 of service RG: RGPGetReportCategories, every 2 weeks, "
+                         "first run 2036-12-08 07:00:00\n");
 
     const Outcome listed = run({"schedule", "list"});
     EXPECT_EQ(listed.exitCode, 0);
@@ -98,7 +99,7 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
     // An id that is not there is an error, unlike an empty service.
     EXPECT_EQ(run({"schedule", "list", "5"}).exitCode, 3);
 
-    EXPECT_EQ(run({"schedule", "remove", "0"}).exitCode, 0);
+    EXPECT_EQ(run({"schedule", "remove", "0"}).out, "Removed item 0 of service RG\n");
     EXPECT_EQ(run({"schedule", "list"}).out, "Service RG has no scheduled items.\n");
     // A replace of a missing item is refused, though the scheduler answers Result 0.
     const Outcome replaced = run({"schedule", "add", "--replace", "9", "--start",

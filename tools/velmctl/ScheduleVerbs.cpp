@@ -131,6 +131,20 @@ std::optional<ScheduleIdSelection> selectionFrom(const QStringList& words, bool 
     return selection;
 }
 
+QString timeText(const std::optional<QDateTime>& time) {
+    return time ? time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
+}
+
+QString intervalText(const ScheduleItem& item) {
+    static const QStringList units = {QString(), "hour", "day", "week", "month"};
+    if (item.intervalType <= OccurOnce || item.intervalType >= units.size())
+        return QStringLiteral("once");
+    const QString unit = units[item.intervalType];
+    return item.intervalValue == 1
+               ? QStringLiteral("every ") + unit
+               : QStringLiteral("every %1 %2s").arg(item.intervalValue).arg(unit);
+}
+
 int add(Session& session, const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption start(QStringLiteral("start"), QString(), QStringLiteral("DATE"));
@@ -183,24 +197,10 @@ int add(Session& session, const QStringList& arguments) {
         return ExitCode::ServiceRefused;
     }
     session.out() << "Scheduled item " << answer->scheduleId << " of service "
-                  << request.serviceName << ": " << request.item.commandToSend.size()
-                  << "-character " << parser.value(send) << " request, first run "
-                  << startTime->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << Qt::endl;
+                  << request.serviceName << ": " << parser.value(send) << ", "
+                  << intervalText(request.item) << ", first run " << timeText(*startTime)
+                  << Qt::endl;
     return ExitCode::Ok;
-}
-
-QString timeText(const std::optional<QDateTime>& time) {
-    return time ? time->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
-}
-
-QString intervalText(const ScheduleItem& item) {
-    static const QStringList units = {QString(), "hour", "day", "week", "month"};
-    if (item.intervalType <= OccurOnce || item.intervalType >= units.size())
-        return QStringLiteral("once");
-    const QString unit = units[item.intervalType];
-    return item.intervalValue == 1
-               ? QStringLiteral("every ") + unit
-               : QStringLiteral("every %1 %2s").arg(item.intervalValue).arg(unit);
 }
 
 int list(Session& session, const QStringList& arguments) {
@@ -253,7 +253,8 @@ int remove(Session& session, const QStringList& arguments) {
         return ExitCode::ServiceRefused;
     session.out() << "Removed "
                   << (selection->all ? QStringLiteral("all items")
-                                     : QStringLiteral("items ") +
+                                     : (selection->ids.size() == 1 ? QStringLiteral("item ")
+                                                                   : QStringLiteral("items ")) +
                                            parser.positionalArguments().join(QStringLiteral(", ")))
                   << " of service " << request.serviceName << Qt::endl;
     return ExitCode::Ok;
