@@ -87,6 +87,13 @@ TEST(Velmctl, FailuresEndWithDistinctCodes) {
         velmctl({QStringLiteral("--url"), peer.url().toString(), QStringLiteral("Cmd")}).exitCode,
         2);
     EXPECT_EQ(velmctl({QStringLiteral("Cmd")}).exitCode, 64);
+
+    // A refusal is told as such even when its Details are empty.
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>103</Result><Details/></VXNResponse>"));
+    const Outcome refusal =
+        velmctl({QStringLiteral("--url"), peer.url().toString(), QStringLiteral("Cmd")});
+    EXPECT_EQ(refusal.exitCode, 3);
+    EXPECT_EQ(refusal.err, "velmctl: the service refused (Result 103)\n");
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {

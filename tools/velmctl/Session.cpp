@@ -33,7 +33,10 @@ QTextStream& Session::err() {
 bool Session::accepted(const Packet& answer) {
     if (answer.result() == 0)
         return true;
-    err() << "velmctl: " << answer.details() << " (Result " << answer.result() << ")" << Qt::endl;
+    // Some refusals carry no Details; the code alone still tells docs/commands.md's reader.
+    err() << "velmctl: "
+          << (answer.details().isEmpty() ? QStringLiteral("the service refused") : answer.details())
+          << " (Result " << answer.result() << ")" << Qt::endl;
     return false;
 }
 
