@@ -139,6 +139,7 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
         {"--url", url, "report", "generate", "--type", "RT_DEVICE_LIST", "--from", "yesterday"},
         {"--url", url, "report", "status", "-1"},
         {"--url", QString(url).replace("http:", "https:"), "report", "categories"},
+        {"--url", QString(url).replace("http:", "ftp:"), "report", "categories"},
         {"report", "categories"},
     };
     for (const QStringList& arguments : refused) {
@@ -149,6 +150,16 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
     EXPECT_FALSE(peer.waitForRequests(1, 300));
     EXPECT_TRUE(velmctl(refused[0]).err.contains("2026-02-30T07:00"));
     EXPECT_TRUE(velmctl(refused[6]).err.contains("https is not supported"));
+}
+
+TEST(Velmctl, AUrlWithoutSchemeIsPlainHttp) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"
+                                      "<Version>9</Version></VXNResponse>"));
+    const Outcome outcome =
+        velmctl({"--url", QStringLiteral("127.0.0.1:%1").arg(peer.port()), "service", "version"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, "Version 9\n");
 }
 
 TEST(Velmctl, HelpAndVersionNeedNoService) {
