@@ -111,11 +111,13 @@ private:
 } // namespace
 
 namespace {
-// Report scripts build temporary tables of a million rows: a page cache of their size keeps
-// them off the disk, and the history is read through the mapping instead of copied page by
-// page. Both are bounded per connection.
-constexpr const char* kConnectionPragmas =
-    "PRAGMA cache_size = -65536; PRAGMA mmap_size = 1073741824;";
+// Report scripts build temporary tables of millions of rows: page caches of their size keep
+// them off the disk (the temporary database has a cache of its own, small by default), and the
+// history is read through the mapping instead of copied page by page. All are bounded per
+// connection.
+constexpr const char* kConnectionPragmas = "PRAGMA cache_size = -65536; "
+                                           "PRAGMA temp.cache_size = -131072; "
+                                           "PRAGMA mmap_size = 1073741824;";
 } // namespace
 
 SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
