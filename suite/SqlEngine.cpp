@@ -1,5 +1,6 @@
 #include "SqlEngine.h"
 
+#include "DateFunctionMemo.h"
 #include "FleetSchema.h"
 #include "Sqlite.h"
 
@@ -138,6 +139,7 @@ SqlFailure SqlEngine::run(const QStringList& statements, SqlRowSink& sink) const
         SqliteConnection db(m_path, false);
         sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
         db.exec(QString::fromLatin1(kConnectionPragmas));
+        DateFunctionMemo::install(db.handle());
         for (; position < statements.size(); ++position)
             runText(db, statements[position], sink);
     } catch (const SqliteError& e) {

@@ -1,11 +1,32 @@
 #include "suite/SqlEngine.h"
+#include "suite/Sqlite.h"
 
 #include <QTemporaryDir>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
 namespace {
+// Local time of this process in `zone` while it lives.
+class ZoneForTest {
+public:
+    explicit ZoneForTest(const char* zone) : m_saved(qgetenv("TZ")) {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~ZoneForTest() {
+        if (m_saved.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", m_saved);
+        tzset();
+    }
+
+private:
+    QByteArray m_saved;
+};
+
 class SqlEngineTest : public ::testing::Test {
 protected:
     void SetUp() override { engine.prepareDatabase(); }
@@ -118,5 +139,43 @@ TEST_F(SqlEngineTest, ConcurrentRequestsKeepTheirTempTablesAndEveryWrite) {
     const SqlOutcome count =
         engine.run({QStringLiteral("SELECT count(*) AS n FROM Settings WHERE Name LIKE 'k%'")});
     EXPECT_EQ(count.resultSets[0].rows[0].value(QStringLiteral("n")).toInt(), threads * writes);
+}
+// The date functions the engine answers from memory must give, call for call, what SQLite's own
+// give: same time repeated (as a sample's cells ask), formats alternating, the same instant as
+// integer, text and real, hours across both daylight-saving changes and a year's end.
+TEST_F(SqlEngineTest, DateFunctionsAnswerAsSQLitesOwn) {
+    const ZoneForTest zone("Europe/Berlin");
+    const QString query = QStringLiteral(
+        "WITH RECURSIVE hours(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM hours WHERE n < 200), "
+        "times(t) AS (SELECT 1206820800 + n * 1800 FROM hours UNION ALL "
+        "SELECT 1224968400 + n * 1800 FROM hours UNION ALL SELECT 1230678000 + n * 900 FROM "
+        "hours), "
+        "cells(t, k) AS (SELECT t, k FROM times, (SELECT 1 AS k UNION ALL SELECT 2 UNION ALL "
+        "SELECT 3)) "
+        "SELECT t, k, datetime(t, 'unixepoch', 'localtime') AS a, "
+        "strftime('%Y', datetime(t, 'unixepoch', 'localtime')) * 10000 + "
+        "strftime('%j', datetime(t, 'unixepoch', 'localtime')) AS b, "
+        "strftime('%Y', datetime(t, 'unixepoch', 'localtime', '-3 day', 'weekday 4')) AS c, "
+        "date(CAST(t AS TEXT), 'unixepoch', 'localtime') AS d, "
+        "datetime(t + 0.5, 'unixepoch') AS e, "
+        "strftime('%H:%M', CASE k WHEN 2 THEN NULL ELSE t END, 'unixepoch', 'utc') AS f, "
+        "date(strftime('%s', datetime('2008-01-01', '+' || (t % 400) || ' hours', 'utc')), "
+        "'unixepoch', 'localtime') AS g, datetime(k, 'unixepoch') AS h, "
+        "datetime(CAST(k AS TEXT)) AS i "
+        "FROM cells ORDER BY t, k");
+    const SqlOutcome out = engine.run({query});
+    SqliteConnection plain(engine.path(), false);
+    SqliteStatement own(plain, query);
+    ASSERT_EQ(out.code, 0) << out.message.toStdString();
+    const QList<DBSRow>& rows = out.resultSets.value(0).rows;
+    qsizetype compared = 0;
+    for (; own.step(); ++compared) {
+        ASSERT_LT(compared, rows.size());
+        for (int column = 0; column < own.columnCount(); ++column)
+            ASSERT_EQ(rows[compared].value(own.columnName(column)), own.text(column))
+                << own.columnName(column).toStdString() << " of row " << compared;
+    }
+    EXPECT_EQ(compared, rows.size());
+    EXPECT_EQ(compared, 3 * 201 * 3);
 }
 } // namespace
