@@ -176,6 +176,27 @@ TEST_F(ReportGeneratorTest, DevicePropertiesHoldTablesByRowIndexAndSkipNamesTheD
     EXPECT_EQ(waitForEnd(id)->result(), 0);
 }
 
+// A table property goes below the first element of its name in document order, wherever the
+// rows made it: a column element made later in an earlier branch comes before one made earlier
+// in a later branch.
+TEST_F(ReportGeneratorTest, ATablePropertyGoesBelowTheFirstElementOfItsNameInDocumentOrder) {
+    auto cell = [](QString name, QString column, QString row, QString value) {
+        return DBSRow{{"R_DeviceID", "1"},
+                      {"PropName", name},
+                      {"PropColumnName", column},
+                      {"RowIndex", row},
+                      {"Value", value}};
+    };
+    peers.onDatabase(
+        reportDatabase({}, {cell("Alpha", "c1", "1", "a"), cell("Gamma", "Delta", "1", "late"),
+                            cell("Alpha", "Delta", "1", "early"), cell("Delta", "z", "7", "v")}));
+    const int id = start(
+        reportDefinition({{"ReportType", "RT_DEVICE_INFO_SUMMARY"}}, {{"1"}, {}, {}, {}, {}}));
+    EXPECT_EQ(body(id), "Body(Device[ID=1]("
+                        "Alpha(RowIndex[ID=1](c1=a,Delta(RowIndex[ID=7](z=v)))),"
+                        "Gamma(RowIndex[ID=1](Delta=late))))");
+}
+
 TEST_F(ReportGeneratorTest, TheFirstEmptyResultSetStopsTheReportWith110) {
     peers.onDatabase([](const QStringList& queries) {
         Answer answer;

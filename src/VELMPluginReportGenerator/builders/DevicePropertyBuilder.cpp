@@ -7,12 +7,11 @@
 #include "VXNServiceFramework/dom/DomRead.h"
 
 #include <QHash>
-// For the document order of two elements, which the DOM helpers do not offer.
-#include <xercesc/dom/DOMElement.hpp>
-
-XERCES_CPP_NAMESPACE_USE
+#include <QList>
 
 namespace {
+
+using DOMElement = ReportDocument::DOMElement;
 
 constexpr int answerProgress = 20;
 const QString valueColumn = QStringLiteral("Value");
@@ -20,52 +19,67 @@ const QString columnNameColumn = QStringLiteral("PropColumnName");
 const QString propertyNameColumn = QStringLiteral("PropName");
 
 // The elements of one Device, so that finding "the first descendant called X" and "the
-// RowIndex with this ID" does not walk the device's subtree for every row.
+// RowIndex with this ID" does not walk the device's subtree for every row. Document order is
+// told by each element's path of child positions below the device, kept here, rather than
+// asked of the DOM for every cell.
 class DeviceProperties {
 public:
     DeviceProperties(ReportDocument& document, DOMElement* device)
-        : m_document(document), m_device(device) {}
+        : m_document(document), m_device(device) {
+        m_placed.insert(device, {});
+    }
 
     void addSimple(const DBSRow& row) {
-        remember(
-            m_document.append(m_device, row.value(propertyNameColumn), row.value(valueColumn)));
+        place(m_device,
+              m_document.append(m_device, row.value(propertyNameColumn), row.value(valueColumn)));
     }
 
     // A name the document rejects skips the row.
     void addTableCell(const DBSRow& row) {
         DOMElement* property = firstDescendant(row.value(propertyNameColumn));
         if (!property)
-            property = remember(m_document.append(m_device, row.value(propertyNameColumn)));
+            property = place(m_device, m_document.append(m_device, row.value(propertyNameColumn)));
         if (!property)
             return;
         const QString rowIndex = row.value(u"RowIndex");
         DOMElement*& indexElement = m_rowIndexes[{property, rowIndex}];
         if (!indexElement)
-            indexElement =
-                remember(m_document.appendWithId(property, QStringLiteral("RowIndex"), rowIndex));
+            indexElement = place(
+                property, m_document.appendWithId(property, QStringLiteral("RowIndex"), rowIndex));
         if (indexElement)
-            remember(m_document.append(indexElement, row.value(columnNameColumn),
-                                       row.value(valueColumn)));
+            place(indexElement, m_document.append(indexElement, row.value(columnNameColumn),
+                                                  row.value(valueColumn)));
     }
 
 private:
+    // Where an element sits: its child positions from the device down, and how many children
+    // it has so far (each new element is its parent's last child).
+    struct Placement {
+        QList<int> path;
+        int children = 0;
+    };
+
     DOMElement* firstDescendant(const QString& name) const { return m_firstByName.value(name); }
 
-    // Keeps the first element of each name in document order: an element appended deeper in
-    // an earlier branch can precede one made before it.
-    DOMElement* remember(DOMElement* element) {
+    // Records `element`, just appended to `parent`, and keeps the first element of each name
+    // in document order: an element appended deeper in an earlier branch can precede one made
+    // before it.
+    DOMElement* place(DOMElement* parent, DOMElement* element) {
         if (!element)
             return nullptr;
-        const QString name = dom::name(element);
-        DOMElement*& first = m_firstByName[name];
-        if (!first ||
-            (element->compareDocumentPosition(first) & DOMNode::DOCUMENT_POSITION_FOLLOWING))
+        Placement& parentPlacement = m_placed[parent];
+        Placement placement{parentPlacement.path, 0};
+        placement.path.append(parentPlacement.children++);
+        DOMElement*& first = m_firstByName[dom::name(element)];
+        if (!first || placement.path < m_placed.value(first).path)
             first = element;
+        m_placed.insert(element, std::move(placement));
         return element;
     }
 
     ReportDocument& m_document;
     DOMElement* m_device;
+    QHash<DOMElement*, Placement> m_placed;
     QHash<QString, DOMElement*> m_firstByName;
     QHash<QPair<DOMElement*, QString>, DOMElement*> m_rowIndexes;
 };
