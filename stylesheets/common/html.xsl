@@ -271,7 +271,11 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
       <thead>
         <tr>
           <xsl:for-each select="$columns">
-            <th><xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template></th>
+            <th>
+              <!-- A column of numbers has its heading over them, on the right. -->
+              <xsl:if test="string(number(.)) != 'NaN'"><xsl:attribute name="class">n</xsl:attribute></xsl:if>
+              <xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template>
+            </th>
           </xsl:for-each>
         </tr>
       </thead>
@@ -312,7 +316,10 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
             <tr>
               <th class="n"><xsl:call-template name="text"><xsl:with-param name="key" select="'RowIndex'"/></xsl:call-template></th>
               <xsl:for-each select="$columns">
-                <th><xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template></th>
+                <th>
+                  <xsl:if test="string(number(.)) != 'NaN'"><xsl:attribute name="class">n</xsl:attribute></xsl:if>
+                  <xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template>
+                </th>
               </xsl:for-each>
             </tr>
           </thead>
