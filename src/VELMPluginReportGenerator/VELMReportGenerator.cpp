@@ -4,13 +4,15 @@
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 #include "VELMPluginReportGenerator/service/ExportCommand.h"
 #include "VELMPluginReportGenerator/service/ReportCommands.h"
+#include "VELMPluginReportGenerator/templates/GenerateAndSendCommand.h"
 #include "VELMPluginReportGenerator/templates/TemplateCommands.h"
 
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
     : m_setup(std::move(setup)), m_reportCommands(std::make_unique<ReportCommands>(*this)),
       m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)),
       m_templateCommands(std::make_unique<TemplateCommands>(*m_setup.caller)),
-      m_mailCommand(std::make_unique<MailCommand>(*this)) {
+      m_mailCommand(std::make_unique<MailCommand>(*this)),
+      m_generateAndSend(std::make_unique<GenerateAndSendCommand>(*this)) {
     addHandler(QStringLiteral("RGPGenerateReport"), m_reportCommands.get(),
                &ReportCommands::generateReport);
     addHandler(QStringLiteral("RGPGetReportStatus"), m_reportCommands.get(),
@@ -36,6 +38,8 @@ VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
                &TemplateCommands::getTemplateList);
     addHandler(CmdRGPSendReportByEmailRequest::commandName, m_mailCommand.get(),
                &MailCommand::sendReportByEmail);
+    addHandler(CmdRGPGenerateAndSendReportByEmailRequest::commandName, m_generateAndSend.get(),
+               &GenerateAndSendCommand::generateAndSend);
     m_setup.collector.clock = m_setup.clock;
     m_collector = std::make_unique<CVELMReportGC>(m_table, m_setup.collector);
     m_collector->start();

@@ -14,6 +14,7 @@ class ReportCommands;
 class CatalogueCommands;
 class TemplateCommands;
 class MailCommand;
+class GenerateAndSendCommand;
 
 // What the report generator talks to, and its timings.
 struct ReportGeneratorSetup {
@@ -52,5 +53,6 @@ private:
     std::unique_ptr<CatalogueCommands> m_catalogueCommands;
     std::unique_ptr<TemplateCommands> m_templateCommands;
     std::unique_ptr<MailCommand> m_mailCommand;
+    std::unique_ptr<GenerateAndSendCommand> m_generateAndSend;
     std::unique_ptr<CVELMReportGC> m_collector;
 };

@@ -12,15 +12,7 @@ namespace {
 
 const ReportSelection devices12{{"1", "2"}, {}, {}, {}, {}};
 
-// Every statement answers nothing except the script's last SELECT, which finds one row.
-ScriptedReportPeers::DatabaseAnswer oneRowPerSelect(const QStringList& queries) {
-    ScriptedReportPeers::DatabaseAnswer answer;
-    for (const QString& query : queries)
-        answer.sets.append(query.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
-                               ? ScriptedReportPeers::rows({{{"DeviceID", "1"}, {"Name", "n"}}})
-                               : ScriptedReportPeers::statement());
-    return answer;
-}
+const auto oneRowPerSelect = &ScriptedReportPeers::oneRowPerSelect;
 
 // Database answers held at a gate: each tells `entered`, then waits for `release`.
 auto heldAnswers(TestSemaphore& entered, TestSemaphore& release) {

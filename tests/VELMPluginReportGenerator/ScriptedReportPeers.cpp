@@ -22,3 +22,13 @@ DBSResultSet ScriptedReportPeers::statement() {
     set.lastRowId = 0;
     return set;
 }
+
+ScriptedReportPeers::DatabaseAnswer
+ScriptedReportPeers::oneRowPerSelect(const QStringList& queries) {
+    DatabaseAnswer answer;
+    for (const QString& query : queries)
+        answer.sets.append(query.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
+                               ? rows({{{"DeviceID", "1"}, {"Name", "n"}}})
+                               : statement());
+    return answer;
+}

@@ -27,6 +27,8 @@ public:
     static DBSResultSet rows(std::initializer_list<DBSRow> rows);
     static DBSResultSet statement();
     static DatabaseAnswer failure() { return {{}, 1, QStringLiteral("SQL error")}; }
+    // Every statement answers nothing except each SELECT, which finds one row.
+    static DatabaseAnswer oneRowPerSelect(const QStringList& queries);
 
 private:
     ScriptedDatabase m_database{*this};

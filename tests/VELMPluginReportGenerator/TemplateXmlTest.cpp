@@ -5,6 +5,7 @@
 #include "VELMPluginReportGenerator/Commands/CCmdRGPGetReportTemplateListResponse.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateRequest.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateResponse.h"
+#include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/StoredTemplate.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +14,10 @@
 
 namespace {
 
-QByteArray utf16(const QString& text) {
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
-
-QString text(const QByteArray& body) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
-}
+const auto utf16 = &bodyText::toBody;
 
 template <class P> QString written(P& packet) {
-    QByteArray body;
-    packet.serialize(body);
-    return text(body);
+    return bodyText::of(packet);
 }
 
 template <class P> std::unique_ptr<P> reread(P& packet) {

@@ -123,6 +123,7 @@ TEST_F(ProcessTest, RegistersEveryCommandWithTheNamingService) {
                              "\t<method>RGPCancelReport</method>\n"
                              "\t<method>RGPDeleteReportTemplate</method>\n"
                              "\t<method>RGPExportReport</method>\n"
+                             "\t<method>RGPGenerateAndSendReportByEmail</method>\n"
                              "\t<method>RGPGenerateReport</method>\n"
                              "\t<method>RGPGetCurrentUsageCounters</method>\n"
                              "\t<method>RGPGetReportCategories</method>\n"

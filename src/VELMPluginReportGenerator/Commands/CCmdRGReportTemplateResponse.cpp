@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateResponse.h"
 
+#include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
 #include "VXNServiceFramework/app/Log.h"
@@ -11,9 +12,7 @@ const QString getResponseLog = QStringLiteral("GetResponse: ");
 
 void CCmdRGReportTemplateResponse::parse(const QByteArray& body) {
     ResponsePacket::parse(body);
-    VELM_INFO << getResponseLog
-              << QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()),
-                                    body.size() / 2);
+    VELM_INFO << getResponseLog << bodyText::fromBody(body);
     record = templateXml::read(*this, true);
 }
 

@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/templates/StoredTemplate.h"
 
+#include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
 #include "VXNServiceFramework/packets/RequestPacket.h"
@@ -49,14 +50,12 @@ QString commandText(const ReportTemplate& record, bool withId) {
     templateXml::write(request, record,
                        withId ? templateXml::IdPlacement::BeforeName
                               : templateXml::IdPlacement::None);
-    QByteArray body;
-    request.serialize(body);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+    return bodyText::of(request);
 }
 
 ReportTemplate fromCommandText(const QString& text) {
     RequestPacket stored;
-    stored.parse(QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    stored.parse(bodyText::toBody(text));
     return templateXml::read(stored, false);
 }
 
