@@ -67,6 +67,11 @@ TEST_F(VelmctlAgainstTheService, AReportPrintsAsATableAndAFailedOneEndsWith3) {
         << list.out.toStdString();
     EXPECT_EQ(list.out.count(QRegularExpression("\n *[1-4]  ")), 4) << list.out.toStdString();
 
+    // Reports that list their devices need an order; velmctl gives one when none is asked for.
+    const Outcome supplies = run({"report", "generate", "--type", "RT_CONSUMABLE_INFO", "--wait"});
+    EXPECT_EQ(supplies.exitCode, 0) << supplies.err.toStdString();
+    EXPECT_TRUE(supplies.out.contains("\nDevice 1\n")) << supplies.out.toStdString();
+
     const Outcome unknown = run({"report", "status", "41"});
     EXPECT_EQ(unknown.exitCode, 3);
     EXPECT_TRUE(unknown.err.contains("(Result 1")) << unknown.err.toStdString();

@@ -51,7 +51,10 @@ const QString Help = QStringLiteral(
       --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
       --format FORMAT      TABLE or Chart (counter reports)
       --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
-      --category NAME, --sort-by COLUMN, --group-by NAME, --summary
+      --sort-by COLUMN     the order of the devices: a column of the device list such as
+                           IP (the default: most reports list their devices first, and the
+                           service refuses an empty order), HostName, Serial
+      --category NAME, --group-by NAME, --summary
       --device ID, --group ID, --model NAME   the devices, each repeatable (default: all)
       --definition FILE    a file holding a <Report> element instead of the options
 
@@ -74,7 +77,7 @@ A failed report prints its error (for example "No available data for report gene
 and exits with 3.
 
 Examples:
-  velmctl --url http://127.0.0.1:8480/ report generate --type RT_DEVICE_LIST --sort-by IP --wait
+  velmctl --url http://127.0.0.1:8480/ report generate --type RT_DEVICE_LIST --wait
   velmctl --url http://127.0.0.1:8480/ report generate --type RT_ALERT_HISTORY \
       --period P_CUSTOM --from 2026-11-01T00:00 --to 2026-12-01T00:00 --group 2 --wait
   velmctl --url http://127.0.0.1:8480/ report status 0
@@ -82,6 +85,9 @@ Examples:
   velmctl --url http://127.0.0.1:8480/ report export 0 --format HTML
   velmctl --url http://127.0.0.1:8480/ report mail 0 --to you@example.com --format HTML
 )");
+
+// The device order when none is given: an empty one fails every report that lists devices.
+const QString defaultSortBy = QStringLiteral("IP");
 
 // Option name -> the definition element it fills.
 const QList<QPair<QString, QString>> definitionOptions = {
@@ -130,6 +136,8 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
             definition.parameters.insert(
                 option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
+    if (!parser.isSet(QStringLiteral("sort-by")))
+        definition.parameters.insert(QStringLiteral("SortBy"), defaultSortBy);
     if (parser.isSet(QStringLiteral("summary")))
         definition.parameters.insert(QStringLiteral("IsSummary"), QStringLiteral("Yes"));
     definition.selection.deviceIds = parser.values(QStringLiteral("device"));
