@@ -86,9 +86,6 @@ Examples:
   velmctl --url http://127.0.0.1:8480/ report mail 0 --to you@example.com --format HTML
 )");
 
-// The device order when none is given: an empty one fails every report that lists devices.
-const QString defaultSortBy = QStringLiteral("IP");
-
 // Option name -> the definition element it fills.
 const QList<QPair<QString, QString>> definitionOptions = {
     {"type", "ReportType"},     {"category", "ReportCategory"},

@@ -5,11 +5,16 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QList>
+#include <QString>
 
 // The "report" verbs: generate, status, results, cancel, categories, counters.
 namespace ReportVerbs {
 
 VerbFamily family();
+
+// The device order a definition from options gets when none is given: an empty one fails every
+// report that lists devices.
+inline const QString defaultSortBy = QStringLiteral("IP");
 
 // The options that describe a report (--type, --period, --device ...), for every verb that
 // takes a report definition.

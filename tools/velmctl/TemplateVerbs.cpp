@@ -210,7 +210,10 @@ QString scheduleText(const TemplateSchedule& schedule) {
 }
 
 int add(Session& session, const QStringList& files, const QCommandLineParser& parser) {
-    const auto record = templateToSend(files, parser, {});
+    // As for report generate: without an order every report that lists devices fails.
+    ReportTemplate fromOptions;
+    fromOptions.report.sortBy = ReportVerbs::defaultSortBy;
+    const auto record = templateToSend(files, parser, fromOptions);
     if (!record)
         return UsageError;
     if (record->name.isEmpty() || record->report.reportType.isEmpty())
