@@ -93,11 +93,12 @@ void ExportFixture::changeDatabase(const QString& sql) {
 }
 
 QString ExportFixture::generateReport(const QHash<QString, QString>& parameters,
-                                      const QStringList& devices) {
+                                      const QStringList& devices, const QStringList& groups) {
     ReportDefinition definition;
     for (auto it = parameters.begin(); it != parameters.end(); ++it)
         definition.parameters.insert(it.key(), it.value());
     definition.selection.deviceIds = devices;
+    definition.selection.groupIds = groups;
     CmdRGPGenerateReportRequest generate;
     generate.definition = definition;
     const auto started = callOverHttp<CmdRGPGenerateReportResponse>(report.url(), generate);

@@ -28,9 +28,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Generates the report, waits for its end and answers its id ("" when it failed).
+    // Generates the report for the devices (or else the groups) given, waits for its end and
+    // answers its id ("" when it failed).
     QString generateReport(const QHash<QString, QString>& parameters,
-                           const QStringList& devices = {});
+                           const QStringList& devices = {}, const QStringList& groups = {});
     // The document an export transforms: VXNResponse holding the report's Info and Body.
     dom::Document exportDocument(const QString& id);
 

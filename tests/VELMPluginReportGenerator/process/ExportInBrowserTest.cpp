@@ -235,3 +235,31 @@ TEST_F(ExportInBrowser, AlertHistoryShowsATablePerDeviceWithAlertsAndANoteForThe
                   devices.size() - rowsPerDevice.size());
     }
 }
+
+TEST_F(ExportInBrowser, HeadingNamesThePeriodInTheLocalesOrderAndTheSelectedGroups) {
+    const QString id = generateReport(
+        {{"ReportType", "RT_DEVICE_INFO_SUMMARY"}, {"Period", "P_LAST_MONTH"}}, {}, {"1", "2"});
+    ASSERT_FALSE(id.isEmpty());
+    const dom::Document document = exportDocument(id);
+    const auto* info = dom::firstChild(document.root(), "Info");
+    const QDateTime from = QDateTime::fromString(dom::textContent(dom::firstChild(info, "From")),
+                                                 "yyyy-MM-dd hh:mm:ss");
+    const QDateTime to =
+        QDateTime::fromString(dom::textContent(dom::firstChild(info, "To")), "yyyy-MM-dd hh:mm:ss");
+    ASSERT_TRUE(from.isValid() && to.isValid());
+
+    const QHash<QString, QStringList> expected{
+        {"en",
+         {from.toString("yyyy-MM-dd hh:mm:ss") + " – " + to.toString("yyyy-MM-dd hh:mm:ss"),
+          "Groups: Headquarters, Munich Office"}},
+        {"de",
+         {from.toString("dd.MM.yyyy hh:mm:ss") + " – " + to.toString("dd.MM.yyyy hh:mm:ss"),
+          "Gruppen: Headquarters, Munich Office"}}};
+    for (const QString& locale : bothLocales) {
+        SCOPED_TRACE(locale.toStdString());
+        const QStringList values = openExport(id, locale).texts("dd");
+        ASSERT_EQ(values.size(), 3); // period, generation time, selection
+        EXPECT_EQ(values.first(), expected[locale].first());
+        EXPECT_EQ(values.last(), expected[locale].last());
+    }
+}
