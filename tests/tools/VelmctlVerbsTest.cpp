@@ -113,6 +113,26 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
     EXPECT_TRUE(replaced.err.contains("no item 9")) << replaced.err.toStdString();
 }
 
+TEST_F(VelmctlAgainstTheService, ATemplateFromOptionsGetsADeviceOrderAndKeepsItsNameUnique) {
+    const Outcome added =
+        run({"template", "add", "--name", "Supplies", "--type", "RT_CONSUMABLE_INFO", "--every",
+             "I_DAY", "--start", "2036-12-08T07:00"});
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    const Outcome shown = run({"template", "get", added.out.trimmed()});
+    EXPECT_TRUE(shown.out.contains(QRegularExpression("\nSort by +IP\n")))
+        << shown.out.toStdString();
+    // The same name in other letters is refused by the service, with its reason.
+    const Outcome again =
+        run({"template", "add", "--name", "SUPPLIES", "--type", "RT_DEVICE_LIST"});
+    EXPECT_EQ(again.exitCode, 3);
+    EXPECT_TRUE(again.err.contains("Template name exists. (Result 120)"))
+        << again.err.toStdString();
+    EXPECT_EQ(
+        run({"template", "add", "--name", "x", "--type", "RT_DEVICE_LIST", "--every", "weekly"})
+            .exitCode,
+        64);
+}
+
 TEST_F(VelmctlAgainstTheService, RawCommandsExitWithTheAnswersResult) {
     const Outcome raw = run({"VXNGetVersion"});
     EXPECT_EQ(raw.exitCode, 0);
