@@ -155,24 +155,24 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
     </figure>
   </xsl:template>
 
-  <!-- A device's heading: host name and address, then what identifies it. -->
+  <!-- A device's heading: host name and address, then what identifies it. Report devices name
+       their address IP and MAC, job accounting devices IPAddress and HardwareAddress. -->
   <xsl:template match="Device" mode="heading">
+    <xsl:variable name="address" select="string(IP | IPAddress)"/>
     <h2>
       <xsl:value-of select="HostName"/>
-      <xsl:if test="string(HostName) and string(IP)"> · </xsl:if>
-      <xsl:value-of select="IP"/>
-      <xsl:if test="not(string(HostName)) and not(string(IP))">
+      <xsl:if test="string(HostName) and $address"> · </xsl:if>
+      <xsl:value-of select="$address"/>
+      <xsl:if test="not(string(HostName)) and not($address)">
         <xsl:call-template name="text"><xsl:with-param name="key" select="'ID'"/></xsl:call-template>
         <xsl:value-of select="concat(' ', @ID)"/>
       </xsl:if>
     </h2>
     <p class="device">
-      <xsl:for-each select="ModelName | Serial | Location | MAC">
-        <xsl:if test="string(.)">
-          <xsl:if test="position() &gt; 1"> · </xsl:if>
-          <xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template>
-          <xsl:value-of select="concat(': ', .)"/>
-        </xsl:if>
+      <xsl:for-each select="(ModelName | Serial | Location | MAC | HardwareAddress)[string(.)]">
+        <xsl:if test="position() &gt; 1"> · </xsl:if>
+        <xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template>
+        <xsl:value-of select="concat(': ', .)"/>
       </xsl:for-each>
     </p>
   </xsl:template>
@@ -392,20 +392,7 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
   <xsl:template match="ByDevice/Device" mode="jac">
     <xsl:variable name="device" select="."/>
     <section class="device">
-      <h2>
-        <xsl:value-of select="HostName"/>
-        <xsl:if test="string(HostName) and string(IPAddress)"> · </xsl:if>
-        <xsl:value-of select="IPAddress"/>
-      </h2>
-      <p class="device">
-        <xsl:for-each select="ModelName | Serial | Location | HardwareAddress">
-          <xsl:if test="string(.)">
-            <xsl:if test="position() &gt; 1"> · </xsl:if>
-            <xsl:call-template name="text"><xsl:with-param name="key" select="name()"/></xsl:call-template>
-            <xsl:value-of select="concat(': ', .)"/>
-          </xsl:if>
-        </xsl:for-each>
-      </p>
+      <xsl:apply-templates select="." mode="heading"/>
       <xsl:choose>
         <xsl:when test="not(Record)"><xsl:call-template name="no-device-data"/></xsl:when>
         <xsl:when test="$group-by-user-group">
