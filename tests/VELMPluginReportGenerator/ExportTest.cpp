@@ -83,6 +83,7 @@ TEST(ExportDocumentText, HoldsCopiesOfTheFirstInfoAndBodyOnly) {
     EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\""));
     EXPECT_EQ(text.count("<?xml"), 1);
     EXPECT_TRUE(text.contains("\n  <Title>first</Title>\n")) << "pretty-printed";
+    EXPECT_FALSE(text.contains("\n\n")) << "no blank lines: " << text.toStdString();
     const dom::ParseResult read = dom::parse(text);
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(dom::name(read.document.root()), "VXNResponse");

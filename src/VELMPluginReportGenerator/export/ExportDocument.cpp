@@ -17,7 +17,9 @@ QByteArray exportDocumentText(const dom::Element* reportRoot) {
     QByteArray text = head;
     for (const QString& part : {QStringLiteral("Info"), QStringLiteral("Body")})
         if (const dom::Element* element = dom::firstChild(reportRoot, part)) {
-            text += dom::toUtf8(element, dom::Layout::Pretty);
+            const QByteArray written = dom::toUtf8(element, dom::Layout::Pretty);
+            // The writer starts an element of its own on a new line; the head ends one.
+            text += QByteArrayView(written).sliced(written.startsWith('\n') ? 1 : 0);
             text += '\n';
         }
     return text + tail;

@@ -75,8 +75,13 @@ QByteArray toUtf8(NodeRef node, Layout layout) {
     auto writer = makeSerializer();
     DOMConfiguration* config = writer->getDomConfig();
     if (layout == Layout::Pretty &&
-        config->canSetParameter(XMLUni::fgDOMWRTFormatPrettyPrint, true))
+        config->canSetParameter(XMLUni::fgDOMWRTFormatPrettyPrint, true)) {
         config->setParameter(XMLUni::fgDOMWRTFormatPrettyPrint, true);
+        // Xerces' own variant puts a blank line between the children of an element written
+        // on its own; the plain one does not.
+        if (config->canSetParameter(XMLUni::fgDOMWRTXercesPrettyPrint, false))
+            config->setParameter(XMLUni::fgDOMWRTXercesPrettyPrint, false);
+    }
     MemBufFormatTarget target;
     std::unique_ptr<DOMLSOutput, OutputRelease> output(coreImplementation()->createLSOutput());
     output->setEncoding(u"UTF-8");
