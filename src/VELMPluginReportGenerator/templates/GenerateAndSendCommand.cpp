@@ -9,6 +9,7 @@
 #include "VELMPluginReportGenerator/service/ReportCommands.h"
 #include "VELMPluginReportGenerator/templates/BodyText.h"
 
+#include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/PeerCaller.h"
 
 #include <QRegularExpression>
@@ -63,6 +64,16 @@ QString GenerateAndSendCommand::partOf(const QString& text, const QString& tag) 
 
 std::unique_ptr<CmdRGPGenerateAndSendReportByEmailResponse>
 GenerateAndSendCommand::generateAndSend(CmdRGPGenerateAndSendReportByEmailRequest& request) {
+    auto response = generateAndMail(request);
+    // The scheduler does not read the answer: the log is where a failed run shows.
+    if (response->result() != ResultCode::Ok)
+        VELM_ERR << "Template report not mailed: " << response->details() << " (Result "
+                 << response->result() << ")";
+    return response;
+}
+
+std::unique_ptr<CmdRGPGenerateAndSendReportByEmailResponse>
+GenerateAndSendCommand::generateAndMail(CmdRGPGenerateAndSendReportByEmailRequest& request) {
     QString templateText = request.text;
     if (!request.templateId.isEmpty()) {
         CCmdRGGetReportTemplateRequest fetch;

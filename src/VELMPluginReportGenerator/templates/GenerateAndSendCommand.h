@@ -27,6 +27,9 @@ public:
     static QString partOf(const QString& text, const QString& tag);
 
 private:
+    std::unique_ptr<CmdRGPGenerateAndSendReportByEmailResponse>
+    generateAndMail(CmdRGPGenerateAndSendReportByEmailRequest& request);
+
     VELMReportGenerator& m_generator;
     std::chrono::milliseconds m_pollInterval;
 };
