@@ -1,0 +1,88 @@
+// velmctl's template verbs as a user runs them, against velm-report and velm-peers.
+#include "support/ChildProcess.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class VelmctlTemplates : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
+            << peers.output().toStdString();
+        ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
+            << report.output().toStdString();
+    }
+
+    Outcome run(const QStringList& arguments) {
+        QProcess process;
+        process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"),
+                      QStringList{"--url", report.url().toString(), "template"} + arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ChildProcess report;
+};
+
+TEST_F(VelmctlTemplates, AddListChangeAndDeleteAsAUserWould) {
+    const Outcome added =
+        run({"add", "--name", "Wöchentliche Geräte", "--type", "RT_DEVICE_LIST", "--group", "2",
+             "--mail-to", "ops@example.org", "--mail-to", "it@example.org", "--attach", "CSV",
+             "--mail-subject", "Geräte", "--every", "I_WEEK", "--start", "2030-01-07T08:00"});
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, "0\n");
+
+    const Outcome twice = run({"add", "--name", "WÖCHENTLICHE GERÄTE", "--type", "RT_DEVICE_LIST"});
+    EXPECT_EQ(twice.exitCode, 3);
+    EXPECT_TRUE(twice.err.contains("Template name exists. (Result 120)"))
+        << twice.err.toStdString();
+
+    QFile file(dir.filePath("firmware.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<Name>Firmware</Name><Report><ReportType>RT_FIRMWARE_INFO</ReportType>"
+               "<SortBy>HostName</SortBy><Selection/></Report>");
+    file.close();
+    const Outcome fromFile = run({"add", file.fileName()});
+    ASSERT_EQ(fromFile.exitCode, 0) << fromFile.err.toStdString();
+    EXPECT_EQ(fromFile.out, "1\n");
+
+    const Outcome list = run({"list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(list.out.contains("Wöchentliche Geräte  RT_DEVICE_LIST"));
+    EXPECT_TRUE(list.out.contains("every week from 2030-01-07 08:00:00  2030-01-07 08:00:00"))
+        << list.out.toStdString();
+    EXPECT_TRUE(list.out.contains("on request")) << list.out.toStdString();
+
+    // Options change only what they name; the device order defaults as for report generate.
+    ASSERT_EQ(run({"set", "0", "--frequency", "2"}).exitCode, 0);
+    const Outcome shown = run({"get", "0"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    for (const char* line :
+         {"Name         Wöchentliche Geräte", "Sort by      IP", "GroupID      2",
+          "Mail to      ops@example.org, it@example.org", "Attach       CSV",
+          "Schedule     every 2 weeks from 2030-01-07 08:00:00"})
+        EXPECT_TRUE(shown.out.contains(QString::fromUtf8(line))) << line << "\n"
+                                                                 << shown.out.toStdString();
+
+    ASSERT_EQ(run({"delete", "1"}).exitCode, 0);
+    EXPECT_FALSE(run({"list"}).out.contains("Firmware"));
+    const Outcome gone = run({"get", "1"});
+    EXPECT_EQ(gone.exitCode, 3);
+    EXPECT_TRUE(gone.err.contains("Invalid ID(s)")) << gone.err.toStdString();
+    EXPECT_EQ(run({"get", "first"}).exitCode, 64);
+}
+
+} // namespace
