@@ -142,8 +142,8 @@ measure() { # $1 name, $2 label, velmctl arguments...
 $ours, $tool, $base, $ours / $base, $tool / $base))"
 }
 measure colour "RT_USAGE_COLOR_MONO daily, 60 days" --type RT_USAGE_COLOR_MONO --interval I_DAY \
-  --from "$from" --to "$to" --sort-by DeviceID --format Table
+  --from "$from" --to "$to" --sort-by DeviceID --format TABLE
 measure total "RT_USAGE_TOTAL_PAGES daily, 60 days" --type RT_USAGE_TOTAL_PAGES --interval I_DAY \
-  --from "$from" --to "$to" --sort-by DeviceID --format Table
+  --from "$from" --to "$to" --sort-by DeviceID --format TABLE
 measure monthly "RT_USAGE_COLOR_MONO monthly summary" --type RT_USAGE_COLOR_MONO --summary \
-  --period P_LAST_TWO_MONTH --format Table
+  --period P_LAST_TWO_MONTH --format TABLE
