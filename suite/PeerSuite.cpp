@@ -22,12 +22,15 @@ template <class S, class State> std::unique_ptr<ServiceFactoryBase> serviceOn(St
 
 PeerSuite::PeerSuite(Options options)
     : m_options(std::move(options)), m_engine(m_options.databasePath, m_options.busyTimeoutMs),
-      m_directory(m_options.databasePath, m_options.busyTimeoutMs), m_uploads(m_options.htmlRoot) {
+      m_directory(m_options.databasePath, m_options.busyTimeoutMs), m_uploads(m_options.htmlRoot),
+      m_jobAccounting(m_options.databasePath, m_options.busyTimeoutMs) {
     m_host.addService(QStringLiteral("Naming"), serviceOn<NamingPeerService>(m_names));
     m_host.addService(QStringLiteral("Database"), serviceOn<DatabasePeerService>(m_engine));
     m_host.addService(QStringLiteral("DeviceManagement"),
                       serviceOn<DevicePeerService>(m_directory));
     m_host.addService(QStringLiteral("Web"), serviceOn<WebPeerService>(std::as_const(m_uploads)));
+    m_host.addService(QStringLiteral("JobAccounting"),
+                      serviceOn<JobAccountingPeerService>(m_jobAccounting));
     m_host.createServices();
 }
 

@@ -2,6 +2,7 @@
 
 #include "DatabasePeerService.h"
 #include "DevicePeerService.h"
+#include "JobAccountingPeerService.h"
 #include "NamingPeerService.h"
 #include "WebPeerService.h"
 
@@ -15,8 +16,8 @@
 class Listener;
 class ThreadGroup;
 
-// The companion peer process: naming, database, device management and web services behind one
-// HTTP listener. Runs on the event loop of the thread that starts it.
+// The companion peer process: naming, database, device management, web and job accounting
+// services behind one HTTP listener. Runs on the event loop of the thread that starts it.
 class PeerSuite {
 public:
     struct Options {
@@ -48,6 +49,7 @@ private:
     DeviceDirectory m_directory;
     UploadStore m_uploads;
     NamingTable m_names;
+    JobAccountingStore m_jobAccounting;
     // Declared after the state its services work on, so that they go first.
     CommandHost m_host;
     // Destroyed first: the listener, then the group that waits for the connection threads,

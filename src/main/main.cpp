@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
 #include "VELMPluginReportGenerator/charts/CounterChartStep.h"
+#include "VELMPluginReportGenerator/jobaccounting/JobAccountingFlow.h"
 #include "VXNServiceFramework/app/Application.h"
 #include "VXNServiceFramework/client/ServiceClient.h"
 #include "VXNServiceFramework/dispatch/ServiceFactory.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
                                    ReportGeneratorSetup setup;
                                    setup.caller = &ServiceClient::instance();
                                    setup.steps.chart = std::make_shared<CounterChartStep>();
+                                   setup.steps.jobAccounting =
+                                       std::make_shared<JobAccountingFlow>();
                                    return std::make_unique<VELMReportGenerator>(std::move(setup));
                                }));
         application.addService(

@@ -17,10 +17,16 @@ class ReportProgress {
 public:
     virtual ~ReportProgress() = default;
     virtual void advance(int percent) = 0;
+    // Sets the progress outright (steps that follow a peer's own progress).
+    virtual void set(int percent) = 0;
     // Records a failure; a later one replaces it.
     virtual void fail(int code, const QString& text) = 0;
     // Keeps the uploaded chart's path with the report.
     virtual void recordChartPath(const QString& path) { (void)path; }
+    // An interruptible pause for steps that wait on a peer: true when the report is being
+    // stopped (then the step gives up at once).
+    virtual bool pause(int msecs) = 0;
+    virtual bool isStopRequested() const = 0;
 };
 
 // Draws the chart of a chart report from its query answer and stores it; records its own

@@ -7,6 +7,8 @@
 
 #include "VXNServiceFramework/app/Log.h"
 
+#include <algorithm>
+
 namespace {
 
 void logDefinition(const ReportDefinition& definition) {
@@ -137,8 +139,11 @@ void VELMReport::setChartPath(const QString& path) {
 
 void VELMReport::advance(int percent) {
     // Only this report's thread writes the progress.
-    m_progress.store(m_progress.load(std::memory_order_relaxed) + percent,
-                     std::memory_order_release);
+    set(m_progress.load(std::memory_order_relaxed) + percent);
+}
+
+void VELMReport::set(int percent) {
+    m_progress.store(std::min(percent, finishedProgress - 1), std::memory_order_release);
 }
 
 void VELMReport::fail(int code, const QString& text) {

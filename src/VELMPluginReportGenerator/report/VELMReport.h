@@ -76,15 +76,17 @@ public:
 
     // An interruptible pause for steps that wait on a peer: true when the report is being
     // released (then the step gives up at once).
-    bool pause(int msecs);
+    bool pause(int msecs) override;
     // Ends such a pause at once; called when the report leaves the table and on release.
     void requestStop();
-    bool isStopRequested() const { return m_stop.load(std::memory_order_acquire); }
+    bool isStopRequested() const override { return m_stop.load(std::memory_order_acquire); }
 
     void setChartPath(const QString& path);
 
     // ReportProgress, for the builders.
+    // Both stay below 100 until run() has kept the document: 100 tells readers it is there.
     void advance(int percent) override;
+    void set(int percent) override;
     void fail(int code, const QString& text) override;
     void recordChartPath(const QString& path) override { setChartPath(path); }
 

@@ -1,6 +1,6 @@
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 
-#include "VELMPluginReportGenerator/Commands/JACAddAccessRights_Request.h"
+#include "VELMPluginReportGenerator/jobaccounting/messages/JACPackets.h"
 #include "VELMPluginReportGenerator/queries/DeviceScripts.h"
 #include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportCategories.h"
@@ -12,8 +12,6 @@
 #include "peers/CmdDMSGetDeviceListRequest.h"
 
 namespace {
-
-using JACAddAccessRightsRequest = BindRequest<JACAddAccessRights_Request::c_VXNRequest>;
 
 const QString counterTableProperty = QStringLiteral("zepHrDevCountTable");
 

@@ -1,4 +1,4 @@
-#include "VELMPluginReportGenerator/Commands/JACAddAccessRights_Request.h"
+#include "VELMPluginReportGenerator/jobaccounting/messages/JACAddAccessRights_Request.h"
 
 namespace JACAddAccessRights_Request {
 

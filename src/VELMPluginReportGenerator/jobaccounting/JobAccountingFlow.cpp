@@ -1,0 +1,108 @@
+#include "VELMPluginReportGenerator/jobaccounting/JobAccountingFlow.h"
+
+#include "VELMPluginReportGenerator/jobaccounting/JACCreateRequest.h"
+#include "VELMPluginReportGenerator/jobaccounting/JACTexts.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
+#include "VELMPluginReportGenerator/report/ReportResult.h"
+
+#include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/dom/DomBuild.h"
+#include "VXNServiceFramework/dom/DomParser.h"
+#include "VXNServiceFramework/dom/DomRead.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
+
+namespace {
+
+constexpr int createdProgress = 10;
+constexpr int doneProgress = 100;
+
+JACReportInputs inputsOf(const ReportBuild& build) {
+    return {reportRegistry::reportTypeName(build.settings.type.value_or(-1)),
+            build.settings.rangeStart,
+            build.settings.rangeEnd,
+            build.definition.parameter(QStringLiteral("GroupBy")),
+            build.definition.parameter(QStringLiteral("SortBy")),
+            build.selection.deviceIds,
+            build.selection.userIds,
+            build.selection.userGroupIds};
+}
+
+void endWith(ReportBuild& build, const QString& text) {
+    build.progress.set(doneProgress);
+    build.progress.fail(ReportResult::GenerationFailed, text);
+}
+
+void callFailed(ReportBuild& build, const QString& logText, const QString& details) {
+    VELM_ERR << logText << details;
+    endWith(build, details);
+}
+
+// The plug-in's Report element, as the result answer carries it, into Body.
+void copyReport(ReportBuild& build, RGPGetJACReportResultResponse& result) {
+    QByteArray body;
+    result.serialize(body);
+    const dom::ParseResult parsed = dom::parse(body);
+    if (!parsed.ok())
+        return;
+    if (const dom::Element* report =
+            dom::firstDescendant(parsed.document.root(), QStringLiteral("Report")))
+        dom::appendCopy(build.body, report);
+}
+
+template <class Request> Request forReport(int handle) {
+    Request request;
+    request.JACReportID = handle;
+    return request;
+}
+
+} // namespace
+
+void JobAccountingFlow::build(ReportBuild& build) {
+    VELM_INFO << JACTexts::creatingReport << build.reportId;
+    auto create = makeCreateRequest(inputsOf(build));
+    const auto created = build.caller.call<RGPCreateJACReportResponse>(create);
+    if (created->result() != ResultCode::Ok)
+        return callFailed(build, JACTexts::createFailed, created->details());
+    const int handle = created->JACReportID;
+    build.progress.set(createdProgress);
+
+    auto statusRequest = forReport<RGPGetJACReportStatusRequest>(handle);
+    auto status = build.caller.call<RGPGetJACReportStatusResponse>(statusRequest);
+    bool computed = false;
+    // Every answer counts, the first one too: a plug-in that is done at once is not waited for.
+    const auto examine = [&] {
+        if (status->result() != ResultCode::Ok || !status->Progress)
+            return;
+        const int progress = *status->Progress;
+        if (progress == doneProgress)
+            computed = true;
+        else if (progress > createdProgress)
+            build.progress.set(progress);
+    };
+    examine();
+    while (status->result() == ResultCode::Ok && !computed && !build.progress.isStopRequested()) {
+        if (build.progress.pause(m_pollIntervalMs))
+            break;
+        status = build.caller.call<RGPGetJACReportStatusResponse>(statusRequest);
+        examine();
+    }
+    if (build.progress.isStopRequested())
+        return endWith(build, JACTexts::generatorStopped);
+    if (status->result() != ResultCode::Ok)
+        return callFailed(build, JACTexts::statusFailed, status->details());
+
+    auto resultRequest = forReport<RGPGetJACReportResultRequest>(handle);
+    const auto result = build.caller.call<RGPGetJACReportResultResponse>(resultRequest);
+    if (build.progress.isStopRequested())
+        return endWith(build, JACTexts::generatorStopped);
+    if (result->result() != ResultCode::Ok)
+        return callFailed(build, JACTexts::resultFailed, result->details());
+    copyReport(build, *result);
+
+    auto deleteRequest = forReport<RGPDeleteJACReportResultRequest>(handle);
+    const auto deleted = build.caller.call<RGPDeleteJACReportResultResponse>(deleteRequest);
+    if (deleted->result() != ResultCode::Ok)
+        VELM_ERR << JACTexts::deleteFailed << deleted->details();
+    build.progress.set(doneProgress);
+}

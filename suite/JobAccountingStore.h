@@ -1,0 +1,62 @@
+#pragma once
+
+#include "JobAccountingQuery.h"
+
+#include "VELMPluginReportGenerator/jobaccounting/messages/JACReport.h"
+
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// The job accounting reports asked for: computed one after another on a worker thread of
+// their own, kept until deleted and at most `keepFor`.
+class JobAccountingStore {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::hours defaultKeepFor{1};
+
+    // What a handle shows: the progress, and once done the report or why it failed.
+    struct Snapshot {
+        int progress = 0;
+        std::optional<JACReport::c_Report> report;
+        QString error;
+    };
+
+    JobAccountingStore(QString databasePath, int busyTimeoutMs,
+                       Clock::duration keepFor = defaultKeepFor);
+    // Stops the worker after the report it computes.
+    ~JobAccountingStore();
+    JobAccountingStore(const JobAccountingStore&) = delete;
+    JobAccountingStore& operator=(const JobAccountingStore&) = delete;
+
+    // Queues the report and answers its handle (from 1 on; 0 is never one).
+    int add(const JobAccountingQuery& query);
+    std::optional<Snapshot> find(int handle);
+    // False when the handle names no report.
+    bool remove(int handle);
+
+private:
+    struct Entry;
+
+    void work();
+    void compute(Entry& entry);
+    void dropExpired(Clock::time_point now); // under m_lock
+
+    const QString m_databasePath;
+    const int m_busyTimeoutMs;
+    const Clock::duration m_keepFor;
+
+    std::mutex m_lock; // guards everything below
+    std::condition_variable m_wake;
+    std::map<int, std::shared_ptr<Entry>> m_entries;
+    std::deque<std::shared_ptr<Entry>> m_queue;
+    int m_lastHandle = 0;
+    bool m_stop = false;
+    std::thread m_worker; // last: starts once the state above exists
+};
