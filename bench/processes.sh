@@ -21,3 +21,22 @@ wait_for_port() {
   echo "nothing listens on port $1" >&2
   exit 1
 }
+
+# Starts velm-peers on the fleet file $1 and velm-report (a copy of $bin's, configured beside
+# itself to find those peers), both in $tmp with their logs there; sets $peers_port and
+# $report_port.
+start_peers_and_report() {
+  peers_port=$(free_port)
+  report_port=$(free_port)
+  "$bin/velm-peers" --db "$1" --port "$peers_port" --html "$tmp/html" >"$tmp/peers.log" 2>&1 &
+  pids+=($!)
+  wait_for_port "$peers_port"
+  mkdir -p "$tmp/report"
+  cp "$bin/velm-report" "$tmp/report/"
+  echo "<VELMReport><Name>VELM Report</Name><DispatcherURL>http://127.0.0.1:$peers_port/\
+</DispatcherURL><ServiceURL>http://127.0.0.1:$report_port/</ServiceURL></VELMReport>" \
+    >"$tmp/report/VELMReport.cfg"
+  (cd "$tmp/report" && exec ./velm-report -e >"$tmp/report.log" 2>&1) &
+  pids+=($!)
+  wait_for_port "$report_port"
+}

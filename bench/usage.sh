@@ -34,19 +34,7 @@ cp "$fleet" "$floor_db"
 sqlite3 "$floor_db" "CREATE INDEX idxFloor ON DevicePropertyHistory (R_PropertyID, R_ColumnID, \
 R_DeviceID, TimeValue, RowIndex, Value); ANALYZE;"
 
-peers_port=$(free_port)
-report_port=$(free_port)
-"$bin/velm-peers" --db "$fleet" --port "$peers_port" --html "$work/html" >"$work/peers.log" 2>&1 &
-pids+=($!)
-wait_for_port "$peers_port"
-mkdir -p "$work/report"
-cp "$bin/velm-report" "$work/report/"
-echo "<VELMReport><Name>VELM Report</Name><DispatcherURL>http://127.0.0.1:$peers_port/\
-</DispatcherURL><ServiceURL>http://127.0.0.1:$report_port/</ServiceURL></VELMReport>" \
-  >"$work/report/VELMReport.cfg"
-(cd "$work/report" && exec ./velm-report -e >"$work/report.log" 2>&1) &
-pids+=($!)
-wait_for_port "$report_port"
+start_peers_and_report "$fleet"
 
 # The last 60 whole local days of the history.
 last=$(sqlite3 "$fleet" "SELECT max(TimeValue) FROM DevicePropertyHistory")

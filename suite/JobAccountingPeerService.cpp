@@ -51,7 +51,14 @@ JobAccountingPeerService::createReport(RGPCreateJACReportRequest& request) {
         response->setResult(refusedRequest, *refusal);
         return response;
     }
-    response->JACReportID = m_store.add(std::get<JobAccountingQuery>(checked));
+    const std::optional<int> handle = m_store.add(std::get<JobAccountingQuery>(checked));
+    if (!handle) {
+        response->setResult(tooManyReports,
+                            QStringLiteral("Too many job accounting reports are kept; delete "
+                                           "fetched ones first"));
+        return response;
+    }
+    response->JACReportID = *handle;
     return response;
 }
 

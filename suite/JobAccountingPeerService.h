@@ -14,6 +14,7 @@ public:
     static constexpr int unknownReport = 1102;
     static constexpr int reportNotReady = 1103;
     static constexpr int computationFailed = 1104;
+    static constexpr int tooManyReports = 1105;
 
     explicit JobAccountingPeerService(JobAccountingStore& store);
 

@@ -5,6 +5,7 @@
 
 #include "VXNServiceFramework/app/Log.h"
 
+#include <QElapsedTimer>
 #include <atomic>
 
 namespace {
@@ -21,9 +22,9 @@ struct JobAccountingStore::Entry {
 };
 
 JobAccountingStore::JobAccountingStore(QString databasePath, int busyTimeoutMs,
-                                       Clock::duration keepFor)
+                                       Clock::duration keepFor, std::size_t maxKept)
     : m_databasePath(std::move(databasePath)), m_busyTimeoutMs(busyTimeoutMs), m_keepFor(keepFor),
-      m_worker([this] { work(); }) {}
+      m_maxKept(maxKept), m_worker([this] { work(); }) {}
 
 JobAccountingStore::~JobAccountingStore() {
     {
@@ -34,7 +35,7 @@ JobAccountingStore::~JobAccountingStore() {
     m_worker.join();
 }
 
-int JobAccountingStore::add(const JobAccountingQuery& query) {
+std::optional<int> JobAccountingStore::add(const JobAccountingQuery& query) {
     auto entry = std::make_shared<Entry>();
     entry->query = query;
     entry->created = Clock::now();
@@ -42,6 +43,8 @@ int JobAccountingStore::add(const JobAccountingQuery& query) {
     {
         std::lock_guard locker(m_lock);
         dropExpired(entry->created);
+        if (m_entries.size() >= m_maxKept)
+            return std::nullopt;
         // Wraps after 2^31 reports; 0 and negative handles are never handed out.
         m_lastHandle = m_lastHandle == std::numeric_limits<int>::max() ? 1 : m_lastHandle + 1;
         handle = m_lastHandle;
@@ -101,6 +104,8 @@ void JobAccountingStore::work() {
 void JobAccountingStore::compute(Entry& entry) {
     std::optional<JACReport::c_Report> report;
     QString error;
+    QElapsedTimer timer;
+    timer.start();
     try {
         SqliteConnection db(m_databasePath, false);
         sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
@@ -111,6 +116,8 @@ void JobAccountingStore::compute(Entry& entry) {
         error = e.message();
         VELM_ERR << "Job accounting report failed: " << error;
     }
+    if (report)
+        VELM_INFO << "Job accounting report computed in " << timer.elapsed() << " ms";
     {
         std::lock_guard locker(entry.resultLock);
         entry.report = std::move(report);

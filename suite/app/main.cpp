@@ -104,9 +104,9 @@ int main(int argc, char* argv[]) {
     Log::install();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Companion peer services (naming, database, device management, web) "
-                       "and fleet generator"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Companion peer services (naming, database, device management, web, job accounting) "
+        "and fleet generator"));
     parser.addHelpOption();
     parser.addOptions({
         {QStringLiteral("db"), QStringLiteral("SQLite database file."), QStringLiteral("FILE")},

@@ -81,20 +81,10 @@ class JobAccountingFlowTest : public ReportGeneratorTest {
 protected:
     static constexpr int handle = 42;
 
-    void useFlow(int pollMs) {
-        service.reset();
-        ReportGeneratorSetup setup;
-        setup.caller = &peers;
-        setup.clock = [this] {
-            return clock.now();
-        };
-        setup.collector.wait = std::chrono::hours(1);
-        setup.steps.jobAccounting = std::make_shared<JobAccountingFlow>(pollMs);
-        service = std::make_unique<VELMReportGenerator>(std::move(setup));
-    }
+    explicit JobAccountingFlowTest(int pollMs = 1)
+        : ReportGeneratorTest(ReportSteps{{}, std::make_shared<JobAccountingFlow>(pollMs)}) {}
 
     void SetUp() override {
-        useFlow(1);
         peers.answer<RGPCreateJACReportRequest>([](const RGPCreateJACReportRequest&) {
             auto created = std::make_unique<RGPCreateJACReportResponse>();
             created->JACReportID = handle;
@@ -220,9 +210,14 @@ TEST_F(JobAccountingFlowTest, AFailedDeleteOnlyLogs) {
     EXPECT_EQ(status(QString::number(id))->result(), 0);
 }
 
-TEST_F(JobAccountingFlowTest, CancelWhilePollingEndsAtOnceAndKeepsThePluginsResult) {
-    // A poll interval no test outlives: only the cancel can end the wait.
-    useFlow(int(std::chrono::milliseconds(std::chrono::hours(1)).count()));
+// A poll interval no test outlives: only a stop of the report can end the wait.
+class JobAccountingStopTest : public JobAccountingFlowTest {
+protected:
+    JobAccountingStopTest()
+        : JobAccountingFlowTest(int(std::chrono::milliseconds(std::chrono::hours(1)).count())) {}
+};
+
+TEST_F(JobAccountingStopTest, CancelWhilePollingEndsAtOnceAndKeepsThePluginsResult) {
     answerProgress({50});
     const int id = startReport();
     ASSERT_TRUE(peers.recorder().waitForCount(1, "RGPGetJACReportStatus"));
@@ -234,8 +229,7 @@ TEST_F(JobAccountingFlowTest, CancelWhilePollingEndsAtOnceAndKeepsThePluginsResu
     EXPECT_EQ(deleteCount(), 0);
 }
 
-TEST_F(JobAccountingFlowTest, AReportStoppedWhilePollingFailsWithGeneratorStopped) {
-    useFlow(int(std::chrono::milliseconds(std::chrono::hours(1)).count()));
+TEST_F(JobAccountingStopTest, AReportStoppedWhilePollingFailsWithGeneratorStopped) {
     answerProgress({50});
     const int id = startReport();
     ASSERT_TRUE(peers.recorder().waitForCount(1, "RGPGetJACReportStatus"));

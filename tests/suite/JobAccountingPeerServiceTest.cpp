@@ -101,15 +101,28 @@ TEST(JobAccountingStore, ResultsOlderThanTheirKeepingTimeAreGone) {
     SqlEngine engine{dir.filePath(QStringLiteral("db.sqlite"))};
     engine.prepareDatabase();
     JobAccountingStore store{engine.path(), 1000, std::chrono::milliseconds(0)};
-    const int handle = store.add(JobAccountingQuery{});
-    EXPECT_FALSE(store.find(handle));
-    EXPECT_FALSE(store.remove(handle));
+    const std::optional<int> handle = store.add(JobAccountingQuery{});
+    ASSERT_TRUE(handle);
+    EXPECT_FALSE(store.find(*handle));
+    EXPECT_FALSE(store.remove(*handle));
+}
+
+TEST(JobAccountingStore, KeepsNoMoreThanItsLimitUntilOneIsDeleted) {
+    QTemporaryDir dir;
+    SqlEngine engine{dir.filePath(QStringLiteral("db.sqlite"))};
+    engine.prepareDatabase();
+    JobAccountingStore store{engine.path(), 1000, std::chrono::hours(1), 2};
+    const auto first = store.add(JobAccountingQuery{});
+    ASSERT_TRUE(first && store.add(JobAccountingQuery{}));
+    EXPECT_FALSE(store.add(JobAccountingQuery{}));
+    EXPECT_TRUE(store.remove(*first));
+    EXPECT_TRUE(store.add(JobAccountingQuery{}));
 }
 
 TEST(JobAccountingStore, AFailedComputationAnswersItsReason) {
     QTemporaryDir dir;
     JobAccountingStore store{dir.filePath(QStringLiteral("missing.sqlite")), 1000};
-    const int handle = store.add(JobAccountingQuery{});
+    const int handle = store.add(JobAccountingQuery{}).value();
     std::optional<JobAccountingStore::Snapshot> snapshot;
     do
         snapshot = store.find(handle);

@@ -56,6 +56,7 @@ const QString Help = QStringLiteral(
                            service refuses an empty order), HostName, Serial
       --category NAME, --group-by NAME, --summary
       --device ID, --group ID, --model NAME   the devices, each repeatable (default: all)
+      --user ID, --user-group ID             job accounting: the users, each repeatable
       --definition FILE    a file holding a <Report> element instead of the options
 
   report status ID        progress in percent, or the report's error
@@ -140,6 +141,8 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
     definition.selection.deviceIds = parser.values(QStringLiteral("device"));
     definition.selection.groupIds = parser.values(QStringLiteral("group"));
     definition.selection.models = parser.values(QStringLiteral("model"));
+    definition.selection.userIds = parser.values(QStringLiteral("user"));
+    definition.selection.userGroupIds = parser.values(QStringLiteral("user-group"));
     return definition;
 }
 
@@ -337,7 +340,7 @@ QList<QCommandLineOption> definitionOptionList() {
     QList<QCommandLineOption> list;
     for (const auto& [option, element] : definitionOptions)
         list.append(QCommandLineOption(option, QString(), element.toUpper()));
-    for (const char* repeatable : {"device", "group", "model"})
+    for (const char* repeatable : {"device", "group", "model", "user", "user-group"})
         list.append(QCommandLineOption(QString::fromLatin1(repeatable), QString(),
                                        QStringLiteral("VALUE")));
     list.append(QCommandLineOption(QStringLiteral("summary")));

@@ -1,5 +1,6 @@
 #include "ReportView.h"
 
+#include "JobAccountingView.h"
 #include "TextTable.h"
 
 #include "VXNServiceFramework/dom/DomRead.h"
@@ -57,7 +58,8 @@ QString formatReportBody(const dom::Element* body) {
     dom::forEachChild(body, [&](dom::Element* part) {
         const QString name = dom::name(part);
         if (name == QLatin1String("Report"))
-            text += rowsTable(part, {});
+            text +=
+                isJobAccountingReport(part) ? formatJobAccountingReport(part) : rowsTable(part, {});
         else if (name == QLatin1String("Device"))
             text += deviceText(part);
         else if (name == QLatin1String("ChartPath"))

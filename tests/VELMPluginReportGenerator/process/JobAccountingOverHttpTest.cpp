@@ -1,24 +1,15 @@
 // Job accounting reports end to end: velm-report over HTTP with the job accounting plug-in of
 // velm-peers, on jobs the test inserts, checked against page sums the test computes itself.
-#include "support/ChildProcess.h"
+#include "ReportProcesses.h"
 #include "support/PacketCall.h"
 
-#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/Commands/RGPGetReportCategories_Request.h"
 #include "VELMPluginReportGenerator/Commands/RGPGetReportCategories_Response.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 #include "VXNServiceFramework/dom/DomRead.h"
 #include "VXNServiceFramework/packets/BindPacket.h"
-#include "peers/CmdDBSProcessQueryRequest.h"
-#include "peers/CmdDBSProcessQueryResponse.h"
 
 #include <QMap>
-#include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -69,14 +60,12 @@ std::vector<Job> makeJobs() {
     return jobs;
 }
 
-class JobAccountingOverHttp : public testing::Test {
+class JobAccountingOverHttp : public ReportProcessesTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
-            << peers.output().toStdString();
-        ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
-            << report.output().toStdString();
+        ReportProcessesTest::SetUp();
+        if (HasFatalFailure())
+            return;
         QStringList fill{"INSERT INTO UserGroups VALUES (1, 'Sales'), (2, 'Finance')"};
         for (int u = 1; u <= 4; ++u)
             fill << QStringLiteral("INSERT INTO Users VALUES (%1, '%2', 'User %2', %3)")
@@ -109,38 +98,15 @@ protected:
                         .arg(job.colour, job.mode, job.paper)
                         .arg(job.staple ? 1 : 0)
                         .arg(job.destination);
-        CmdDBSProcessQueryRequest request;
-        for (const auto& s : fill)
-            request.addQuery(s);
-        const auto answer = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
-        ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
+        exec(fill);
     }
 
-    // Generates the report, waits for its end and answers its results.
+    // The report over the test's range.
     std::unique_ptr<CmdRGPGetReportResultsResponse>
-    generate(std::initializer_list<std::pair<QString, QString>> parameters,
-             ReportSelection selection = {}) {
-        ReportDefinition definition;
-        for (const auto& [name, value] : parameters)
-            definition.parameters.insert(name, value);
-        definition.parameters.insert("From", QString::number(rangeStart));
-        definition.parameters.insert("To", QString::number(rangeEnd));
-        definition.selection = std::move(selection);
-        CmdRGPGenerateReportRequest request;
-        request.definition = definition;
-        const auto generated = callOverHttp<CmdRGPGenerateReportResponse>(report.url(), request);
-        EXPECT_EQ(generated->result(), 0) << generated->details().toStdString();
-        for (;;) {
-            CmdRGPGetReportStatusRequest status;
-            status.reportId = generated->reportId;
-            const auto answer = callOverHttp<CmdRGPGetReportStatusResponse>(report.url(), status);
-            if (answer->result() != 0 || answer->reportStatus == QStringLiteral("100"))
-                break;
-            QThread::msleep(20);
-        }
-        CmdRGPGetReportResultsRequest results;
-        results.reportId = generated->reportId;
-        return callOverHttp<CmdRGPGetReportResultsResponse>(report.url(), results);
+    generate(QList<std::pair<QString, QString>> parameters, ReportSelection selection = {}) {
+        parameters.append({"From", QString::number(rangeStart)});
+        parameters.append({"To", QString::number(rangeEnd)});
+        return ReportProcessesTest::generate(parameters, std::move(selection));
     }
 
     std::vector<Job> inRange(const QString& type = {}) const {
@@ -153,9 +119,6 @@ protected:
     }
 
     const std::vector<Job> jobs = makeJobs();
-    QTemporaryDir dir;
-    ChildProcess peers;
-    ChildProcess report;
 };
 
 using Sums = QMap<QString, QMap<QString, qint64>>; // record -> counter -> pages

@@ -1,20 +1,11 @@
 // Usage reports end to end: velm-report over HTTP on a velm-peers database that the test fills,
 // checked against the pages counted by hand from the samples written.
-#include "support/ChildProcess.h"
-#include "support/PacketCall.h"
+#include "ReportProcesses.h"
 
-#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
-#include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VXNServiceFramework/dom/DomRead.h"
 #include "VXNServiceFramework/time/LocalTime.h"
-#include "peers/CmdDBSProcessQueryRequest.h"
-#include "peers/CmdDBSProcessQueryResponse.h"
 
-#include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,14 +14,12 @@ qint64 at(int day, int hour) {
     return localAt(QDate(2008, 3, day), QTime(hour, 0)).toSecsSinceEpoch();
 }
 
-class UsageReportOverHttp : public testing::Test {
+class UsageReportOverHttp : public ReportProcessesTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
-            << peers.output().toStdString();
-        ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
-            << report.output().toStdString();
+        ReportProcessesTest::SetUp();
+        if (HasFatalFailure())
+            return;
         QStringList fill;
         for (int d = 1; d <= 3; ++d) {
             fill << QStringLiteral("INSERT INTO Devices (DeviceID) VALUES (%1)").arg(d)
@@ -45,14 +34,6 @@ protected:
         fill << pages(2, at(19, 23), 500, 1000) << pages(2, at(20, 9), 520, 1004)
              << pages(2, at(21, 9), 20, 4);
         exec(fill);
-    }
-
-    void exec(const QStringList& statements) {
-        CmdDBSProcessQueryRequest request;
-        for (const auto& s : statements)
-            request.addQuery(s);
-        const auto answer = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
-        ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
     }
 
     static QString current(int device, int property, const QString& value) {
@@ -82,33 +63,11 @@ protected:
 
     // Generates the report, waits for its end and answers its results.
     std::unique_ptr<CmdRGPGetReportResultsResponse>
-    generate(std::initializer_list<std::pair<QString, QString>> parameters) {
-        ReportDefinition definition;
-        for (const auto& [name, value] : parameters)
-            definition.parameters.insert(name, value);
-        definition.parameters.insert("From", QString::number(at(20, 0)));
-        definition.parameters.insert("To", QString::number(at(21, 23) + 59 * 60));
-        CmdRGPGenerateReportRequest request;
-        request.definition = definition;
-        const auto generated = callOverHttp<CmdRGPGenerateReportResponse>(report.url(), request);
-        EXPECT_EQ(generated->result(), 0) << generated->details().toStdString();
-        for (;;) {
-            CmdRGPGetReportStatusRequest status;
-            status.reportId = generated->reportId;
-            const auto answer = callOverHttp<CmdRGPGetReportStatusResponse>(report.url(), status);
-            EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
-            if (answer->result() != 0 || answer->reportStatus == QStringLiteral("100"))
-                break;
-            QThread::msleep(20);
-        }
-        CmdRGPGetReportResultsRequest results;
-        results.reportId = generated->reportId;
-        return callOverHttp<CmdRGPGetReportResultsResponse>(report.url(), results);
+    generate(QList<std::pair<QString, QString>> parameters) {
+        parameters.append({"From", QString::number(at(20, 0))});
+        parameters.append({"To", QString::number(at(21, 23) + 59 * 60)});
+        return ReportProcessesTest::generate(parameters);
     }
-
-    QTemporaryDir dir;
-    ChildProcess peers;
-    ChildProcess report;
 };
 
 // Each Row of a Report as "name=value" texts in document order.

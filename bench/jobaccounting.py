@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Times a per-user basic job accounting report two ways, best of RUNS:
+the plug-in alone (create, status every 5 ms, fetch, delete, straight to velm-peers) and end to
+end through velm-report (generate, status every 5 ms, results). The difference is what the report
+generator's flow adds: its 500 ms polling and copying the result into the report document.
+   jobaccounting.py PEERS_PORT REPORT_PORT FROM TO RUNS
+"""
+import http.client
+import re
+import sys
+import time
+
+peers_port, report_port, start, end, runs = (int(a) for a in sys.argv[1:6])
+
+
+def call(port, command, body, encoding):
+    connection = http.client.HTTPConnection('127.0.0.1', port, timeout=600)
+    payload = ('<?xml version="1.0" encoding="UTF-8"?><VXNRequest command="%s">%s</VXNRequest>'
+               % (command, body)).encode()
+    connection.request('GET', '/' + command, body=payload, headers={'Content-Type': 'text/xml'})
+    answer = connection.getresponse().read()
+    connection.close()
+    return answer.decode(encoding, errors='replace')
+
+
+def element(text, name):
+    found = re.search(r'<%s>([^<]*)</%s>' % (name, name), text)
+    return found.group(1) if found else None
+
+
+def plugin_alone():
+    created = call(peers_port, 'RGPCreateJACReport',
+                   '<ReportType>RT_JAC_USER_BASIC</ReportType><StartTime>%d</StartTime>'
+                   '<EndTime>%d</EndTime><GroupBy>User</GroupBy><SortUsersBy>SB_USER_LOGIN'
+                   '</SortUsersBy>' % (start, end), 'utf-8')
+    handle = element(created, 'JACReportID')
+    while element(call(peers_port, 'RGPGetJACReportStatus',
+                       '<JACReportID>%s</JACReportID>' % handle, 'utf-8'), 'Progress') != '100':
+        time.sleep(0.005)
+    result = call(peers_port, 'RGPGetJACReportResult', '<JACReportID>%s</JACReportID>' % handle,
+                  'utf-8')
+    call(peers_port, 'RGPDeleteJACReportResult', '<JACReportID>%s</JACReportID>' % handle, 'utf-8')
+    return len(result), result.count('<User>')
+
+
+def end_to_end():
+    generated = call(report_port, 'RGPGenerateReport',
+                     '<Report><ReportType>RT_JAC_USER_BASIC</ReportType><Period>P_CUSTOM</Period>'
+                     '<From>%d</From><To>%d</To><GroupBy>User</GroupBy><SortBy>SB_USER_LOGIN'
+                     '</SortBy></Report>' % (start, end), 'utf-16')
+    report = re.search(r'ID="(\d+)"', generated).group(1)
+    while True:
+        status = call(report_port, 'RGPGetReportStatus', '<Report ID="%s"/>' % report, 'utf-16')
+        if element(status, 'Result') != '0':
+            sys.exit('report failed: ' + status)
+        if element(status, 'ReportStatus') == '100':
+            break
+        time.sleep(0.005)
+    results = call(report_port, 'RGPGetReportResults', '<Report ID="%s"/>' % report, 'utf-16')
+    if element(results, 'Result') != '0':
+        sys.exit('report failed: ' + results[:300])
+    return len(results), results.count('<User>')
+
+
+def best(run):
+    times, shape = [], None
+    for _ in range(runs):
+        t0 = time.monotonic()
+        shape = run()
+        times.append(time.monotonic() - t0)
+    return min(times), shape
+
+
+alone, (alone_chars, alone_users) = best(plugin_alone)
+total, (total_chars, total_users) = best(end_to_end)
+print('plug-in alone:  %.3f s  (%d users, %d characters of result)' % (alone, alone_users,
+                                                                      alone_chars))
+print('end to end:     %.3f s  (%d users, %d characters of results)' % (total, total_users,
+                                                                      total_chars))
+print('flow overhead:  %.3f s = %.1f%% of the total' % (total - alone,
+                                                         100.0 * (total - alone) / total))

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# A per-user basic job accounting report over the 500-device, 90-day fleet (about 1,000 users
+# and 800,000 jobs): end to end through velm-report and velm-peers' job accounting plug-in, next
+# to the plug-in alone and the plug-in's own computation time, so the flow's overhead shows.
+#   bench/jobaccounting.sh [runs]
+# VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps >/dev/null
+runs=${1:-3}
+
+bin=${VELM_BENCH_BIN:-}
+if [[ -z "$bin" ]]; then
+  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-bench -j "$(nproc)" --target velm-peers velm-report
+  bin=build-bench/bin
+fi
+bin=$(realpath "$bin")
+
+source bench/processes.sh
+work=$tmp
+
+fleet=${VELM_BENCH_FLEET:-}
+if [[ -z "$fleet" ]]; then
+  fleet=$work/fleet.db
+  "$bin/velm-peers" --db "$fleet" --generate-fleet 500 --days 90 >/dev/null
+fi
+echo "Fleet: $(sqlite3 "$fleet" "SELECT COUNT(*) FROM Users") users, \
+$(sqlite3 "$fleet" "SELECT COUNT(*) FROM JobLog") jobs, \
+$(sqlite3 "$fleet" "SELECT COUNT(*) FROM Devices") devices"
+from=$(sqlite3 "$fleet" "SELECT MIN(JobTime) FROM JobLog")
+to=$(sqlite3 "$fleet" "SELECT MAX(JobTime) FROM JobLog")
+
+start_peers_and_report "$fleet"
+
+python3 bench/jobaccounting.py "$peers_port" "$report_port" "$from" "$to" "$runs"
+computed=$(grep -o 'computed in [0-9]* ms' "$work/peers.log" | grep -o '[0-9]*' | sort -n | head -1)
+echo "plug-in's own computation (best): ${computed} ms"
