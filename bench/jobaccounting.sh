@@ -33,6 +33,7 @@ to=$(sqlite3 "$fleet" "SELECT MAX(JobTime) FROM JobLog")
 
 start_peers_and_report "$fleet"
 
-python3 bench/jobaccounting.py "$peers_port" "$report_port" "$from" "$to" "$runs"
+python3 bench/jobaccounting.py "$peers_port" "$report_port" "$from" "$to" "$runs" \
+  "${pids[-2]}" "${pids[-1]}"
 computed=$(grep -o 'computed in [0-9]* ms' "$work/peers.log" | grep -o '[0-9]*' | sort -n | head -1)
 echo "plug-in's own computation (best): ${computed} ms"

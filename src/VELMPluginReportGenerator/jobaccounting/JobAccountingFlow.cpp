@@ -38,11 +38,14 @@ void callFailed(ReportBuild& build, const QString& logText, const QString& detai
     endWith(build, details);
 }
 
-// The plug-in's Report element, as the result answer carries it, into Body.
-void copyReport(ReportBuild& build, RGPGetJACReportResultResponse& result) {
-    QByteArray body;
-    result.serialize(body);
-    const dom::ParseResult parsed = dom::parse(body);
+// The plug-in's Report element, as the result answer carries it, into Body. Written without
+// indentation, so that no whitespace nodes between elements swell the report document.
+void copyReport(ReportBuild& build, const RGPGetJACReportResult_Response::c_VXNResponse& result) {
+    std::string text;
+    xmlb::c_xml_writer writer(text, "", "");
+    if (xmlb::write_document(writer, result) != xmlb::err_none)
+        return;
+    const dom::ParseResult parsed = dom::parse(QByteArrayView(text.data(), qsizetype(text.size())));
     if (!parsed.ok())
         return;
     if (const dom::Element* report =
