@@ -1,15 +1,13 @@
 #include "VELMPluginReportGenerator/jobaccounting/JobAccountingFlow.h"
 
 #include "VELMPluginReportGenerator/jobaccounting/JACCreateRequest.h"
+#include "VELMPluginReportGenerator/jobaccounting/JACReportDom.h"
 #include "VELMPluginReportGenerator/jobaccounting/JACTexts.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/PeerCaller.h"
-#include "VXNServiceFramework/dom/DomBuild.h"
-#include "VXNServiceFramework/dom/DomParser.h"
-#include "VXNServiceFramework/dom/DomRead.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
 
 namespace {
@@ -36,21 +34,6 @@ void endWith(ReportBuild& build, const QString& text) {
 void callFailed(ReportBuild& build, const QString& logText, const QString& details) {
     VELM_ERR << logText << details;
     endWith(build, details);
-}
-
-// The plug-in's Report element, as the result answer carries it, into Body. Written without
-// indentation, so that no whitespace nodes between elements swell the report document.
-void copyReport(ReportBuild& build, const RGPGetJACReportResult_Response::c_VXNResponse& result) {
-    std::string text;
-    xmlb::c_xml_writer writer(text, "", "");
-    if (xmlb::write_document(writer, result) != xmlb::err_none)
-        return;
-    const dom::ParseResult parsed = dom::parse(QByteArrayView(text.data(), qsizetype(text.size())));
-    if (!parsed.ok())
-        return;
-    if (const dom::Element* report =
-            dom::firstDescendant(parsed.document.root(), QStringLiteral("Report")))
-        dom::appendCopy(build.body, report);
 }
 
 template <class Request> Request forReport(int handle) {
@@ -101,7 +84,9 @@ void JobAccountingFlow::build(ReportBuild& build) {
         return endWith(build, JACTexts::generatorStopped);
     if (result->result() != ResultCode::Ok)
         return callFailed(build, JACTexts::resultFailed, result->details());
-    copyReport(build, *result);
+    // The Report element as the answer carried it, built straight into Body.
+    if (result->Report)
+        appendJACReport(build.body, *result->Report);
 
     auto deleteRequest = forReport<RGPDeleteJACReportResultRequest>(handle);
     const auto deleted = build.caller.call<RGPDeleteJACReportResultResponse>(deleteRequest);

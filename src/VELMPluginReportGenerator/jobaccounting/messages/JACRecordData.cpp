@@ -1,56 +1,31 @@
 #include "VELMPluginReportGenerator/jobaccounting/messages/JACRecordData.h"
 
+#include <array>
+#include <utility>
+
 namespace JACRecordData {
 
 namespace {
 
-template <auto P> constexpr xmlb::field counter(std::string_view name) {
-    return xmlb::elem<P>(name, 0);
+// The binding's fields from the counter table: every counter an optional element.
+template <class Data, std::size_t... I>
+constexpr std::array<xmlb::field, sizeof...(I)> bindingFields(std::index_sequence<I...>) {
+    return {xmlb::elem<Counters<Data>::fields[I].member>(Counters<Data>::fields[I].name, 0)...};
 }
 
-constexpr xmlb::field basicFields[] = {
-    counter<&c_BasicRecordData::PrintedBW>("PrintedBW"),
-    counter<&c_BasicRecordData::PrintedColor>("PrintedColor"),
-    counter<&c_BasicRecordData::CopiedBW>("CopiedBW"),
-    counter<&c_BasicRecordData::CopiedColor>("CopiedColor"),
-    counter<&c_BasicRecordData::FaxTx>("FaxTx"),
-    counter<&c_BasicRecordData::Scan>("Scan"),
-};
+template <class Data>
+constexpr auto
+    fields = bindingFields<Data>(std::make_index_sequence<std::size(Counters<Data>::fields)>{});
 
-constexpr xmlb::field detailsFields[] = {
-    counter<&c_DetailsRecordData::SimplexMono>("SimplexMono"),
-    counter<&c_DetailsRecordData::SimplexColor>("SimplexColor"),
-    counter<&c_DetailsRecordData::DuplexMono>("DuplexMono"),
-    counter<&c_DetailsRecordData::DuplexColor>("DuplexColor"),
-    counter<&c_DetailsRecordData::PaperA4>("PaperA4"),
-    counter<&c_DetailsRecordData::PaperLetter>("PaperLetter"),
-    counter<&c_DetailsRecordData::PaperLegal>("PaperLegal"),
-    counter<&c_DetailsRecordData::PaperOthers>("PaperOthers"),
-    counter<&c_DetailsRecordData::Staple>("Staple"),
-};
-
-constexpr xmlb::field faxFields[] = {
-    counter<&c_FaxDetailsRecordData::MonoTx>("MonoTx"),
-    counter<&c_FaxDetailsRecordData::ColorTx>("ColorTx"),
-};
-
-constexpr xmlb::field scanFields[] = {
-    counter<&c_ScanDetailsRecordData::SimplexMono>("SimplexMono"),
-    counter<&c_ScanDetailsRecordData::SimplexColor>("SimplexColor"),
-    counter<&c_ScanDetailsRecordData::DuplexMono>("DuplexMono"),
-    counter<&c_ScanDetailsRecordData::DuplexColor>("DuplexColor"),
-    counter<&c_ScanDetailsRecordData::Email>("Email"),
-    counter<&c_ScanDetailsRecordData::FTP>("FTP"),
-    counter<&c_ScanDetailsRecordData::SMB>("SMB"),
-    counter<&c_ScanDetailsRecordData::Application>("Application"),
-    counter<&c_ScanDetailsRecordData::USB>("USB"),
-};
+template <class Data> constexpr xmlb::type_desc typeOf(const char* source = __builtin_FILE()) {
+    return {fields<Data>.data(), fields<Data>.size(), xmlb::compositor::sequence, source, nullptr};
+}
 
 } // namespace
 
-const xmlb::type_desc c_BasicRecordData::xml_type = xmlb::make_type(basicFields);
-const xmlb::type_desc c_DetailsRecordData::xml_type = xmlb::make_type(detailsFields);
-const xmlb::type_desc c_FaxDetailsRecordData::xml_type = xmlb::make_type(faxFields);
-const xmlb::type_desc c_ScanDetailsRecordData::xml_type = xmlb::make_type(scanFields);
+const xmlb::type_desc c_BasicRecordData::xml_type = typeOf<c_BasicRecordData>();
+const xmlb::type_desc c_DetailsRecordData::xml_type = typeOf<c_DetailsRecordData>();
+const xmlb::type_desc c_FaxDetailsRecordData::xml_type = typeOf<c_FaxDetailsRecordData>();
+const xmlb::type_desc c_ScanDetailsRecordData::xml_type = typeOf<c_ScanDetailsRecordData>();
 
 } // namespace JACRecordData
