@@ -5,6 +5,8 @@
 #include "ExportFixture.h"
 #include "RenderedPage.h"
 
+#include "VXNServiceFramework/dom/DomRead.h"
+
 namespace {
 
 QByteArray jacDocument(const QString& type, const QString& groupBy, const QString& report) {
@@ -189,5 +191,37 @@ TEST_F(JobAccountingExport, EveryRecordKindShowsAllItsCountersInOrder) {
         const auto tables = RenderedPage::open(html.path).tables();
         ASSERT_EQ(tables.size(), 1);
         EXPECT_EQ(cellTexts(tables[0].body.value(0)), QStringList{"anna"} + values);
+    }
+}
+
+TEST_F(JobAccountingExport, ReportsOfThePlugInExportEveryRecordInBothFormats) {
+    // Per user grouped by user group, and per device with print details: the plug-in's own
+    // Report elements from the fleet's job log, exported by the service.
+    const QList<QHash<QString, QString>> reports{
+        wholeHistory({{"ReportType", "RT_JAC_USER_BASIC"},
+                      {"GroupBy", "UserGroupUser"},
+                      {"SortBy", "SB_USER_LOGIN"}}),
+        wholeHistory({{"ReportType", "RT_JAC_DEVICE_PRINT_DETAILS"},
+                      {"GroupBy", "Device"},
+                      {"SortBy", "SB_IPADDR"}})};
+    for (const auto& parameters : reports) {
+        SCOPED_TRACE(parameters.value("ReportType").toStdString());
+        const QString id = generateReport(parameters);
+        ASSERT_FALSE(id.isEmpty());
+        const dom::Document document = exportDocument(id);
+        const int records = dom::countDescendants(document.root(), "Record");
+        ASSERT_GT(records, 0) << "the fleet's job log has jobs in the period";
+
+        const ExportedFile csv = exportReport(id, "CSV", "de");
+        const CsvTable table = CsvTable::read(csv.path, ';');
+        ASSERT_TRUE(table.ok) << table.error.toStdString();
+        EXPECT_EQ(table.rows.size(), records + 1);
+
+        const ExportedFile html = exportReport(id, "HTML", "en");
+        ASSERT_TRUE(RenderedPage::screenshot(html.path, screenshotPath(html.path, "en")));
+        int shown = 0;
+        for (const RenderedPage::Table& rows : RenderedPage::open(html.path).tables())
+            shown += rows.body.size();
+        EXPECT_EQ(shown, records);
     }
 }
