@@ -81,6 +81,19 @@ std::optional<QDateTime> CVELMSchThread::pass() {
     return earliest;
 }
 
+namespace {
+
+// Seen from just after the time the item last fired for, so an item fired a little early (or
+// a single run already fired) does not get the same time again on a later pass.
+std::optional<QDateTime> nextRunAfterNow(const ScheduleItem& item) {
+    QDateTime from = QDateTime::currentDateTime();
+    if (item.firedFor)
+        from = std::max(from, item.firedFor->addMSecs(1));
+    return nextRunTime(item.startTime, item.intervalType, item.intervalValue, from);
+}
+
+} // namespace
+
 void CVELMSchThread::examine(ScheduleItem& item, const QDateTime& now) {
     if (isEnded(item)) {
         item.nextTime.reset();
@@ -95,11 +108,8 @@ void CVELMSchThread::examine(ScheduleItem& item, const QDateTime& now) {
         if (left > -firingWindowSeconds && left < firingWindowSeconds) {
             VELM_INFO << "Send command: " << item.commandToSend;
             fire(item);
-            // Seen from just after the planned time, so an item fired a little early does not
-            // get the same time again and fire twice.
-            const QDateTime after = std::max(QDateTime::currentDateTime(), planned.addMSecs(1));
-            item.nextTime =
-                nextRunTime(item.startTime, item.intervalType, item.intervalValue, after);
+            item.firedFor = planned;
+            item.nextTime = nextRunAfterNow(item);
             return;
         }
         if (left > 0)
@@ -108,8 +118,7 @@ void CVELMSchThread::examine(ScheduleItem& item, const QDateTime& now) {
         // leave the item waiting for it forever, so it goes on with its next run instead.
         VELM_WARNING << "Missed start time: " << planned.toString();
     }
-    item.nextTime = nextRunTime(item.startTime, item.intervalType, item.intervalValue,
-                                QDateTime::currentDateTime());
+    item.nextTime = nextRunAfterNow(item);
 }
 
 void CVELMSchThread::fire(const ScheduleItem& item) {

@@ -24,6 +24,9 @@ struct ScheduleItem {
     QDateTime startTime;
     std::optional<QDateTime> stopTime;
     std::optional<QDateTime> nextTime;
+    // The planned time the item last fired for (in memory only): its next run is never
+    // computed from before it, so an item fired early does not come round a second time.
+    std::optional<QDateTime> firedFor;
     QString commandToSend;
     int intervalType = OccurOnce;
     qint32 intervalValue = 1;

@@ -93,6 +93,8 @@ TEST_F(SchedulerWorker, ItemFiredEarlyByAWakeDoesNotFireAgain) {
     ASSERT_TRUE(eventually([&] { return QDateTime::currentDateTime().secsTo(start) <= 2; }, 5s));
     registerItem(wholeSecondsFromNow(3600), OccurOnce, kDaily);
     ASSERT_TRUE(sender->waitForCount(1, 10s));
+    // A later pass, still before the planned second, must not plan the fired run again.
+    registerItem(wholeSecondsFromNow(7200), OccurOnce, kDaily);
     QThread::sleep(4);
     EXPECT_EQ(sentCount(QStringLiteral("RGPOnce")), 1);
 }
