@@ -1,6 +1,7 @@
 #include "VELMPluginReportGenerator/service/ReportTemplateFetch.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
+#include "VELMPluginReportGenerator/templates/BodyText.h"
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/PeerCaller.h"
@@ -13,12 +14,6 @@ namespace {
 
 const QString templateCommand = QStringLiteral("RGPGetReportTemplate");
 constexpr qsizetype minimumReportPart = 10;
-
-QString bodyText(Packet& answer) {
-    QByteArray body;
-    answer.serialize(body);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
-}
 
 } // namespace
 
@@ -44,11 +39,11 @@ std::optional<ReportDefinition> fetchTemplateDefinition(PeerCaller& caller,
     const auto answer = caller.call<ResponsePacket>(request);
     if (answer->result() != ResultCode::Ok)
         return std::nullopt;
-    const QString text = reportRequestFromTemplate(bodyText(*answer));
+    const QString text = reportRequestFromTemplate(bodyText::of(*answer));
     if (text.isEmpty())
         return std::nullopt;
     VELM_INFO << "Extracted report part " << text;
     CmdRGPGenerateReportRequest extracted;
-    extracted.parse(QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    extracted.parse(bodyText::toBody(text));
     return extracted.definition;
 }
