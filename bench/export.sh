@@ -5,14 +5,7 @@
 #   bench/export.sh [extra benchmark arguments]
 # VELM_EXPORT_SHEETS=dir takes the stylesheets from dir (default: stylesheets/en, else
 # bench/export_sheets); VELM_BENCH_BIN=dir uses an already built bench_export.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps
+source "$(dirname "$0")/setup.sh"
 
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target bench_export velm-peers velm-report
-  bin=build-bench/bin
-fi
+bench_programs bench_export velm-peers velm-report
 "$bin/bench_export" "$@"

@@ -4,17 +4,10 @@
 # body of the same size without keep-alive; 1, 16 and 64 concurrent clients with wrk.
 #   bench/http_transport.sh [SECONDS]     (default 8 s per run)
 # VELM_BENCH_BIN=dir uses already built bench_http_server and bench_http_bare_server.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps --bench
+source "$(dirname "$0")/setup.sh"
 
 duration=${1:-8}
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target bench_http_server bench_http_bare_server
-  bin=build-bench/bin
-fi
+bench_programs --bench bench_http_server bench_http_bare_server
 
 source bench/processes.sh
 

@@ -4,18 +4,10 @@
 # to the plug-in alone and the plug-in's own computation time, so the flow's overhead shows.
 #   bench/jobaccounting.sh [runs]
 # VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps >/dev/null
+source "$(dirname "$0")/setup.sh"
 runs=${1:-3}
 
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target velm-peers velm-report
-  bin=build-bench/bin
-fi
-bin=$(realpath "$bin")
+bench_programs velm-peers velm-report
 
 source bench/processes.sh
 work=$tmp

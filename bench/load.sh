@@ -5,19 +5,11 @@
 # Prints throughput, latency, failures and the service's resident memory before and after.
 #   bench/load.sh [REQUESTS] [CONNECTIONS]
 # VELM_BENCH_BIN=dir uses already built velm-report, velm-peers and bench_load_client there.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps
+source "$(dirname "$0")/setup.sh"
 
 requests=${1:-100000}
 connections=${2:-64}
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target velm-report velm-peers bench_load_client
-  bin=build-bench/bin
-fi
-bin=$(cd "$bin" && pwd)
+bench_programs velm-report velm-peers bench_load_client
 
 source bench/processes.sh
 wait_for_line() { # LOG PID

@@ -3,16 +3,9 @@
 # 10,000-row SELECT through velm-peers next to the sqlite3 tool on the same file.
 #   bench/peers.sh [extra benchmark arguments]
 # VELM_BENCH_BIN=dir uses an already built bench_peers.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps
+source "$(dirname "$0")/setup.sh"
 
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target bench_peers velm-peers
-  bin=build-bench/bin
-fi
+bench_programs bench_peers velm-peers
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT

@@ -4,14 +4,7 @@
 # collector runs.
 #   bench/reports.sh [extra benchmark arguments]
 # VELM_BENCH_BIN=dir uses an already built bench_reports.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps
+source "$(dirname "$0")/setup.sh"
 
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target bench_reports velm-peers velm-report
-  bin=build-bench/bin
-fi
+bench_programs bench_reports velm-peers velm-report
 "$bin/bench_reports" "$@"

@@ -5,18 +5,11 @@
 # it). Runs alternate between the three, ROUNDS times; medians and ratios are printed.
 #   bench/scheduler.sh [ROUNDS] [extra benchmark arguments]     (default 3 rounds)
 # VELM_BENCH_BIN=dir uses an already built bench_scheduler.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps
+source "$(dirname "$0")/setup.sh"
 
 rounds=${1:-3}
 shift || true
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELM_BUILD_BENCH=ON >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target bench_scheduler
-  bin=build-bench/bin
-fi
+bench_programs bench_scheduler
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

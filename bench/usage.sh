@@ -5,19 +5,11 @@
 # query per counter on a copy with a covering index.
 #   bench/usage.sh [runs]
 # VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/install-deps >/dev/null
+source "$(dirname "$0")/setup.sh"
 export TZ=${TZ:-Europe/Berlin}
 runs=${1:-3}
 
-bin=${VELM_BENCH_BIN:-}
-if [[ -z "$bin" ]]; then
-  cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build-bench -j "$(nproc)" --target velm-peers velm-report velmctl reportSqlPrint
-  bin=build-bench/bin
-fi
-bin=$(realpath "$bin")
+bench_programs velm-peers velm-report velmctl reportSqlPrint
 
 source bench/processes.sh
 work=$tmp
