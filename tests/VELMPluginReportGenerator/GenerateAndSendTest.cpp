@@ -5,10 +5,13 @@
 #include "VELMPluginReportGenerator/Commands/CCmdRGReportTemplateResponse.h"
 #include "VELMPluginReportGenerator/Commands/CCmdRGTemplateIdRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateAndSendReportByEmailRequest.h"
+#include "VELMPluginReportGenerator/email/EmailResult.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 #include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/GenerateAndSendCommand.h"
 #include "VELMPluginReportGenerator/templates/StoredTemplate.h"
+
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include "support/ScriptedDeviceManagement.h"
 #include "support/SmtpSink.h"
@@ -145,6 +148,18 @@ TEST_F(GenerateAndSendTest, AFailedReportSendsANoticeWithItsFailure) {
     EXPECT_EQ(notice["subject"].toString(), QStringLiteral("Geräte %1 für Köln"));
     EXPECT_EQ(textOf(notice).trimmed(), ReportResult::generationFailedText);
     EXPECT_EQ(sink.Envelope(1)["rcpt_tos"].toArray().size(), 2);
+}
+
+TEST_F(GenerateAndSendTest, MailSettingsThatCannotBeReadAreNamedAsTheReason) {
+    peers.onDatabase(oneRowPerSelect);
+    peers.fail(QStringLiteral("DMSGetProperties"), ResultCode::UnknownCommand,
+               QStringLiteral("Can't find service for command: DMSGetProperties"));
+    const auto answer = run(mailedDeviceList());
+    EXPECT_EQ(answer->result(), EmailResult::NoServer);
+    EXPECT_EQ(answer->details(),
+              QStringLiteral("The mail settings could not be read: DMSGetProperties failed with "
+                             "Result 2: Can't find service for command: DMSGetProperties"));
+    EXPECT_EQ(sink.MessageCount(), 0);
 }
 
 TEST_F(GenerateAndSendTest, ATemplateWithoutMailHasNobodyToSendTo) {

@@ -248,8 +248,12 @@ TEST_F(ReportMailTest, RequestsThatCannotBeSentAnswerTheirCodeAndSendNothing) {
     EXPECT_EQ(noServer->result(), EmailResult::NoServer);
     EXPECT_EQ(noServer->details(), "");
     devices.setProperties(mailServer());
-    peers.fail("DMSGetProperties", ResultCode::ConnectionFailed, "down");
-    EXPECT_EQ(mail(report, {"ops@example.com"}, {"CSV"})->result(), EmailResult::NoServer);
+    // The code stays, but the Details say that the settings were never read, and why.
+    peers.fail("DMSGetProperties", ResultCode::ConnectionFailed, "Connection to service failed");
+    const auto unread = mail(report, {"ops@example.com"}, {"CSV"});
+    EXPECT_EQ(unread->result(), EmailResult::NoServer);
+    EXPECT_EQ(unread->details(), "The mail settings could not be read: DMSGetProperties failed "
+                                 "with Result 1: Connection to service failed");
     peers.unfail("DMSGetProperties");
 
     // An exported file that is not where the installation keeps it.
@@ -389,6 +393,7 @@ TEST(SmtpSettingsTest, ReadWithOneRequestForTheSevenPropertiesInOrder) {
     const SmtpSettings settings = SmtpSettings::read(peers);
     EXPECT_EQ(settings.server, "mx");
     EXPECT_EQ(settings.from, "r@x");
+    EXPECT_EQ(settings.readFailure, "");
     const auto requests = peers.recorder().requests<CmdDMSGetPropertiesRequest>();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0]->propertyNames,

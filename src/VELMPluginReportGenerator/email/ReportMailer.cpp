@@ -8,6 +8,7 @@
 
 #include "mail/CVELMMFCSMTPClient.h"
 
+#include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
 
 namespace {
@@ -22,9 +23,16 @@ std::shared_ptr<VELMReport> reportNamed(VELMReportGenerator& generator, const QS
     return ok ? generator.findReport(id) : nullptr;
 }
 
-ReportEmailOutcome outcomeOf(CVELMAbstractSMTPClient& client) {
+// Sends and answers the Result with its Details.
+ReportEmailOutcome sendWith(CVELMAbstractSMTPClient& client, const SmtpSettings& settings) {
     const int result = EmailResult::fromSendCode(client.Send());
-    return {result, result == ResultCode::Ok ? QString() : client.error};
+    if (result == ResultCode::Ok)
+        return {};
+    // Settings that could not be read leave the client without a server; the reason is the
+    // device management failure, not the configuration.
+    if (result == EmailResult::NoServer && !settings.readFailure.isEmpty())
+        return {result, settings.readFailure};
+    return {result, client.error};
 }
 
 } // namespace
@@ -41,7 +49,8 @@ ReportEmailOutcome sendReportByEmail(VELMReportGenerator& generator,
         return {ReportResult::InProgress, ReportResult::inProgressText};
 
     CVELMMFCSMTPClient client;
-    SmtpSettings::read(generator.caller()).applyTo(client);
+    const SmtpSettings settings = SmtpSettings::read(generator.caller());
+    settings.applyTo(client);
     client.recipients = request.recipients;
     client.subject = request.subject.isEmpty() ? kDefaultSubject : request.subject;
     client.body = request.content.isEmpty() ? kDefaultText : request.content;
@@ -49,15 +58,19 @@ ReportEmailOutcome sendReportByEmail(VELMReportGenerator& generator,
     if (!client.server.isEmpty() && !client.recipients.isEmpty())
         client.attachments =
             reportAttachments(*report, request.fileFormats, request.locale, generator.caller());
-    return outcomeOf(client);
+    return sendWith(client, settings);
 }
 
 void sendFailureNotice(PeerCaller& caller, const QString& subject, const QStringList& recipients,
                        const QString& text) {
     CVELMMFCSMTPClient client;
-    SmtpSettings::read(caller).applyTo(client);
+    const SmtpSettings settings = SmtpSettings::read(caller);
+    settings.applyTo(client);
     client.subject = subject;
     client.recipients = recipients;
     client.body = text;
-    client.Send();
+    // Nobody waits for the outcome, so the log is the only place a lost notice shows.
+    if (const ReportEmailOutcome sent = sendWith(client, settings); sent.result != ResultCode::Ok)
+        VELM_ERR << "Failure notice not mailed: " << sent.details << " (Result " << sent.result
+                 << ")";
 }

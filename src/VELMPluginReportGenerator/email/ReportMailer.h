@@ -28,7 +28,7 @@ struct ReportEmailOutcome {
 ReportEmailOutcome sendReportByEmail(VELMReportGenerator& generator,
                                      const ReportEmailRequest& request);
 
-// generation-failure notice: SMTP settings from device management, no attachments, outcome not
-// examined
+// Mails `text` (why a generation failed) without attachments, with the SMTP settings from
+// device management; nobody waits for it, so a notice that is not sent is only logged.
 void sendFailureNotice(PeerCaller& caller, const QString& subject, const QStringList& recipients,
                        const QString& text);

@@ -5,12 +5,16 @@
 #include "peers/CmdDMSGetPropertiesResponse.h"
 
 #include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include <limits>
 
 namespace {
 
 const QString kAuthenticationOn = QStringLiteral("1");
+// Callers see this as it is, followed by the failed answer's Result and Details.
+const QString kSettingsUnread = QStringLiteral(
+    "The mail settings could not be read: DMSGetProperties failed with Result %1: %2");
 
 quint16 portFrom(const QString& text) {
     if (text.isEmpty())
@@ -57,8 +61,13 @@ SmtpSettings SmtpSettings::read(PeerCaller& caller) {
     CmdDMSGetPropertiesRequest request;
     request.propertyNames = propertyNames();
     const auto response = caller.call<CmdDMSGetPropertiesResponse>(request);
-    // The Result is not looked at: a failed answer carries no properties and so reads as empty.
-    return fromProperties(response->properties);
+    // A failed answer carries no properties and so reads as empty; its Result only explains
+    // the missing server.
+    SmtpSettings settings = fromProperties(response->properties);
+    if (response->result() != ResultCode::Ok)
+        settings.readFailure =
+            kSettingsUnread.arg(QString::number(response->result()), response->details());
+    return settings;
 }
 
 void SmtpSettings::applyTo(CVELMAbstractSMTPClient& client) const {

@@ -25,7 +25,8 @@ struct SmtpSettings {
     // empty, 0 when not a port number. Time-out: seconds, 60 when empty or not a positive
     // number. Login and password only when authentication is exactly "1".
     static SmtpSettings fromProperties(const QMap<QString, QString>& properties);
-    // One DMSGetProperties; a service that fails to answer gives empty settings (no server).
+    // One DMSGetProperties; a service that fails to answer gives empty settings (no server)
+    // and says why in readFailure.
     static SmtpSettings read(PeerCaller& caller);
 
     void applyTo(CVELMAbstractSMTPClient& client) const;
@@ -36,4 +37,7 @@ struct SmtpSettings {
     quint32 timeoutMs = 0;
     QString login;
     QString password;
+    // Empty when device management answered; otherwise its failure as a person reads it, so
+    // that "no server" is not blamed on the configuration when the settings were never read.
+    QString readFailure;
 };
