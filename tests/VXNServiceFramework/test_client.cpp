@@ -393,6 +393,47 @@ TEST_F(ServiceClientTest, ConcurrentCallersShareTheUrlCache) {
     client.setLocalDispatcher(nullptr);
 }
 
+// A probe asks whether a service is there now: one attempt and no pause, whatever is missing;
+// only a cached URL that no longer answers earns a second attempt with a fresh lookup.
+TEST_F(ServiceClientTest, AProbeAsksOnceWithoutRetryPauses) {
+    CapturedLog log;
+    RequestPacket request(QStringLiteral("JACAddAccessRights"));
+
+    client.setNamingServiceUrl(deadUrl());
+    std::unique_ptr<ResponsePacket> noNaming = client.probe<ResponsePacket>(request);
+    EXPECT_EQ(noNaming->result(), 2);
+    EXPECT_EQ(noNaming->details(),
+              QStringLiteral("Can't find service for command: JACAddAccessRights"));
+
+    ScriptedHttpPeer naming;
+    std::atomic<int> lookups{0};
+    std::atomic<bool> known{false};
+    ScriptedHttpPeer service;
+    service.setResponder(
+        [](const ScriptedHttpPeer::Request&) { return ScriptedHttpPeer::ok(okAnswer); });
+    const QUrl gone = deadUrl();
+    naming.setResponder([&](const ScriptedHttpPeer::Request&) {
+        // Unknown at first; then known, first at a URL that no longer answers.
+        const int lookup = lookups.fetch_add(1);
+        if (!known)
+            return ScriptedHttpPeer::ok(findAnswer(1, {}));
+        return ScriptedHttpPeer::ok(findAnswer(0, (lookup == 1 ? gone : service.url()).toString()));
+    });
+    client.setNamingServiceUrl(naming.url());
+    EXPECT_EQ(client.probe<ResponsePacket>(request)->result(), 2);
+    EXPECT_EQ(lookups, 1);
+
+    known = true;
+    ASSERT_EQ(client.resolveServiceUrl(request.command(), true), gone.toString());
+    EXPECT_EQ(client.probe<ResponsePacket>(request)->result(), 0);
+    EXPECT_EQ(lookups, 3);
+    EXPECT_EQ(client.cachedUrl(request.command()), service.url().toString());
+    EXPECT_EQ(service.requests().size(), 1u);
+
+    EXPECT_EQ(sleeps, 0);
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join('\n').toStdString();
+}
+
 // The application withdraws itself before it is destroyed: that must wait for in-process
 // calls still running through it.
 TEST_F(ServiceClientTest, WithdrawingTheDispatcherWaitsForRunningCalls) {

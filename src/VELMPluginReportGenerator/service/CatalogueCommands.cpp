@@ -23,9 +23,10 @@ UsageCounter counterOf(const DBSRow& row) {
 } // namespace
 
 bool CatalogueCommands::jobAccountingAnswers() const {
-    JACAddAccessRightsRequest probe;
-    // Read leniently: any answer with Result 0 means the plug-in is there.
-    return m_caller.call<ResponsePacket>(probe)->result() == ResultCode::Ok;
+    JACAddAccessRightsRequest request;
+    // Asked once: the catalogue is wanted now, and a plug-in that is not there must not hold it
+    // up through the retries. Read leniently: any answer with Result 0 means it is there.
+    return m_caller.probe<ResponsePacket>(request)->result() == ResultCode::Ok;
 }
 
 std::unique_ptr<RGPGetReportCategoriesResponse>
@@ -43,7 +44,7 @@ void CatalogueCommands::refreshCounters(int deviceId) const {
     request.devices.append(device);
     request.forceUpToDate = true;
     request.propertyNames = {counterTableProperty};
-    m_caller.call<ResponsePacket>(request);
+    m_caller.probe<ResponsePacket>(request);
 }
 
 std::unique_ptr<CmdRGPGetCurrentUsageCountersResponse>

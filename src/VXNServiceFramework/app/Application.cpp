@@ -156,16 +156,21 @@ void Application::start() {
         VELM_INFO << "Listening only on address: " << m_listenAddress.toString();
     }
 
+    // Known before the listener opens: a request served at once may already need a peer.
+    const QUrl dispatcher(config.dispatcherUrl);
+    const bool naming = !config.dispatcherUrl.isEmpty() && dispatcher.isValid();
+    if (naming) {
+        ServiceClient::instance().setNamingServiceUrl(dispatcher);
+    }
+
     if (!openListener()) {
         // Ending with a failure code lets the service manager and scripts see it.
         quitApplication(1);
         return;
     }
 
-    const QUrl dispatcher(config.dispatcherUrl);
-    if (!config.dispatcherUrl.isEmpty() && dispatcher.isValid()) {
+    if (naming) {
         ServiceClient& client = ServiceClient::instance();
-        client.setNamingServiceUrl(dispatcher);
         // The naming service answers VXNGetVersion itself; registering ours would send its
         // callers here.
         QStringList registered = commands();

@@ -10,11 +10,12 @@ bool isOwnCommand(const QString& command) {
            command == QLatin1String("NSFindService") || command == QLatin1String("VXNGetVersion");
 }
 
-std::optional<QString> findService(ServiceClient& client, const QString& command) {
+std::optional<QString> findService(ServiceClient& client, const QString& command, bool probe) {
     NSFindServiceRequest request;
     request.Command = command;
     const std::unique_ptr<NSFindServiceResponse> response =
-        client.sendCommand<NSFindServiceResponse>(request, true);
+        probe ? client.probe<NSFindServiceResponse>(request)
+              : client.sendCommand<NSFindServiceResponse>(request, true);
     if (!response || response->Result != ResultCode::Ok) {
         return std::nullopt;
     }

@@ -25,8 +25,9 @@ namespace NamingService {
 bool isOwnCommand(const QString& command);
 
 // The URL the naming service gives for `command`; none when it answers a failure (or cannot be
-// reached after the client's retries).
-std::optional<QString> findService(ServiceClient& client, const QString& command);
+// reached after the client's retries, or at once when `probe`).
+std::optional<QString> findService(ServiceClient& client, const QString& command,
+                                   bool probe = false);
 
 // Registers `ownUrl` as the place of `commands` (one method element each, in the given order).
 bool registerService(ServiceClient& client, const QUrl& ownUrl, const QStringList& commands);

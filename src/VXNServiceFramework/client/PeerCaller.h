@@ -23,13 +23,27 @@ public:
     // Sends `request` without waiting; failures are dropped after the retries. Returns at once.
     virtual void callAsync(std::unique_ptr<Packet> request) = 0;
 
-    // The typed call: the expected response packet R.
+    // As call(), for a question whose answer is whether the service is there now: it is asked
+    // once, without the retries and their pauses, so that an absent service answers promptly.
+    virtual std::unique_ptr<Packet> probe(Packet& request, const ResponseFactory& makeResponse) {
+        return call(request, makeResponse);
+    }
+
+    // The typed calls: the expected response packet R.
     template <class R> std::unique_ptr<R> call(Packet& request) {
+        return typed<R>([&](const ResponseFactory& make) { return call(request, make); });
+    }
+    template <class R> std::unique_ptr<R> probe(Packet& request) {
+        return typed<R>([&](const ResponseFactory& make) { return probe(request, make); });
+    }
+
+private:
+    template <class R, class Send> static std::unique_ptr<R> typed(const Send& send) {
         static_assert(std::is_base_of_v<Packet, R> && std::is_default_constructible_v<R>,
                       "R is a response packet class");
         std::unique_ptr<Packet> response =
-            call(request, [] { return std::unique_ptr<Packet>(std::make_unique<R>()); });
-        // call() answers what the factory made, so the cast cannot fail.
+            send([] { return std::unique_ptr<Packet>(std::make_unique<R>()); });
+        // The calls answer what the factory made, so the cast cannot fail.
         return std::unique_ptr<R>(static_cast<R*>(response.release()));
     }
 };

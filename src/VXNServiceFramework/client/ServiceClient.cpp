@@ -86,12 +86,16 @@ std::unique_ptr<Packet> ServiceClient::call(Packet& request, const ResponseFacto
     return send(request, true, makeResponse);
 }
 
+std::unique_ptr<Packet> ServiceClient::probe(Packet& request, const ResponseFactory& makeResponse) {
+    return send(request, true, makeResponse, Reach::Probe);
+}
+
 std::unique_ptr<Packet> ServiceClient::send(Packet& request, bool waitForResponse,
-                                            const ResponseFactory& makeResponse) {
+                                            const ResponseFactory& makeResponse, Reach reach) {
     if (std::unique_ptr<Packet> local = dispatchInProcess(request)) {
         return adopt(std::move(local), makeResponse());
     }
-    Outcome outcome = exchange(request, waitForResponse);
+    Outcome outcome = exchange(request, waitForResponse, reach);
     if (!waitForResponse) {
         return nullptr;
     }
@@ -132,7 +136,7 @@ std::unique_ptr<Packet> ServiceClient::adopt(std::unique_ptr<Packet> local,
     return expected;
 }
 
-ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResponse) {
+ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResponse, Reach reach) {
     Outcome outcome;
     QString command;
     try {
@@ -145,7 +149,7 @@ ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResp
         return outcome;
     }
     try {
-        outcome.body = sendRequest(outcome.body, command, waitForResponse);
+        outcome.body = sendRequest(outcome.body, command, waitForResponse, reach);
     } catch (const ConnectionError&) {
         outcome.code = ResultCode::ConnectionFailed;
         outcome.details = ResultText::connectionFailed;
@@ -167,13 +171,15 @@ ServiceClient::Outcome ServiceClient::exchange(Packet& request, bool waitForResp
 }
 
 QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& command,
-                                      bool waitForResponse) {
+                                      bool waitForResponse, Reach reach) {
+    const bool probing = reach == Reach::Probe;
+    const int attempts = !probing ? maxAttempts : cachedUrl(command).isEmpty() ? 1 : 2;
     for (int attempt = 1;; ++attempt) {
         try {
             if (m_shutdown.load(std::memory_order_acquire)) {
                 throw ConnectionError();
             }
-            const QString url = resolveServiceUrl(command, attempt > 1);
+            const QString url = resolveServiceUrl(command, attempt > 1, reach);
             HttpClientLimits limits;
             {
                 std::lock_guard lock(m_settingsMutex);
@@ -181,13 +187,16 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
             }
             return HttpClient(limits).send(QUrl(url), command, body, waitForResponse);
         } catch (const ConnectionError&) {
-            if (attempt >= maxAttempts || m_shutdown.load(std::memory_order_acquire)) {
+            if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
         } catch (const UnknownCommand&) {
-            if (attempt >= maxAttempts || m_shutdown.load(std::memory_order_acquire)) {
+            if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
+        }
+        if (probing) {
+            continue; // a probe's second attempt follows at once
         }
         VELM_ERR << "SendRequest retry in "
                  << static_cast<int>(
@@ -212,7 +221,7 @@ void ServiceClient::pauseBeforeRetry() {
                                  [this] { return m_shutdown.load(std::memory_order_acquire); });
 }
 
-QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLookup) {
+QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLookup, Reach reach) {
     if (NamingService::isOwnCommand(command)) {
         return namingServiceUrl().toString();
     }
@@ -223,7 +232,8 @@ QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLooku
             return it.value();
         }
     }
-    const std::optional<QString> url = NamingService::findService(*this, command);
+    const std::optional<QString> url =
+        NamingService::findService(*this, command, reach == Reach::Probe);
     if (!url) {
         throw UnknownCommand();
     }

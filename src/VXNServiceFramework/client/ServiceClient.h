@@ -63,9 +63,19 @@ public:
         return std::unique_ptr<R>(static_cast<R*>(response.release()));
     }
 
-    // PeerCaller: the waiting send and the asynchronous one.
+    // How hard a send tries to reach a service in another process.
+    enum class Reach {
+        Retried, // maxAttempts attempts, retryPause apart; each lookup retries the same way
+        // One attempt, its lookup one attempt too; when the URL came from the cache, one more
+        // at once with a fresh lookup, so that a service that moved is still found.
+        Probe,
+    };
+
+    // PeerCaller: the waiting send, the probe and the asynchronous send.
     using PeerCaller::call;
+    using PeerCaller::probe;
     std::unique_ptr<Packet> call(Packet& request, const ResponseFactory& makeResponse) override;
+    std::unique_ptr<Packet> probe(Packet& request, const ResponseFactory& makeResponse) override;
     void callAsync(std::unique_ptr<Packet> request) override { sendAsync(std::move(request)); }
 
     // Sends `request` on a sender thread without waiting; failures are dropped after the
@@ -75,12 +85,14 @@ public:
     // The HTTP exchange with retries: a command that cannot be reached (no connection, or not
     // known to the naming service) is tried again after the retry pause with a fresh lookup,
     // five attempts in all. Throws ConnectionError, UnknownCommand or CommunicationError.
-    QByteArray sendRequest(const QByteArray& body, const QString& command, bool waitForResponse);
+    QByteArray sendRequest(const QByteArray& body, const QString& command, bool waitForResponse,
+                           Reach reach = Reach::Retried);
 
     // The URL of the service for `command`: the naming service itself for its own commands and
-    // VXNGetVersion, else the cached URL unless `forceLookup`, else asked with NSFindService.
-    // Throws UnknownCommand when the naming service does not give one.
-    QString resolveServiceUrl(const QString& command, bool forceLookup);
+    // VXNGetVersion, else the cached URL unless `forceLookup`, else asked with NSFindService
+    // (sent with `reach`). Throws UnknownCommand when the naming service does not give one.
+    QString resolveServiceUrl(const QString& command, bool forceLookup,
+                              Reach reach = Reach::Retried);
 
     // Registers `ownUrl` and `commands` (in the given order) with the naming service; logs the
     // outcome on "info" and answers whether it succeeded.
@@ -115,10 +127,10 @@ private:
     // What the factory makes, filled from the answer; null only when not waiting and the
     // command went over HTTP.
     std::unique_ptr<Packet> send(Packet& request, bool waitForResponse,
-                                 const ResponseFactory& makeResponse);
+                                 const ResponseFactory& makeResponse, Reach reach = Reach::Retried);
     // Null when no service of this process answered.
     std::unique_ptr<Packet> dispatchInProcess(Packet& request);
-    Outcome exchange(Packet& request, bool waitForResponse);
+    Outcome exchange(Packet& request, bool waitForResponse, Reach reach);
     // The in-process answer as the packet kind the caller expects.
     static std::unique_ptr<Packet> adopt(std::unique_ptr<Packet> local,
                                          std::unique_ptr<Packet> expected);

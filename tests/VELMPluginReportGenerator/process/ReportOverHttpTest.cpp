@@ -2,6 +2,7 @@
 // fleet as naming and database service.
 #include "support/ChildProcess.h"
 #include "support/PacketCall.h"
+#include "support/ScriptedHttpPeer.h"
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
@@ -23,8 +24,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -221,4 +225,66 @@ TEST_F(ReportOverHttp, CategoriesAndCurrentCountersAreServed) {
     const auto answer = callOverHttp<CmdRGPGetCurrentUsageCountersResponse>(report.url(), counters);
     EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
     EXPECT_EQ(answer->deviceId, "1");
+}
+
+// The job accounting category depends on a probe of the plug-in: asked once, so that a plug-in
+// the naming service does not know, or that does not answer where it is said to be, leaves the
+// four other categories at once instead of after the client's retries; a plug-in that answers
+// shows the fifth.
+TEST(ReportCategoriesOverHttp, AnAbsentPlugInIsAskedForOnce) {
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ASSERT_TRUE(peers.startPeers(dir.filePath("fleet.db"), dir.filePath("html")))
+        << peers.output().toStdString();
+    enum class PlugIn { Unknown, Gone, There };
+    std::atomic<PlugIn> plugIn{PlugIn::Unknown};
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString goneUrl = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+    closed.close();
+    const QString peersUrl = peers.url().toString();
+    ScriptedHttpPeer naming;
+    naming.setResponder([&](const ScriptedHttpPeer::Request& request) {
+        static const QRegularExpression command(QStringLiteral("<Command>(.*)</Command>"));
+        const QString wanted = command.match(QString::fromUtf8(request.body)).captured(1);
+        const bool known = request.target != QLatin1String("NSFindService") ||
+                           wanted != QLatin1String("JACAddAccessRights") ||
+                           plugIn != PlugIn::Unknown;
+        const QString url = wanted == QLatin1String("JACAddAccessRights") && plugIn == PlugIn::Gone
+                                ? goneUrl
+                                : peersUrl;
+        return ScriptedHttpPeer::ok(
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNResponse><Result>%1"
+                           "</Result><Details>x</Details><ServiceURL>%2</ServiceURL></VXNResponse>")
+                .arg(known ? 0 : 1)
+                .arg(url)
+                .toUtf8());
+    });
+    ChildProcess report;
+    ASSERT_TRUE(report.startReport(dir.filePath("report"), naming.url()))
+        << report.output().toStdString();
+    // Asked at once after the start: velm-report knows its naming service before it listens.
+    const auto lookups = [&] {
+        int count = 0;
+        for (const ScriptedHttpPeer::Request& request : naming.requests())
+            count += request.body.contains("<Command>JACAddAccessRights</Command>") ? 1 : 0;
+        return count;
+    };
+    const auto categories = [&] {
+        RGPGetReportCategoriesRequest request;
+        const auto answer = callOverHttp<RGPGetReportCategoriesResponse>(report.url(), request);
+        EXPECT_EQ(answer->result(), 0);
+        return answer->Category.size();
+    };
+
+    EXPECT_EQ(categories(), 4);
+    EXPECT_EQ(lookups(), 1);
+    plugIn = PlugIn::Gone;
+    EXPECT_EQ(categories(), 4);
+    EXPECT_EQ(lookups(), 2);
+    // The gone URL is cached: one fresh lookup at once finds the plug-in where it is now.
+    plugIn = PlugIn::There;
+    EXPECT_EQ(categories(), 5);
+    EXPECT_EQ(lookups(), 3);
+    EXPECT_FALSE(report.output().contains("SendRequest retry")) << report.output().toStdString();
 }
