@@ -3,9 +3,15 @@
 #include "ExitCodes.h"
 #include "VerbArguments.h"
 
+#include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
+#include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailResponse.h"
 #include "VELMPluginReportGenerator/email/EmailResult.h"
+
+#include "VXNServiceFramework/dom/DomRead.h"
+
+#include <QFileInfo>
 
 namespace MailVerbs {
 
@@ -31,6 +37,19 @@ QString meaning(int result) {
     default:
         return {};
     }
+}
+
+// The chart image a chart report is mailed with in place of exported files; empty for other
+// reports, and under --xml, which shows only the mail's own answer.
+QString chartImageOf(Session& session, const QString& id) {
+    if (session.xmlOutput())
+        return {};
+    CmdRGPGetReportResultsRequest request;
+    request.reportId = id;
+    const auto answer = session.call<CmdRGPGetReportResultsResponse>(request);
+    const dom::Element* body = answer->result() == 0 ? answer->body() : nullptr;
+    const dom::Element* chart = body ? dom::firstChild(body, QStringLiteral("ChartPath")) : nullptr;
+    return chart ? QFileInfo(dom::textContent(chart)).fileName() : QString();
 }
 
 } // namespace
@@ -77,7 +96,10 @@ int run(Session& session, const QStringList& arguments) {
     }
     session.out() << "Report " << request.reportId << " mailed to "
                   << recipients.join(QStringLiteral(", "));
-    if (!request.fileFormats.isEmpty())
+    // A chart report carries its image whatever formats were asked for.
+    if (const QString chart = chartImageOf(session, request.reportId); !chart.isEmpty())
+        session.out() << " with the chart image " << chart;
+    else if (!request.fileFormats.isEmpty())
         session.out() << " with " << request.fileFormats.join(QStringLiteral(", "));
     session.out() << "." << Qt::endl;
     return Ok;

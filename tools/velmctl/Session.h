@@ -15,6 +15,8 @@ public:
     Session(QUrl url, bool xmlOutput);
 
     const QUrl& url() const { return m_url; }
+    // --xml: every answer is printed as it came, and out() prints nothing.
+    bool xmlOutput() const { return m_xmlOutput; }
 
     template <class R> std::unique_ptr<R> call(Packet& request) {
         auto response = std::make_unique<R>();

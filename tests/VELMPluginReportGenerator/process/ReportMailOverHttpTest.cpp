@@ -2,6 +2,7 @@
 // settings (written with --set) and stores the export, a real SMTP server receives the mail.
 #include "support/ChildProcess.h"
 #include "support/PacketCall.h"
+#include "support/ScriptedHttpPeer.h"
 #include "support/SmtpSink.h"
 #include "support/TestInstallation.h"
 
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -55,51 +57,88 @@ QString onlyFile(const QString& directory, const QString& pattern) {
     return found.size() == 1 ? found.first() : QString();
 }
 
-} // namespace
+// The naming service's answer to NSFindService (and, with an empty URL, to NSRegisterService).
+QByteArray namingAnswer(const QString& url = {}) {
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNResponse><Result>0</Result>"
+               "<Details>OK</Details><ServiceURL>%1</ServiceURL></VXNResponse>")
+        .arg(url)
+        .toUtf8();
+}
 
-TEST(ReportMailOverHttp, VelmctlMailsAnExportedReportThroughTheConfiguredServer) {
+QString lookedUpCommand(const ScriptedHttpPeer::Request& request) {
+    static const QRegularExpression command(QStringLiteral("<Command>(.*)</Command>"));
+    return command.match(QString::fromUtf8(request.body)).captured(1);
+}
+
+// velm-peers on a two-day fleet whose device management names the SMTP sink, and velm-report
+// started by each test with the naming service it needs.
+class ReportMailOverHttp : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(sink.Port(), 0) << "the aiosmtpd server did not start";
+        const QString db = dir.filePath("fleet.db");
+        ASSERT_EQ(run("velm-peers", {"--db", db, "--generate-fleet", "3", "--days", "2"}).exitCode,
+                  0);
+        const ProgramRun set =
+            run("velm-peers", {"--db", db, "--set", "SMTPServerName=127.0.0.1", "--set",
+                               "SMTPServerPort=" + QString::number(sink.Port()), "--set",
+                               QString::fromUtf8("ReplyAddress=Berichte <r@example.com>")});
+        ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+        ASSERT_TRUE(peers.startPeers(db, html)) << peers.output().toStdString();
+    }
+
+    void startReport(const QUrl& naming) {
+        ASSERT_TRUE(report.startReport(dir.filePath("report"), naming))
+            << report.output().toStdString();
+    }
+
+    // Generates the report and waits until it has finished; its id.
+    QString finishedReport(const QMap<QString, QString>& parameters) {
+        CmdRGPGenerateReportRequest generate;
+        ReportDefinition definition;
+        definition.parameters = parameters;
+        definition.selection.deviceIds = {"1"};
+        generate.definition = definition;
+        const QString id =
+            callOverHttp<CmdRGPGenerateReportResponse>(report.url(), generate)->reportId;
+        for (int i = 0; i < 500 && !id.isEmpty(); ++i) {
+            CmdRGPGetReportStatusRequest status;
+            status.reportId = id;
+            if (callOverHttp<CmdRGPGetReportStatusResponse>(report.url(), status)->reportStatus ==
+                "100")
+                return id;
+            QThread::msleep(20);
+        }
+        ADD_FAILURE() << "report " << id.toStdString() << " did not finish";
+        return id;
+    }
+
+    ProgramRun velmctl(const QStringList& arguments) {
+        return run("velmctl", QStringList{"--url", report.url().toString()} + arguments);
+    }
+
     SmtpSink sink;
-    ASSERT_NE(sink.Port(), 0) << "the aiosmtpd server did not start";
     QTemporaryDir dir;
-    const QString db = dir.filePath("fleet.db");
-    ASSERT_EQ(run("velm-peers", {"--db", db, "--generate-fleet", "3", "--days", "1"}).exitCode, 0);
-    const ProgramRun set =
-        run("velm-peers", {"--db", db, "--set", "SMTPServerName=127.0.0.1", "--set",
-                           "SMTPServerPort=" + QString::number(sink.Port()), "--set",
-                           QString::fromUtf8("ReplyAddress=Berichte <r@example.com>")});
-    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
-
     // The installation velm-report reads: exports are found below <Path>/html, where the web
     // service stores them.
     TestInstallation installation;
     const QString html = installation.path() + "/html";
-
     ChildProcess peers;
     ChildProcess report;
-    ASSERT_TRUE(peers.startPeers(db, html)) << peers.output().toStdString();
-    ASSERT_TRUE(report.startReport(dir.filePath("report"), peers.url()))
-        << report.output().toStdString();
+};
 
-    CmdRGPGenerateReportRequest generate;
-    ReportDefinition definition;
-    definition.parameters.insert("ReportType", "RT_DEVICE_LIST");
-    generate.definition = definition;
-    const QString id = callOverHttp<CmdRGPGenerateReportResponse>(report.url(), generate)->reportId;
+} // namespace
+
+TEST_F(ReportMailOverHttp, VelmctlMailsAnExportedReportThroughTheConfiguredServer) {
+    startReport(peers.url());
+    const QString id = finishedReport({{"ReportType", "RT_DEVICE_LIST"}});
     ASSERT_FALSE(id.isEmpty());
-    for (int i = 0; i < 500; ++i) {
-        CmdRGPGetReportStatusRequest status;
-        status.reportId = id;
-        if (callOverHttp<CmdRGPGetReportStatusResponse>(report.url(), status)->reportStatus ==
-            "100")
-            break;
-        QThread::msleep(20);
-    }
 
     const QString subject = QString::fromUtf8("Geräteliste für Köln");
     const ProgramRun mailed =
-        run("velmctl",
-            {"--url", report.url().toString(), "report", "mail", id, "--to", "ops@example.com",
-             "--to", "Jürgen <j@example.com>", "--format", "XML", "--subject", subject});
+        velmctl({"report", "mail", id, "--to", "ops@example.com", "--to", "Jürgen <j@example.com>",
+                 "--format", "XML", "--subject", subject});
     ASSERT_EQ(mailed.exitCode, 0) << mailed.err.toStdString();
     EXPECT_EQ(mailed.out, QStringLiteral("Report %1 mailed to ops@example.com, Jürgen "
                                          "<j@example.com> with XML.\n")
@@ -121,12 +160,70 @@ TEST(ReportMailOverHttp, VelmctlMailsAnExportedReportThroughTheConfiguredServer)
     EXPECT_TRUE(fileBytes(exported).contains("<Body>"));
 
     // Refusals reach the user as text and a non-zero exit code; nothing more is sent.
-    const ProgramRun unknown = run("velmctl", {"--url", report.url().toString(), "report", "mail",
-                                               "99", "--to", "ops@example.com"});
+    const ProgramRun unknown = velmctl({"report", "mail", "99", "--to", "ops@example.com"});
     EXPECT_EQ(unknown.exitCode, 3);
     EXPECT_EQ(unknown.err, "velmctl: Requesting Invalid Report ID (Result 107)\n");
-    const ProgramRun noRecipient =
-        run("velmctl", {"--url", report.url().toString(), "report", "mail", id});
+    const ProgramRun noRecipient = velmctl({"report", "mail", id});
     EXPECT_EQ(noRecipient.exitCode, 64);
     EXPECT_EQ(sink.MessageCount(), 1);
+}
+
+// A chart report is mailed with its image whatever formats were asked for, and velmctl says so.
+TEST_F(ReportMailOverHttp, AChartReportIsSaidToGoWithItsImage) {
+    startReport(peers.url());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QString id = finishedReport({{"ReportType", "RT_USAGE_COLOR_MONO"},
+                                       {"ReportFormat", "Chart"},
+                                       {"ChartType", "CT_BAR"},
+                                       {"Interval", "I_DAY"},
+                                       {"Period", "P_CUSTOM"},
+                                       {"From", QString::number(now - 4 * 86400)},
+                                       {"To", QString::number(now)}});
+    ASSERT_FALSE(id.isEmpty());
+    const QString chart = onlyFile(html, "Chart*.gif");
+    ASSERT_FALSE(chart.isEmpty());
+
+    const ProgramRun mailed =
+        velmctl({"report", "mail", id, "--to", "ops@example.com", "--format", "XML"});
+    ASSERT_EQ(mailed.exitCode, 0) << mailed.err.toStdString();
+    EXPECT_EQ(mailed.out, QStringLiteral("Report %1 mailed to ops@example.com with the chart image "
+                                         "%2.\n")
+                              .arg(id, QFileInfo(chart).fileName()));
+    ASSERT_TRUE(sink.WaitForMessages(1, 5000));
+    const QJsonArray parts = sink.Inspect(1, dir.path())["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    EXPECT_EQ(parts[1]["filename"].toString(), QFileInfo(chart).fileName());
+    EXPECT_EQ(fileBytes(parts[1]["file"].toString()), fileBytes(chart));
+    EXPECT_TRUE(onlyFile(html, "Report_*.xml").isEmpty());
+}
+
+// Device management that fails to answer leaves the mail without a server: the code stays 103,
+// but the user reads that the settings could not be read, and why, not that none is configured.
+TEST_F(ReportMailOverHttp, UnreadableMailSettingsAreNamedAsTheReason) {
+    ScriptedHttpPeer deviceManagement;
+    deviceManagement.setResponder([](const ScriptedHttpPeer::Request&) {
+        ScriptedHttpPeer::Reply hangUp = ScriptedHttpPeer::ok({});
+        hangUp.answer = false;
+        return hangUp;
+    });
+    // Everything is where velm-peers serves it, except the mail settings.
+    ScriptedHttpPeer naming;
+    const QString peersUrl = peers.url().toString();
+    naming.setResponder([&](const ScriptedHttpPeer::Request& request) {
+        if (request.target != QLatin1String("NSFindService"))
+            return ScriptedHttpPeer::ok(namingAnswer());
+        return ScriptedHttpPeer::ok(namingAnswer(lookedUpCommand(request) == "DMSGetProperties"
+                                                     ? deviceManagement.url().toString()
+                                                     : peersUrl));
+    });
+    startReport(naming.url());
+    const QString id = finishedReport({{"ReportType", "RT_DEVICE_LIST"}});
+    ASSERT_FALSE(id.isEmpty());
+
+    const ProgramRun mailed = velmctl({"report", "mail", id, "--to", "ops@example.com"});
+    EXPECT_EQ(mailed.exitCode, 3);
+    EXPECT_EQ(mailed.err, "velmctl: The mail settings could not be read: DMSGetProperties failed "
+                          "with Result 6: Communication with service failed (Result 103)\n");
+    EXPECT_EQ(deviceManagement.requests().size(), 1u);
+    EXPECT_EQ(sink.MessageCount(), 0);
 }
