@@ -133,6 +133,34 @@ TEST_F(VelmctlAgainstTheService, ATemplateFromOptionsGetsADeviceOrderAndKeepsIts
         64);
 }
 
+// Templates name their intervals I_WEEK, the scheduler's verbs say "week": each verb family
+// takes both, in any case, and templates store their own spelling.
+TEST_F(VelmctlAgainstTheService, BothIntervalSpellingsWorkForTemplatesAndSchedules) {
+    const Outcome added = run({"template", "add", "--name", "Weekly", "--type", "RT_DEVICE_LIST",
+                               "--every", "Week", "--start", "2036-12-08T07:00"});
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    const Outcome listed = run({"template", "list"});
+    EXPECT_TRUE(listed.out.contains("every week from 2036-12-08 07:00:00"))
+        << listed.out.toStdString();
+    const Outcome stored = run({"--xml", "template", "get", added.out.trimmed()});
+    EXPECT_TRUE(stored.out.contains("<Interval>I_WEEK</Interval>")) << stored.out.toStdString();
+    const Outcome changed = run({"template", "set", added.out.trimmed(), "--every", "i_month"});
+    EXPECT_EQ(changed.exitCode, 0) << changed.err.toStdString();
+    EXPECT_TRUE(run({"template", "list"}).out.contains("every month from"));
+
+    const Outcome scheduled =
+        run({"schedule", "add", "--start", "2036-12-08T07:00", "--every", "2 I_day", "--send",
+             "RGPGetReportCategories", "--until-restart"});
+    ASSERT_EQ(scheduled.exitCode, 0) << scheduled.err.toStdString();
+    EXPECT_TRUE(scheduled.out.contains(", every 2 days, ")) << scheduled.out.toStdString();
+    for (const char* wrong : {"I_weeks", "I_", "fortnight", "2 once"})
+        EXPECT_EQ(run({"schedule", "add", "--start", "2036-12-08T07:00", "--every", wrong,
+                       "--send", "X"})
+                      .exitCode,
+                  64)
+            << wrong;
+}
+
 TEST_F(VelmctlAgainstTheService, RawCommandsExitWithTheAnswersResult) {
     const Outcome raw = run({"VXNGetVersion"});
     EXPECT_EQ(raw.exitCode, 0);

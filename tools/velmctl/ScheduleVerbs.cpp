@@ -1,6 +1,7 @@
 #include "ScheduleVerbs.h"
 
 #include "ExitCodes.h"
+#include "IntervalNames.h"
 #include "MessageText.h"
 #include "Session.h"
 #include "TextTable.h"
@@ -30,8 +31,9 @@ a stored command to the service that serves it.
   schedule add --start DATE --every INTERVAL --send COMMAND [--body FILE] [options]
       Plans COMMAND and prints the new item's id.
       --start DATE        first run, local time: 2026-12-08T07:00 (seconds optional)
-      --every INTERVAL    once, hour, day, week or month, optionally with a count:
-                          "2 weeks", 3days
+      --every INTERVAL    once, hour, day, week or month (or as templates name them,
+                          I_HOUR ... I_MONTH; any case), optionally with a count:
+                          "2 weeks", 3days, "2 I_WEEK"
       --send COMMAND      the command to send, e.g. RGPGenerateAndSendReportByEmail
       --body FILE         its parameters: a file holding the request (or only the elements
                           inside <VXNRequest>); - reads standard input
@@ -63,26 +65,38 @@ struct Interval {
     qint32 value = 1;
 };
 
-// "once", "day", "2 weeks", "3days" ...
+int occurrenceOf(IntervalNames::Unit unit) {
+    switch (unit) {
+    case IntervalNames::Unit::Hour:
+        return OccurHourly;
+    case IntervalNames::Unit::Day:
+        return OccurDaily;
+    case IntervalNames::Unit::Week:
+        return OccurWeekly;
+    case IntervalNames::Unit::Month:
+        break;
+    }
+    return OccurMonthly;
+}
+
+// "once", "day", "2 weeks", "3days", "I_WEEK", "2 i_week" ...
 std::optional<Interval> intervalFrom(const QString& text) {
     static const QRegularExpression form(
-        QStringLiteral("^(?:(\\d+)\\s*)?(once|hour|day|week|month)s?$"),
+        QStringLiteral("^(?:(\\d+)\\s*)?(?:(once)|(hour|day|week|month)s?|(I_[a-z]+))$"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QHash<QString, int> codes = {{"once", OccurOnce},
-                                              {"hour", OccurHourly},
-                                              {"day", OccurDaily},
-                                              {"week", OccurWeekly},
-                                              {"month", OccurMonthly}};
     const auto match = form.match(text.trimmed());
     const QString count = match.captured(1);
-    if (!match.hasMatch() || (!count.isEmpty() && match.captured(2).toLower() == "once")) {
+    const bool once = !match.captured(2).isEmpty();
+    const auto unit = IntervalNames::unitOf(match.captured(3) + match.captured(4));
+    if (!match.hasMatch() || (once && !count.isEmpty()) || (!once && !unit)) {
         VerbArguments::usageError(
-            Family, QStringLiteral("--every must be once, hour, day, week or month, optionally "
-                                   "with a count such as \"2 weeks\", not \"%1\"")
+            Family, QStringLiteral("--every must be once, hour, day, week or month (or I_HOUR, "
+                                   "I_DAY, I_WEEK, I_MONTH), optionally with a count such as "
+                                   "\"2 weeks\", not \"%1\"")
                         .arg(text));
         return std::nullopt;
     }
-    Interval interval{codes.value(match.captured(2).toLower()), 1};
+    Interval interval{once ? OccurOnce : occurrenceOf(*unit), 1};
     if (count.isEmpty())
         return interval;
     const auto value =

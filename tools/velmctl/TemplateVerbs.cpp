@@ -1,6 +1,7 @@
 #include "TemplateVerbs.h"
 
 #include "ExitCodes.h"
+#include "IntervalNames.h"
 #include "MessageText.h"
 #include "ReportVerbs.h"
 #include "Session.h"
@@ -50,8 +51,8 @@ time the report is generated and mailed.
   Mail options: --mail-to ADDRESS (repeatable), --attach CSV|HTML|XML (repeatable),
       --mail-subject TEXT, --mail-text TEXT, --mail-locale LOCALE.
   Schedule options: --schedule Once|Periodic, --start TIME (2026-12-08T09:00, local time, or
-      seconds since 1970), --every I_HOUR|I_DAY|I_WEEK|I_MONTH, --frequency N (runs N
-      intervals apart).
+      seconds since 1970), --every I_HOUR|I_DAY|I_WEEK|I_MONTH (or hour, day, week, month;
+      any case), --frequency N (runs N intervals apart).
 
 Examples:
   velmctl --url http://127.0.0.1:8480/ template add --name "Weekly devices" \
@@ -154,7 +155,9 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
         if (parser.isSet(QLatin1String(option)))
             schedule.absent = false;
     text("schedule", schedule.type);
-    text("every", schedule.interval);
+    // Stored as templates name it, whichever spelling was given (checked before).
+    if (const auto unit = IntervalNames::unitOf(parser.value(QStringLiteral("every"))))
+        schedule.interval = IntervalNames::templateName(*unit);
     if (parser.isSet(QStringLiteral("frequency"))) {
         bool ok = false;
         schedule.frequency = parser.value(QStringLiteral("frequency")).toUInt(&ok);
@@ -191,16 +194,12 @@ QString timeText(const QDateTime& time) {
 QString scheduleText(const TemplateSchedule& schedule) {
     if (schedule.absent)
         return QStringLiteral("on request");
-    static const QHash<QString, QString> units{
-        {QStringLiteral("I_HOUR"), QStringLiteral("hour")},
-        {QStringLiteral("I_DAY"), QStringLiteral("day")},
-        {QStringLiteral("I_WEEK"), QStringLiteral("week")},
-        {QStringLiteral("I_MONTH"), QStringLiteral("month")}};
     const QString start = timeText(schedule.startTime);
     if (schedule.type.compare(QLatin1String("Once"), Qt::CaseInsensitive) == 0 ||
         schedule.interval.isEmpty())
         return start.isEmpty() ? schedule.type : QStringLiteral("once at ") + start;
-    const QString unit = units.value(schedule.interval, schedule.interval);
+    const auto known = IntervalNames::unitOf(schedule.interval);
+    const QString unit = known ? IntervalNames::word(*known) : schedule.interval;
     QString text = schedule.frequency == 1
                        ? QStringLiteral("every ") + unit
                        : QStringLiteral("every %1 %2s").arg(schedule.frequency).arg(unit);
@@ -322,10 +321,14 @@ int list(Session& session) {
 // The schedule's words, checked before sending; the numbers and times are checked where they
 // are read.
 bool scheduleValuesValid(const QCommandLineParser& parser) {
-    if (parser.isSet(QStringLiteral("every")) &&
-        !VerbArguments::oneOf(QStringLiteral("--every"), parser.value(QStringLiteral("every")),
-                              {"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"}))
+    const QString every = parser.value(QStringLiteral("every"));
+    if (parser.isSet(QStringLiteral("every")) && !IntervalNames::unitOf(every)) {
+        VerbArguments::usageError(Family, QStringLiteral("--every must be I_HOUR, I_DAY, I_WEEK "
+                                                         "or I_MONTH (or hour, day, week, month), "
+                                                         "not \"%1\"")
+                                              .arg(every));
         return false;
+    }
     return !parser.isSet(QStringLiteral("schedule")) ||
            VerbArguments::oneOf(QStringLiteral("--schedule"),
                                 parser.value(QStringLiteral("schedule")), {"Once", "Periodic"});
@@ -351,7 +354,9 @@ QList<QCommandLineOption> options() {
                         "2026-12-08T09:00 (local time)."),
          "TIME"},
         {QStringLiteral("every"),
-         QStringLiteral("template add|set: I_HOUR, I_DAY, I_WEEK or I_MONTH."), "INTERVAL"},
+         QStringLiteral("template add|set: I_HOUR, I_DAY, I_WEEK or I_MONTH (or hour, day, "
+                        "week, month)."),
+         "INTERVAL"},
         {QStringLiteral("frequency"),
          QStringLiteral("template add|set: how many intervals between runs."), "N"},
     };
