@@ -154,10 +154,10 @@ TEST_F(VelmctlAgainstTheService, BothIntervalSpellingsWorkForTemplatesAndSchedul
     ASSERT_EQ(scheduled.exitCode, 0) << scheduled.err.toStdString();
     EXPECT_TRUE(scheduled.out.contains(", every 2 days, ")) << scheduled.out.toStdString();
     for (const char* wrong : {"I_weeks", "I_", "fortnight", "2 once"})
-        EXPECT_EQ(run({"schedule", "add", "--start", "2036-12-08T07:00", "--every", wrong,
-                       "--send", "X"})
-                      .exitCode,
-                  64)
+        EXPECT_EQ(
+            run({"schedule", "add", "--start", "2036-12-08T07:00", "--every", wrong, "--send", "X"})
+                .exitCode,
+            64)
             << wrong;
 }
 
