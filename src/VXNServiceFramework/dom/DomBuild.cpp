@@ -69,4 +69,12 @@ Element* appendCopy(Element* parent, const Element* source) {
     });
 }
 
+Element* appendChild(Element* parent, Element* child) {
+    return guarded([&] { return static_cast<DOMElement*>(parent->appendChild(child)); });
+}
+
+RawDocument* ownerDocument(const Element* element) {
+    return element->getOwnerDocument();
+}
+
 } // namespace dom

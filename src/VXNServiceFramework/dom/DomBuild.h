@@ -41,5 +41,11 @@ void setAttribute(Element* element, const QString& name, const QString& value);
 void setText(Element* element, const QString& text);
 // Appends a deep copy of `source` (from any document) to `parent`.
 Element* appendCopy(Element* parent, const Element* source);
+// Appends `child`, an element of the parent's document that is not in the tree yet (made by
+// createElement or createTextElement). Appending walks up the parent's ancestors, so a large
+// subtree is built fastest with its root still outside the tree, and attached when complete.
+Element* appendChild(Element* parent, Element* child);
+// The document `element` belongs to.
+RawDocument* ownerDocument(const Element* element);
 
 } // namespace dom
