@@ -235,3 +235,66 @@ TEST(ChartMakerTest, ConcurrentDrawingsGiveTheSameImages) {
         thread.join();
     EXPECT_EQ(mismatches.load(), 0);
 }
+
+namespace {
+
+DBSResultSet devices(int count) {
+    DBSResultSet set;
+    for (int i = 0; i < count; ++i)
+        set.rows.append(DBSRow{{"IP", QStringLiteral("192.168.%1.%2").arg(i / 100).arg(i % 100)},
+                               {"Color_Counter", QString::number(100 + i % 17)},
+                               {"Mono_Counter", QString::number(300 + i % 23)},
+                               {"Total", QString::number(400 + i % 40)}});
+    return set;
+}
+
+struct XLabels {
+    int ticks = 0;  // tick marks below the axis, one per label drawn
+    int labels = 0; // separate slanted strokes of ink below the ticks
+};
+
+// Slanted labels run along lines of constant x + y: projected onto x + y, every label is one run
+// of ink, and two labels too close to tell apart merge into one run.
+XLabels xLabelsOf(const DecodedImage& image) {
+    XLabels found;
+    const int tickRow = reportPlot.bottom() + 2;
+    for (int x = reportPlot.left(); x <= reportPlot.right(); ++x)
+        found.ticks += image.at(x, tickRow) == chartPalette::axis ? 1 : 0;
+    std::vector<bool> inked(static_cast<std::size_t>(image.width + image.height), false);
+    for (int y = reportPlot.bottom() + 6; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (image.at(x, y) != chartPalette::background)
+                inked[static_cast<std::size_t>(x + y)] = true;
+    // Ink closer than this (three pixels along x + y, two across the labels) reads as one.
+    constexpr int clearance = 3;
+    int lastInk = -clearance - 1;
+    for (int s = 0; s < static_cast<int>(inked.size()); ++s) {
+        if (!inked[static_cast<std::size_t>(s)])
+            continue;
+        found.labels += s - lastInk > clearance ? 1 : 0;
+        lastInk = s;
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(ChartMakerTest, DenseCategoryAxesLabelEveryNthCategoryWithoutOverlapSparseOnesLabelAll) {
+    for (const int count : {12, 60, 200, 1000}) {
+        for (const int code : {chartCode::bar3D, chartCode::line}) {
+            SCOPED_TRACE(testing::Message() << count << " devices, chart " << code);
+            const QList<DBSResultSet> sets{devices(count)};
+            ChartRequest request =
+                counterChartRequest(settingsOf(RT_USAGE_COLOR_MONO, code, true), sets);
+            request.xAxisTitle.clear(); // only the labels below the axis
+            const QByteArray gif = reportChartImage(request);
+            keepChart(QStringLiteral("summary%1-%2").arg(count).arg(code), gif);
+            const XLabels labels = xLabelsOf(DecodedImage::decode(gif));
+            EXPECT_EQ(labels.labels, labels.ticks);
+            if (count == 12)
+                EXPECT_EQ(labels.ticks, 12);
+            else
+                EXPECT_GE(labels.ticks, 15) << "a dense axis thinned more than it needs";
+        }
+    }
+}

@@ -5,47 +5,10 @@
 
 #include <gd.h>
 
-#include <cmath>
-#include <mutex>
-#include <numbers>
-
 namespace {
 
 // Kept as callers see it.
 const QString memoryFailureText = QStringLiteral("MakeChart: memory could not be allocated");
-
-constexpr int fontResolution = 72; // one point one pixel, as chart sizes are given
-
-const char* fontFile(ChartFont font) {
-    return font == ChartFont::Bold ? "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
-                                   : "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-}
-
-// libgd's font cache is set up lazily; doing it once up front keeps concurrent first
-// drawings from racing on it.
-void setUpFontCache() {
-    static std::once_flag once;
-    std::call_once(once, [] { gdFontCacheSetup(); });
-}
-
-struct TextBox {
-    int brect[8] = {};
-    bool ok = false;
-};
-
-TextBox drawText(gdImagePtr image, int colour, const QString& text, ChartFont font, double points,
-                 double radians, int x, int y) {
-    setUpFontCache();
-    TextBox box;
-    QByteArray utf8 = text.toUtf8();
-    gdFTStringExtra extra{};
-    extra.flags = gdFTEX_RESOLUTION;
-    extra.hdpi = fontResolution;
-    extra.vdpi = fontResolution;
-    box.ok = gdImageStringFTEx(image, box.brect, colour, const_cast<char*>(fontFile(font)), points,
-                               radians, x, y, utf8.data(), &extra) == nullptr;
-    return box;
-}
 
 } // namespace
 
@@ -109,17 +72,7 @@ void ChartCanvas::filledArc(QPoint centre, QSize size, int startDegrees, int end
 }
 
 QSize ChartCanvas::textSize(const QString& text, ChartFont font, double points) const {
-    if (text.isEmpty())
-        return {0, 0};
-    const QString key = QStringLiteral("%1/%2/").arg(int(font)).arg(points) + text;
-    const auto known = m_sizes.constFind(key);
-    if (known != m_sizes.cend())
-        return *known;
-    const TextBox box = drawText(nullptr, 0, text, font, points, 0.0, 0, 0);
-    const QSize size =
-        box.ok ? QSize(box.brect[2] - box.brect[0], box.brect[1] - box.brect[7]) : QSize(0, 0);
-    m_sizes.insert(key, size);
-    return size;
+    return inkBox(layOutChartText(text, font, points, 0.0, {0, 0})).size();
 }
 
 int ChartCanvas::ascent(ChartFont font, double points) const {
@@ -128,19 +81,56 @@ int ChartCanvas::ascent(ChartFont font, double points) const {
 
 void ChartCanvas::text(const QString& text, QPoint topLeft, ChartFont font, double points,
                        int rgb) {
-    if (text.isEmpty())
-        return;
     // Texts of one size share a baseline whatever letters they hold.
-    drawText(m_image.get(), colour(rgb), text, font, points, 0.0, topLeft.x(),
-             topLeft.y() + ascent(font, points));
+    paint(
+        layOutChartText(text, font, points, 0.0, {topLeft.x(), topLeft.y() + ascent(font, points)}),
+        rgb);
 }
 
 void ChartCanvas::rotatedText(const QString& text, QPoint baselineStart, double degrees,
                               ChartFont font, double points, int rgb) {
-    if (text.isEmpty())
+    paint(layOutChartText(text, font, points, degrees, baselineStart), rgb);
+}
+
+void ChartCanvas::paint(const std::vector<PlacedGlyph>& glyphs, int rgb) {
+    if (glyphs.empty())
         return;
-    drawText(m_image.get(), colour(rgb), text, font, points, degrees * std::numbers::pi / 180.0,
-             baselineStart.x(), baselineStart.y());
+    gdImagePtr image = m_image.get();
+    const int over = colour(rgb);
+    const QRect bounds(0, 0, gdImageSX(image), gdImageSY(image));
+    for (const PlacedGlyph& glyph : glyphs) {
+        const QRect box = glyph.image->box.translated(glyph.origin);
+        const QRect visible = box & bounds;
+        for (int y = visible.top(); y <= visible.bottom(); ++y) {
+            const unsigned char* coverage =
+                glyph.image->coverage.data() + (y - box.top()) * box.width() - box.left();
+            for (int x = visible.left(); x <= visible.right(); ++x) {
+                const int step = coverage[x];
+                if (step == 0)
+                    continue;
+                unsigned char& pixel = image->pixels[y][x];
+                pixel = static_cast<unsigned char>(
+                    step == coverageSteps ? over : blended(pixel, over, step));
+            }
+        }
+    }
+}
+
+int ChartCanvas::blended(int under, int over, int step) {
+    const int key = (under << 12) | (over << 4) | step;
+    const auto known = m_blends.constFind(key);
+    if (known != m_blends.cend())
+        return *known;
+    gdImagePtr image = m_image.get();
+    const auto mix = [step](int a, int b) {
+        return (b * step + a * (coverageSteps - step) + coverageSteps / 2) / coverageSteps;
+    };
+    const int rgb = mix(gdImageRed(image, under), gdImageRed(image, over)) << 16 |
+                    mix(gdImageGreen(image, under), gdImageGreen(image, over)) << 8 |
+                    mix(gdImageBlue(image, under), gdImageBlue(image, over));
+    const int index = colour(rgb);
+    m_blends.insert(key, index);
+    return index;
 }
 
 QByteArray ChartCanvas::encode(int format) const {

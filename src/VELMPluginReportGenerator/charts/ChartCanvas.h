@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VELMPluginReportGenerator/charts/ChartGlyphs.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QPoint>
@@ -10,9 +12,6 @@
 #include <vector>
 
 struct gdImageStruct;
-
-// Text styles of a chart; sizes in points, one point one pixel.
-enum class ChartFont { Regular, Bold };
 
 // A palette image drawn with libgd; colours are 0xRRGGBB. Throws CVELMReportSQLGenExcept when
 // libgd cannot obtain the memory for the image or its encoding.
@@ -48,9 +47,12 @@ public:
 private:
     // Height of the font's tallest ink above the baseline.
     int ascent(ChartFont font, double points) const;
+    // Blends antialiased glyphs into the palette the way libgd does: each coverage step between
+    // the pixel's colour and the text's is a palette colour of its own.
+    void paint(const std::vector<PlacedGlyph>& glyphs, int rgb);
+    int blended(int under, int over, int step);
 
-    // Measuring costs about as much as drawing; charts measure the same texts repeatedly.
-    mutable QHash<QString, QSize> m_sizes;
+    QHash<int, int> m_blends; // (under, over, step) to palette index
 
     struct ImageDeleter {
         void operator()(gdImageStruct* image) const;

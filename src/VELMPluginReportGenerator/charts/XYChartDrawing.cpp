@@ -14,6 +14,7 @@ constexpr double slantSine = 0.70710678;
 constexpr int tickLength = 4;
 constexpr int labelGap = 4;
 constexpr int titleGap = 6;
+constexpr double labelPitchShare = 1.5; // of the line height, across slanted labels
 constexpr int edgeMargin = 4;
 constexpr double barGroupShare = 0.8; // of a category's width; the rest separates groups
 constexpr int barDepth = 8;
@@ -165,6 +166,13 @@ void drawLines(ChartCanvas& canvas, const Frame& frame, const ChartData& data, b
     }
 }
 
+// Neighbouring slanted labels lie slot * sin(45) apart across their direction; they need their
+// line height and half as much again, or antialiased ink and descenders touch the next label.
+int categoryLabelEvery(double slot, int lineHeight) {
+    const double pitch = lineHeight * labelPitchShare;
+    return std::max(1, static_cast<int>(std::ceil(pitch / (slot * slantSine) - 1e-9)));
+}
+
 struct FittedLabel {
     QString text;
     int width = 0;
@@ -193,9 +201,7 @@ int drawCategoryLabels(ChartCanvas& canvas, const Frame& frame, const QStringLis
         canvas.textSize(QStringLiteral("Ag"), ChartFont::Regular, chartText::axisLabel).height();
     const int ascent =
         canvas.textSize(QStringLiteral("A"), ChartFont::Regular, chartText::axisLabel).height();
-    // Neighbouring slanted labels lie slot * sin(45) apart across their direction.
-    const int every =
-        std::max(1, static_cast<int>(std::ceil((lineHeight + 2) / (frame.slot() * slantSine))));
+    const int every = categoryLabelEvery(frame.slot(), lineHeight);
     const int top = frame.plot.bottom() + tickLength + labelGap;
     const int maxWidth = std::max(0, static_cast<int>(maxDrop / slantSine) - ascent);
     int lowest = top;
