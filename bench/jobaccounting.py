@@ -1,21 +1,27 @@
 #!/usr/bin/env python3
-"""Times a per-user basic job accounting report, best of RUNS:
+"""Times a per-user basic job accounting report, RUNS times, each run both ways in turn so that
+the two see the same load (the machine is shared), medians quoted:
 - the plug-in alone: create, status every 5 ms, fetch, delete, straight to velm-peers;
 - end to end through velm-report: generate, status every 50 ms until the report is finished, then
   its results (a copy of the whole document, UTF-16, over HTTP).
-The flow's overhead is the time from generate to the finished report beyond the plug-in alone:
-its 500 ms polling, fetching the result and copying it into the report document.
+The flow's overhead is the time from generate to the finished report beyond the plug-in alone
+in the same run: its 500 ms polling, fetching the result and copying it into the report document.
+The plug-in's computation is timed where it computes (its log, one line per report) and taken off
+both ways, since it varies far more from run to run than the overhead itself.
 Wall times on a shared machine are noisy, so the CPU time each process spends is shown beside
-them: velm-report's share until the report is finished is the flow's own work.
-   jobaccounting.py PEERS_PORT REPORT_PORT FROM TO RUNS PEERS_PID REPORT_PID
+them: velm-report's until the report is finished is the flow's own work, once the CPU it spent
+answering this client's status requests (measured on the finished report) is taken off.
+   jobaccounting.py PEERS_PORT REPORT_PORT FROM TO RUNS PEERS_PID REPORT_PID PEERS_LOG
 """
 import os
 import http.client
 import re
+import statistics
 import sys
 import time
 
 peers_port, report_port, start, end, runs, peers_pid, report_pid = (int(a) for a in sys.argv[1:8])
+peers_log = sys.argv[8]
 ticks = os.sysconf('SC_CLK_TCK')
 
 
@@ -40,7 +46,20 @@ def element(text, name):
     return found.group(1) if found else None
 
 
+def computed_seconds(run):
+    """Runs `run`; answers its answer and the computation time of the report it had computed."""
+    with open(peers_log, 'rb') as log:
+        before = len(log.read())
+    answer = run()
+    with open(peers_log, 'rb') as log:
+        found = re.findall(rb'computed in (\d+) ms', log.read()[before:])
+    if len(found) != 1:
+        sys.exit('expected one computation in the plug-in\'s log, found %d' % len(found))
+    return answer, int(found[0]) / 1000.0
+
+
 def plugin_alone():
+    t0 = time.monotonic()
     created = call(peers_port, 'RGPCreateJACReport',
                    '<ReportType>RT_JAC_USER_BASIC</ReportType><StartTime>%d</StartTime>'
                    '<EndTime>%d</EndTime><GroupBy>User</GroupBy><SortUsersBy>SB_USER_LOGIN'
@@ -52,7 +71,14 @@ def plugin_alone():
     result = call(peers_port, 'RGPGetJACReportResult', '<JACReportID>%s</JACReportID>' % handle,
                   'utf-8')
     call(peers_port, 'RGPDeleteJACReportResult', '<JACReportID>%s</JACReportID>' % handle, 'utf-8')
-    return len(result), result.count('<User>')
+    return time.monotonic() - t0, len(result), result.count('<User>')
+
+
+def report_status(report):
+    status = call(report_port, 'RGPGetReportStatus', '<Report ID="%s"/>' % report, 'utf-16')
+    if element(status, 'Result') != '0':
+        sys.exit('report failed: ' + status)
+    return element(status, 'ReportStatus')
 
 
 def end_to_end():
@@ -63,41 +89,66 @@ def end_to_end():
                      '<From>%d</From><To>%d</To><GroupBy>User</GroupBy><SortBy>SB_USER_LOGIN'
                      '</SortBy></Report>' % (start, end), 'utf-16')
     report = re.search(r'ID="(\d+)"', generated).group(1)
-    while True:
-        status = call(report_port, 'RGPGetReportStatus', '<Report ID="%s"/>' % report, 'utf-16')
-        if element(status, 'Result') != '0':
-            sys.exit('report failed: ' + status)
-        if element(status, 'ReportStatus') == '100':
-            break
-        # Not faster: velm-report's CPU time would count serving this client's polls.
+    polls = 1
+    # Not faster: velm-report's CPU time would count serving this client's polls.
+    while report_status(report) != '100':
         time.sleep(0.05)
+        polls += 1
     finished = time.monotonic() - t0
     cpu = (cpu_seconds(report_pid) - report_cpu, cpu_seconds(peers_pid) - peers_cpu)
     results = call(report_port, 'RGPGetReportResults', '<Report ID="%s"/>' % report, 'utf-16')
     if element(results, 'Result') != '0':
         sys.exit('report failed: ' + results[:300])
-    return len(results), results.count('<User>'), finished, cpu
+    return (time.monotonic() - t0, finished, cpu, polls, report, len(results),
+            results.count('<User>'))
 
 
-def best(run):
-    times, shape = [], None
-    for _ in range(runs):
-        t0 = time.monotonic()
-        shape = run()
-        times.append(time.monotonic() - t0)
-    return min(times), shape
+def status_cpu(report, count=200):
+    """velm-report's CPU for one status request, asked of a finished report."""
+    before = cpu_seconds(report_pid)
+    for _ in range(count):
+        report_status(report)
+    return (cpu_seconds(report_pid) - before) / count
 
 
-alone, (alone_chars, alone_users) = best(plugin_alone)
-total, (total_chars, total_users, finished, (flow_cpu, plugin_cpu)) = best(end_to_end)
-print('plug-in alone:        %.3f s  (%d users, %d characters of result)'
-      % (alone, alone_users, alone_chars))
-print('report finished:      %.3f s' % finished)
-print('end to end:           %.3f s  (with the results: %d users, %d characters)'
-      % (total, total_users, total_chars))
-print('flow overhead:        %.3f s = %.1f%% of the finished report, %.1f%% of end to end'
-      % (finished - alone, 100.0 * (finished - alone) / finished,
-         100.0 * (finished - alone) / total))
+alone, total, finished, overhead, flow_cpu, plugin_cpu, computed = [], [], [], [], [], [], []
+for _ in range(runs):
+    (alone_time, alone_chars, alone_users), alone_computed = computed_seconds(plugin_alone)
+    (run_total, run_finished, (report_cpu, peers_cpu), polls, report, total_chars,
+     total_users), run_computed = computed_seconds(end_to_end)
+    per_poll = status_cpu(report)
+    alone.append(alone_time)
+    total.append(run_total)
+    finished.append(run_finished)
+    computed += [alone_computed, run_computed]
+    overhead.append((run_finished - run_computed) - (alone_time - alone_computed))
+    flow_cpu.append(max(0.0, report_cpu - polls * per_poll))
+    plugin_cpu.append(peers_cpu)
+
+
+def median(values):
+    return statistics.median(values)
+
+
+def listed(values):
+    return ' '.join('%.2f' % v for v in values)
+
+
+print('medians of %d runs, each run both ways in turn; load average %s'
+      % (runs, ' '.join('%.1f' % l for l in os.getloadavg())))
+print('plug-in\'s computation %.3f s  [%s]  (timed where it computes)'
+      % (median(computed), listed(computed)))
+print('plug-in alone:        %.3f s  [%s]  (%d users, %d characters of result)'
+      % (median(alone), listed(alone), alone_users, alone_chars))
+print('report finished:      %.3f s  [%s]' % (median(finished), listed(finished)))
+print('end to end:           %.3f s  [%s]  (with the results: %d users, %d characters)'
+      % (median(total), listed(total), total_users, total_chars))
+shares = [100.0 * o / f for o, f in zip(overhead, finished)]
+print('flow overhead:        %.3f s = %.1f%% of the finished report [%s], %.1f%% of end to end '
+      '(each run\'s computation taken off)'
+      % (median(overhead), median(shares), ' '.join('%.0f%%' % s for s in shares),
+         100.0 * median(overhead) / median(total)))
+cpu_shares = [100.0 * f / (f + p) for f, p in zip(flow_cpu, plugin_cpu)]
 print('CPU until finished:   velm-report (the flow) %.3f s, velm-peers (the plug-in) %.3f s: '
-      'the flow is %.1f%% of the CPU' % (flow_cpu, plugin_cpu,
-                                         100.0 * flow_cpu / (flow_cpu + plugin_cpu)))
+      'the flow is %.1f%% of the CPU (its client\'s status requests taken off)'
+      % (median(flow_cpu), median(plugin_cpu), median(cpu_shares)))
