@@ -56,6 +56,14 @@ TEST(HttpClient, AnswersThatEndTheExchange) {
         {"length not a number",
          ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nContent-Length:0x2\r\n\r\nok"), true, ""},
         {"head cut off", ScriptedHttpPeer::raw("HTTP/1.1 200 OK\r\nContent-Le"), true, ""},
+        {"interim answers first",
+         ScriptedHttpPeer::raw("HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 100 Continue\r\nX:1\r\n"
+                               "\r\nHTTP/1.1 200 OK\r\nContent-Length:2\r\n\r\nok"),
+         false, "ok"},
+        {"only an interim answer", ScriptedHttpPeer::raw("HTTP/1.1 102 Processing\r\n\r\nok"), true,
+         ""},
+        {"a status of four digits is final",
+         ScriptedHttpPeer::raw("HTTP/1.1 1020 X\r\nContent-Length:2\r\n\r\nok"), false, "ok"},
         {"no answer in time", silent, true, ""},
         {"closed without answer", closed, true, ""},
     };
@@ -71,6 +79,16 @@ TEST(HttpClient, AnswersThatEndTheExchange) {
             EXPECT_EQ(client.send(peer.url(), QStringLiteral("Cmd"), "x", true), c.body) << c.name;
         }
     }
+}
+
+TEST(HttpClient, TheHeadReturnedIsTheFinalAnswers) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(ScriptedHttpPeer::raw(
+        "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length:2\r\n\r\nok"));
+    const HttpClient client(quickClientLimits());
+    QByteArray head;
+    EXPECT_EQ(client.send(peer.url(), QStringLiteral("Cmd"), "x", head), "ok");
+    EXPECT_EQ(head, "HTTP/1.1 200 OK\r\nContent-Length:2\r\n\r\n");
 }
 
 TEST(HttpClient, UnreachablePeerIsAConnectionError) {

@@ -126,3 +126,8 @@ void HTTPRequestParser::parseQuery(const QString& query) {
         }
     }
 }
+
+void HTTPResponseParser::parseFirstLine(const QString& line) {
+    static const QRegularExpression interim(QStringLiteral(R"(^HTTP/\d+\.\d+ 1\d\d(?: |$))"));
+    m_interim = interim.match(line).hasMatch();
+}

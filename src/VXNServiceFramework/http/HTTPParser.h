@@ -88,8 +88,15 @@ private:
     QList<QPair<QString, QByteArray>> m_query;
 };
 
-// The status line of a response is not examined.
+// The status line of a response is not checked; only an interim answer (1xx) is told apart.
 class HTTPResponseParser : public HTTPParser {
+public:
+    // "HTTP/<version> 1xx ...": an answer that precedes the final one on the same connection.
+    bool isInterim() const { return m_interim; }
+
 protected:
-    void parseFirstLine(const QString&) override {}
+    void parseFirstLine(const QString& line) override;
+
+private:
+    bool m_interim = false;
 };

@@ -37,9 +37,29 @@ public:
     void finishWriting() { m_socket.disconnectFromHost(); }
 
     QByteArray readResponse(QByteArray* head) {
-        HTTPResponseParser parser;
+        // Interim answers (a server still at work says so) come before the final one; each
+        // resets the read limit, as any bytes do.
+        QByteArray unread;
+        std::unique_ptr<HTTPResponseParser> parser;
         QByteArray headBytes;
+        do {
+            parser = std::make_unique<HTTPResponseParser>();
+            headBytes = readHead(*parser, unread);
+            unread = parser->remaining();
+        } while (parser->isInterim());
+        if (head != nullptr) {
+            *head = headBytes.left(headBytes.size() - unread.size());
+        }
+        return readBody(*parser);
+    }
+
+private:
+    // Feeds `unread` and then the socket's bytes until the head is complete; returns what was
+    // fed.
+    QByteArray readHead(HTTPResponseParser& parser, const QByteArray& unread) {
+        QByteArray headBytes = unread;
         try {
+            parser.feed(unread);
             while (parser.state() == HTTPParser::ReadingHeader) {
                 waitForBytes();
                 const QByteArray piece = m_socket.read(4096);
@@ -52,9 +72,10 @@ public:
         } catch (const HTTPParser::ParsingError&) {
             throw CommunicationError();
         }
-        if (head != nullptr) {
-            *head = headBytes.left(headBytes.size() - parser.remaining().size());
-        }
+        return headBytes;
+    }
+
+    QByteArray readBody(const HTTPResponseParser& parser) {
         const QString lengthName = QStringLiteral("Content-Length");
         if (!parser.hasHeader(lengthName)) {
             return {};
@@ -81,7 +102,6 @@ public:
         return body;
     }
 
-private:
     void waitForBytes() {
         if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(m_limits.readTimeoutMs)) {
             throw CommunicationError();

@@ -13,7 +13,8 @@ Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16
     pauseAccepting();
     m_workers = std::make_unique<RequestWorkers>(
         router, limits.maxConnections, limits.connection.writeTimeoutMs,
-        [this](int fd, bool written) { m_poller->answered(fd, written); });
+        [this](int fd, bool written) { m_poller->answered(fd, written); },
+        limits.connection.processingNoticeMs);
     ConnectionPoller::Limits pollerLimits;
     pollerLimits.readTimeoutMs = limits.connection.readTimeoutMs;
     pollerLimits.closeTimeoutMs = limits.connection.closeTimeoutMs;

@@ -15,6 +15,9 @@ struct ConnectionLimits {
     int readTimeoutMs = 30000;  // for reading the whole request, head and body
     int writeTimeoutMs = 30000; // each wait for the answer to be written
     int closeTimeoutMs = 30000; // after the answer, how long the peer may keep the connection
+    // While an answer takes longer, an interim answer this often keeps the client's read limit
+    // (120 s of silence) from running out; 0 sends none.
+    int processingNoticeMs = 30000;
     int maxHeaderBytes = 64 * 1024;
     qint64 maxBodyBytes = 64 * 1024 * 1024; // larger Content-Length values are bad requests
 };

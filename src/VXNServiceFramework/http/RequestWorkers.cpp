@@ -6,9 +6,14 @@
 #include <algorithm>
 
 RequestWorkers::RequestWorkers(RequestRouter& router, int maxWorkers, int writeTimeoutMs,
-                               Answered answered)
+                               Answered answered, int processingNoticeMs)
     : m_router(router), m_maxWorkers(std::max(1, maxWorkers)), m_writeTimeoutMs(writeTimeoutMs),
-      m_answered(std::move(answered)) {}
+      m_answered(std::move(answered)) {
+    if (processingNoticeMs > 0) {
+        m_notices = std::make_unique<ProcessingNotices>(
+            std::chrono::milliseconds(processingNoticeMs), writeTimeoutMs);
+    }
+}
 
 RequestWorkers::~RequestWorkers() {
     std::deque<ReadRequest> unserved;
@@ -63,7 +68,13 @@ void RequestWorkers::work() {
 }
 
 bool RequestWorkers::serve(ReadRequest& request) {
+    if (m_notices) {
+        m_notices->begin(request.fd);
+    }
     const QByteArray answer = HttpAnswer::forRequest(m_router, request.command, request.body);
     request.body = QByteArray(); // its memory is not needed while the answer is written
+    if (m_notices && !m_notices->end(request.fd)) {
+        return false; // the peer stopped taking even the notices
+    }
     return SocketStream::writeAll(request.fd, answer, m_writeTimeoutMs);
 }

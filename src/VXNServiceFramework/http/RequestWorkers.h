@@ -1,11 +1,14 @@
 #pragma once
 
+#include "VXNServiceFramework/http/ProcessingNotices.h"
+
 #include <QByteArray>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -28,7 +31,10 @@ public:
     // the worker thread.
     using Answered = std::function<void(int fd, bool written)>;
 
-    RequestWorkers(RequestRouter& router, int maxWorkers, int writeTimeoutMs, Answered answered);
+    // `processingNoticeMs` > 0: a request served longer than that tells its client so, as often
+    // (see ProcessingNotices).
+    RequestWorkers(RequestRouter& router, int maxWorkers, int writeTimeoutMs, Answered answered,
+                   int processingNoticeMs = 0);
     // Waits for the requests being served; those still waiting are not served and are handed
     // back as not written.
     ~RequestWorkers();
@@ -58,4 +64,5 @@ private:
     qsizetype m_idle = 0; // threads waiting for a request, or started to take one
     bool m_stopping = false;
     std::atomic<int> m_busy{0};
+    std::unique_ptr<ProcessingNotices> m_notices;
 };
