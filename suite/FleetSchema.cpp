@@ -135,6 +135,8 @@ CREATE INDEX IF NOT EXISTS idxDeviceInGroupDevice ON DeviceInGroup (R_DeviceID);
 CREATE INDEX IF NOT EXISTS idxValuesByProperty ON DevicePropertyValues (R_PropertyID, Value);
 CREATE INDEX IF NOT EXISTS idxHistoryCell
     ON DevicePropertyHistory (R_DeviceID, R_PropertyID, R_ColumnID, TimeValue, RowIndex, Value);
+CREATE INDEX IF NOT EXISTS idxHistoryTime
+    ON DevicePropertyHistory (R_PropertyID, R_ColumnID, TimeValue, R_DeviceID, RowIndex, Value);
 CREATE INDEX IF NOT EXISTS idxDiscoveriesStart ON Discoveries (StartTime);
 CREATE INDEX IF NOT EXISTS idxDiscoveryResultsDisc ON DiscoveryResults (R_DiscoveryID, DeviceID);
 CREATE INDEX IF NOT EXISTS idxDiscoveryResultsDevice ON DiscoveryResults (DeviceID);
@@ -142,7 +144,6 @@ CREATE INDEX IF NOT EXISTS idxUpgradeDevice ON UpgradeHistory (R_DeviceID, Upgra
 CREATE INDEX IF NOT EXISTS idxJobLogDevice ON JobLog (R_DeviceID, JobTime);
 CREATE INDEX IF NOT EXISTS idxJobLogUser ON JobLog (R_UserID, JobTime);
 CREATE INDEX IF NOT EXISTS idxSchedulerItem ON Scheduler (ServiceName, ScheduleID);
-ANALYZE;
 )SQL";
 
 struct AlertKind {
@@ -243,7 +244,17 @@ void create(SqliteConnection& db, bool withIndexes) {
         createIndexes(db);
 }
 
-void createIndexes(SqliteConnection& db) {
+int createIndexes(SqliteConnection& db) {
+    const auto indexCount = [&db] {
+        return db.scalarInt(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"));
+    };
+    const qint64 before = indexCount();
     db.exec(QString::fromLatin1(kIndexes));
+    const int created = int(indexCount() - before);
+    // The planner weighs the indexes by their statistics; a new one has none yet.
+    if (created > 0)
+        db.exec(QStringLiteral("ANALYZE"));
+    return created;
 }
 } // namespace FleetSchema

@@ -9,7 +9,9 @@ namespace FleetSchema {
 // Creates every table and fills the reference data, in one transaction. With
 // withIndexes false the secondary indexes are left for createIndexes (bulk loads).
 void create(SqliteConnection& db, bool withIndexes = true);
-void createIndexes(SqliteConnection& db);
+// Creates the secondary indexes the file lacks (all of them on a bulk load, those added since
+// on an older file) and then the planner's statistics; answers how many were created.
+int createIndexes(SqliteConnection& db);
 // True when the database already holds the schema (the Devices table exists).
 bool exists(SqliteConnection& db);
 } // namespace FleetSchema

@@ -6,6 +6,8 @@
 
 #include "peers/DBSRowShape.h"
 
+#include "VXNServiceFramework/app/Log.h"
+
 #include <array>
 #include <charconv>
 #include <limits>
@@ -127,8 +129,12 @@ SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
 void SqlEngine::prepareDatabase() const {
     SqliteConnection db(m_path);
     sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
-    if (!FleetSchema::exists(db))
+    if (!FleetSchema::exists(db)) {
         FleetSchema::create(db);
+    } else if (const int created = FleetSchema::createIndexes(db); created > 0) {
+        // On a large history this took a while before the first request could be served.
+        VELM_INFO << "Added " << created << " index(es) to the database " << m_path;
+    }
     db.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
 }
 

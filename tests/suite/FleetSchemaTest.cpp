@@ -1,4 +1,5 @@
 #include "suite/FleetSchema.h"
+#include "suite/SqlEngine.h"
 #include "suite/Sqlite.h"
 
 #include <QTemporaryDir>
@@ -65,5 +66,24 @@ TEST_F(FleetSchemaTest, ReferenceDataForReportsAndMail) {
                      "'SMTPServerPassword', 'SMTPServerConnectionTimeout', 'ReplyAddress')"),
               QStringLiteral("7"));
     EXPECT_TRUE(FleetSchema::exists(*db));
+}
+TEST_F(FleetSchemaTest, AnOlderFileGetsTheIndexesItLacksAtOpenWithStatistics) {
+    db->exec(QStringLiteral(
+        "INSERT INTO DevicePropertyHistory (R_DeviceID, R_PropertyID, R_ColumnID, RowIndex, "
+        "TimeValue, Value) VALUES (1, 47, 7, 1, 100, '5'), (2, 47, 7, 1, 100, '6');"
+        "DROP INDEX idxHistoryTime; DELETE FROM sqlite_stat1;"));
+    db.reset(); // as a file written before the index existed, closed
+
+    const QString path = dir.filePath(QStringLiteral("schema.db"));
+    SqlEngine(path).prepareDatabase();
+    db = std::make_unique<SqliteConnection>(path);
+    EXPECT_EQ(scalar("SELECT count(*) FROM sqlite_master WHERE name = 'idxHistoryTime'"),
+              QStringLiteral("1"));
+    EXPECT_EQ(scalar("SELECT count(*) > 0 FROM sqlite_stat1 WHERE idx = 'idxHistoryTime'"),
+              QStringLiteral("1"));
+    EXPECT_EQ(scalar("SELECT group_concat(Value) FROM DevicePropertyHistory"),
+              QStringLiteral("5,6"));
+    // Nothing left to add: the next open neither builds nor analyses again.
+    EXPECT_EQ(FleetSchema::createIndexes(*db), 0);
 }
 } // namespace
