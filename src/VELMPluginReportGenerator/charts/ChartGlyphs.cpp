@@ -94,12 +94,13 @@ public:
             ((static_cast<int>(std::lround(degrees * 10)) % 3600) + 3600) % 3600;
         const double radians = tenthDegrees / 10.0 * std::numbers::pi / 180.0;
         const double cosine = std::cos(radians), sine = std::sin(radians);
-        GlyphRequest request{font,
-                             std::clamp(static_cast<int>(std::lround(points * 64)), 64, 16383),
-                             tenthDegrees,
-                             0,
-                             0,
-                             0};
+        GlyphRequest request{.font = font,
+                             .size64 =
+                                 std::clamp(static_cast<int>(std::lround(points * 64)), 64, 16383),
+                             .tenthDegrees = tenthDegrees,
+                             .index = 0,
+                             .phaseX = 0,
+                             .phaseY = 0};
         const double unitsToPixels = request.size64 / 64.0 / face->units_per_EM;
 
         std::vector<PlacedGlyph> placed;

@@ -98,7 +98,7 @@ private:
     std::vector<std::uint32_t> m_slots;
 };
 
-// Bits per index of the colour table; GIF's LZW starts at no fewer than two.
+// Bits per index of the colour table, whose size is a power of two.
 int paletteBits(std::size_t colours) {
     int bits = 1;
     while ((std::size_t(1) << bits) < colours)
@@ -179,8 +179,8 @@ QByteArray encodeGif(const IndexedImage& image) {
     putWord(out, 0);
     putWord(out, image.size.width());
     putWord(out, image.size.height());
-    out.append('\0'); // no local colour table, not interlaced
-    const int minCodeSize = std::max(2, bits);
+    out.append('\0');                          // no local colour table, not interlaced
+    const int minCodeSize = std::max(2, bits); // GIF's LZW starts at no fewer than two bits
     out.append(static_cast<char>(minCodeSize));
     compress(out, image, minCodeSize);
     out.append(';');
