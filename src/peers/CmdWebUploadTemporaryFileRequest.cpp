@@ -1,9 +1,19 @@
 #include "peers/CmdWebUploadTemporaryFileRequest.h"
 
-#include "VXNServiceFramework/dom/DomBuild.h"
+#include "peers/UploadBodyReader.h"
+#include "peers/UploadBodyWriter.h"
+
 #include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdWebUploadTemporaryFileRequest::parse(const QByteArray& body) {
+    if (body.size() <= maxBodySize) {
+        if (std::optional<peers::uploadbody::Fields> plain = peers::uploadbody::readPlain(body)) {
+            buildDocument(); // no document of an earlier body stays behind
+            fileName = std::move(plain->fileName);
+            data = std::move(plain->data);
+            return;
+        }
+    }
     RequestPacket::parse(body);
     fileName.clear();
     data.clear();
@@ -14,8 +24,5 @@ void CmdWebUploadTemporaryFileRequest::parse(const QByteArray& body) {
 }
 
 void CmdWebUploadTemporaryFileRequest::serialize(QByteArray& body) {
-    buildDocument();
-    auto* element = addElement(QStringLiteral("Data"), QString::fromLatin1(data.toBase64()));
-    dom::setAttribute(element, QStringLiteral("filename"), fileName);
-    RequestPacket::serialize(body);
+    body = peers::uploadbody::write(fileName, data);
 }

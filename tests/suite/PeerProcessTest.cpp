@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <thread>
@@ -179,6 +180,20 @@ TEST_F(PeerProcessTest, UploadIsStoredBelowTheWebRootAndBadNamesAreRefused) {
     EXPECT_TRUE(refused->details().contains(QStringLiteral("path separator")));
     EXPECT_TRUE(refused->path.isEmpty());
     EXPECT_FALSE(QFile::exists(s_dir->filePath(QStringLiteral("outside.gif"))));
+}
+
+// A file past what a UTF-16 request can carry (an export of a large fleet) still arrives whole.
+TEST_F(PeerProcessTest, AFileOfOver40MBArrivesByteIdentical) {
+    CmdWebUploadTemporaryFileRequest upload;
+    upload.fileName = QStringLiteral("Report_20260101_120000.csv");
+    upload.data = QByteArray(42 * 1000 * 1000, Qt::Uninitialized);
+    QRandomGenerator random(11);
+    random.fillRange(reinterpret_cast<quint32*>(upload.data.data()), upload.data.size() / 4);
+    const auto response = call<CmdWebUploadTemporaryFileResponse>(upload);
+    ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+    QFile file(QDir(html()).filePath(response->path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == upload.data);
 }
 
 TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
