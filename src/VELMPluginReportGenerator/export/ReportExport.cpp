@@ -31,7 +31,7 @@ QByteArray refusedLocaleText(const QString& locale) {
         .toUtf8();
 }
 
-QByteArray transformed(const ExportSource& source, const QString& extension,
+QByteArray transformed(ExportSource& source, const QString& extension,
                        const QString& requestedLocale) {
     const QString locale = exportLocale::effective(requestedLocale);
     if (!exportLocale::isPlainName(locale)) {
@@ -39,8 +39,9 @@ QByteArray transformed(const ExportSource& source, const QString& extension,
         return refusedLocaleText(locale);
     }
     const QString baseName = reportRegistry::stylesheetBaseName(source.reportType, source.groupBy);
-    return transformXslt(source.documentText, exportFormat::stylesheetPath(
-                                                  installationPath(), locale, baseName, extension));
+    return transformXslt(
+        std::move(source.documentText),
+        exportFormat::stylesheetPath(installationPath(), locale, baseName, extension));
 }
 
 // The export source of a finished report; none when its document cannot be written.
@@ -77,8 +78,7 @@ QString upload(const ExportFile& file, PeerCaller& caller) {
 
 } // namespace
 
-ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
-                          const QString& locale) {
+ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const QString& locale) {
     const exportFormat::Format format = exportFormat::byName(fileFormat);
     ExportFile file{exportFormat::fileName(source.creationTime, format.extension), {}};
     switch (format.maker) {
@@ -86,7 +86,7 @@ ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
         file.data = transformed(source, format.extension, locale);
         break;
     case exportFormat::Maker::Document:
-        file.data = source.documentText;
+        file.data = std::move(source.documentText);
         break;
     case exportFormat::Maker::Nothing:
         break;
@@ -96,14 +96,13 @@ ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
 
 QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
                      PeerCaller& caller) {
-    ExportFile file;
-    {
-        // The document text is let go before the upload, which holds the file several times.
-        const std::optional<ExportSource> source = sourceOf(report);
-        if (!source)
-            return {};
-        file = makeExportFile(*source, fileFormat, locale);
-    }
+    // The document text goes into the file's making and is let go there: the processor's tree
+    // and the upload's body are never held next to it.
+    std::optional<ExportSource> source = sourceOf(report);
+    if (!source)
+        return {};
+    const ExportFile file = makeExportFile(std::move(*source), fileFormat, locale);
+    source.reset();
     return upload(file, caller);
 }
 

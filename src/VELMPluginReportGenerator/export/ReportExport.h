@@ -24,9 +24,8 @@ struct ExportFile {
 // Makes the file of one export: the stylesheet's output for "CSV", "HTML" and "HTM" (or the
 // processor's error text when the stylesheet is missing or wrong, or the locale is not a plain
 // name), the document text for "XML", an empty file for any other format. Reads the
-// installation path now.
-ExportFile makeExportFile(const ExportSource& source, const QString& fileFormat,
-                          const QString& locale);
+// installation path now. The source's document text is let go as soon as it has been read.
+ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const QString& locale);
 
 // Exports a report: makes the file and uploads it with WEBUploadTemporaryFile. Answers the
 // web service's path of the file, empty when the document could not be written or the upload

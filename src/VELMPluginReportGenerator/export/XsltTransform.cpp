@@ -48,27 +48,37 @@ protected:
 
 } // namespace
 
-QByteArray transformXslt(const QByteArray& document, const QString& stylesheetPath) {
+QByteArray transformXslt(QByteArray document, const QString& stylesheetPath) {
     xalanRuntime::ensureInitialized();
-    ByteReader reader(document);
-    std::istream input(&reader);
     QByteArray result;
     ByteWriter writer(result);
     std::ostream output(&writer);
     Discard discard;
     std::ostream warnings(&discard);
 
-    // As a file URL: a missing file then fails with a message naming it.
-    const QByteArray localPath = QUrl::fromLocalFile(stylesheetPath).toEncoded();
     xalanc::XalanTransformer transformer;
     transformer.setWarningStream(&warnings);
-    const xalanc::XSLTInputSource source(&input);
-    const xalanc::XSLTInputSource stylesheet(localPath.constData());
-    const xalanc::XSLTResultTarget target(output);
-    if (transformer.transform(source, stylesheet, target) != 0) {
-        output.flush();
-        result.append(transformer.getLastError());
+    // The processor reads the text into a tree of its own; the text is let go before the
+    // transformation runs, so the two are never held next to the tree's working memory.
+    const xalanc::XalanParsedSource* parsed = nullptr;
+    int status = 0;
+    {
+        ByteReader reader(document);
+        std::istream input(&reader);
+        status = transformer.parseSource(xalanc::XSLTInputSource(&input), parsed);
+    }
+    document = QByteArray();
+    if (status == 0) {
+        // As a file URL: a missing file then fails with a message naming it.
+        const QByteArray localPath = QUrl::fromLocalFile(stylesheetPath).toEncoded();
+        const xalanc::XSLTInputSource stylesheet(localPath.constData());
+        const xalanc::XSLTResultTarget target(output);
+        status = transformer.transform(*parsed, stylesheet, target);
+        transformer.destroyParsedSource(parsed);
     }
     output.flush();
+    if (status != 0)
+        result.append(transformer.getLastError());
+    result.squeeze(); // the file is kept until uploaded: no spare room with it
     return result;
 }
