@@ -19,8 +19,12 @@ QByteArray exportDocumentText(const dom::Element* reportRoot) {
         if (const dom::Element* element = dom::firstChild(reportRoot, part)) {
             const QByteArray written = dom::toUtf8(element, dom::Layout::Pretty);
             // The writer starts an element of its own on a new line; the head ends one.
-            text += QByteArrayView(written).sliced(written.startsWith('\n') ? 1 : 0);
+            const QByteArrayView own =
+                QByteArrayView(written).sliced(written.startsWith('\n') ? 1 : 0);
+            text.reserve(text.size() + own.size() + 1 + tail.size());
+            text += own;
             text += '\n';
         }
-    return text + tail;
+    text += tail; // appended in place: a copy of the whole text would double it for a moment
+    return text;
 }
