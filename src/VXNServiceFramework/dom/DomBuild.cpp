@@ -1,6 +1,7 @@
 #include "VXNServiceFramework/dom/DomBuild.h"
 
 #include "VXNServiceFramework/dom/BuildGuard.h"
+#include "VXNServiceFramework/dom/FastAppend.h"
 #include "VXNServiceFramework/dom/XercesString.h"
 
 #include <xercesc/dom/DOM.hpp>
@@ -20,18 +21,20 @@ Element* createElement(RawDocument* document, const QString& name) {
 
 Element* createTextElement(RawDocument* document, const QString& name, const QString& text) {
     DOMElement* element = createElement(document, name);
-    element->appendChild(document->createTextNode(toXml(xmlCharsOnly(text))));
+    fastappend::appendNew(element, document->createTextNode(toXml(xmlCharsOnly(text))));
     return element;
 }
 
 Element* appendElement(Element* parent, const QString& name) {
     DOMElement* element = createElement(parent->getOwnerDocument(), name);
-    return guarded([&] { return static_cast<DOMElement*>(parent->appendChild(element)); });
+    fastappend::appendNew(parent, element);
+    return element;
 }
 
 Element* appendTextElement(Element* parent, const QString& name, const QString& text) {
     DOMElement* element = createTextElement(parent->getOwnerDocument(), name, text);
-    return guarded([&] { return static_cast<DOMElement*>(parent->appendChild(element)); });
+    fastappend::appendNew(parent, element);
+    return element;
 }
 
 Element* appendCDataElement(Element* parent, const QString& name, const QString& text) {

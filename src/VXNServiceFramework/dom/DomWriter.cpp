@@ -1,5 +1,6 @@
 #include "VXNServiceFramework/dom/DomWriter.h"
 
+#include "VXNServiceFramework/dom/PlainXmlWriter.h"
 #include "VXNServiceFramework/dom/XercesRuntime.h"
 #include "VXNServiceFramework/dom/XercesString.h"
 
@@ -53,6 +54,8 @@ const DOMNode* checked(NodeRef node) {
 
 QString toXmlString(NodeRef node) {
     const DOMNode* source = checked(node);
+    if (QString text; plainxml::append(text, source))
+        return text;
     auto writer = makeSerializer();
     MemoryManager* memory = XMLPlatformUtils::fgMemoryManager;
     XMLCh* text = guarded([&] { return writer->writeToString(source, memory); });
@@ -65,8 +68,19 @@ QString toXmlString(NodeRef node) {
 
 QByteArray toUtf16(NodeRef node) {
     const QString text = toXmlString(node);
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<quint16>(text.utf16(), text.size(), bytes.data());
+    return utf16Bytes({text});
+}
+
+QByteArray utf16Bytes(std::initializer_list<QStringView> pieces) {
+    qsizetype size = 0;
+    for (QStringView piece : pieces)
+        size += piece.size();
+    QByteArray bytes(size * 2, Qt::Uninitialized);
+    char* at = bytes.data();
+    for (QStringView piece : pieces) {
+        qToLittleEndian<quint16>(piece.utf16(), piece.size(), at);
+        at += piece.size() * 2;
+    }
     return bytes;
 }
 

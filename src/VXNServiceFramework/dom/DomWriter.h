@@ -3,6 +3,8 @@
 #include "VXNServiceFramework/dom/DomTypes.h"
 
 #include <QByteArray>
+#include <QStringView>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace dom {
@@ -21,6 +23,8 @@ enum class Layout { Compact, Pretty };
 QString toXmlString(NodeRef node);
 // The same as UTF-16 little-endian code units without byte-order mark (the DOM packet body).
 QByteArray toUtf16(NodeRef node);
+// The pieces one after the other as UTF-16 little-endian code units without byte-order mark.
+QByteArray utf16Bytes(std::initializer_list<QStringView> pieces);
 // UTF-8 with a declaration naming it; Pretty indents nested elements on their own lines.
 QByteArray toUtf8(NodeRef node, Layout layout = Layout::Compact);
 // Writes toUtf8() to `path` atomically; answers the reason on failure, empty on success.

@@ -1,0 +1,78 @@
+#include "VXNServiceFramework/dom/FastAppend.h"
+
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/util/XercesVersion.hpp>
+
+// The node layout below is the one of Xerces 3.2; another version appends the standard way.
+#if XERCES_VERSION_MAJOR == 3 && XERCES_VERSION_MINOR == 2
+#define VELM_FAST_APPEND 1
+#include <xercesc/dom/impl/DOMDocumentImpl.hpp>
+#include <xercesc/dom/impl/DOMElementImpl.hpp>
+#include <xercesc/dom/impl/DOMTextImpl.hpp>
+#endif
+
+XERCES_CPP_NAMESPACE_USE
+
+namespace dom::fastappend {
+
+#ifdef VELM_FAST_APPEND
+namespace {
+
+// One part of an element or text node (its node data or its sibling links); null for any
+// other kind.
+template <class Part>
+Part* partOf(DOMNode* node, Part DOMElementImpl::*ofElement, Part DOMTextImpl::*ofText) {
+    switch (node->getNodeType()) {
+    case DOMNode::ELEMENT_NODE:
+        return &(static_cast<DOMElementImpl*>(node)->*ofElement);
+    case DOMNode::TEXT_NODE:
+        return &(static_cast<DOMTextImpl*>(node)->*ofText);
+    default:
+        return nullptr;
+    }
+}
+
+DOMChildNode* siblingLinks(DOMNode* node) {
+    return partOf(node, &DOMElementImpl::fChild, &DOMTextImpl::fChild);
+}
+
+DOMNodeImpl* nodeParts(DOMNode* node) {
+    return partOf(node, &DOMElementImpl::fNode, &DOMTextImpl::fNode);
+}
+
+} // namespace
+
+void appendNew(Element* parent, Node* child) {
+    auto* parentImpl = static_cast<DOMElementImpl*>(parent);
+    DOMNode*& first = parentImpl->fParent.fFirstChild;
+    DOMChildNode* links = siblingLinks(child);
+    DOMNodeImpl* parts = nodeParts(child);
+    DOMChildNode* firstLinks = first ? siblingLinks(first) : nullptr;
+    DOMChildNode* lastLinks = firstLinks ? siblingLinks(firstLinks->previousSibling) : nullptr;
+    if (!links || !parts || (first && !lastLinks)) {
+        parent->appendChild(child);
+        return;
+    }
+    parts->fOwnerNode = parent;
+    parts->isOwned(true);
+    if (!first) {
+        // The first child's previous sibling is the last child.
+        first = child;
+        parts->isFirstChild(true);
+        links->previousSibling = child;
+    } else {
+        DOMNode* last = firstLinks->previousSibling;
+        lastLinks->nextSibling = child;
+        links->previousSibling = last;
+        firstLinks->previousSibling = child;
+    }
+    // Node lists of the document learn that the tree changed, as after appendChild.
+    static_cast<DOMDocumentImpl*>(parentImpl->fParent.fOwnerDocument)->changed();
+}
+#else
+void appendNew(Element* parent, Node* child) {
+    parent->appendChild(child);
+}
+#endif
+
+} // namespace dom::fastappend
