@@ -91,6 +91,20 @@ TEST(HttpClient, TheHeadReturnedIsTheFinalAnswers) {
     EXPECT_EQ(head, "HTTP/1.1 200 OK\r\nContent-Length:2\r\n\r\n");
 }
 
+TEST(HttpClient, InterimAnswersAreBounded) {
+    HttpClientLimits limits = quickClientLimits();
+    limits.maxInterimAnswers = 2;
+    const HttpClient client(limits);
+    const QByteArray interim = "HTTP/1.1 102 Processing\r\n\r\n";
+    const QByteArray final = "HTTP/1.1 200 OK\r\nContent-Length:2\r\n\r\nok";
+    ScriptedHttpPeer within;
+    within.enqueue(ScriptedHttpPeer::raw(interim + interim + final));
+    EXPECT_EQ(client.send(within.url(), QStringLiteral("Cmd"), "x", true), "ok");
+    ScriptedHttpPeer beyond;
+    beyond.enqueue(ScriptedHttpPeer::raw(interim + interim + interim + final));
+    EXPECT_THROW(client.send(beyond.url(), QStringLiteral("Cmd"), "x", true), CommunicationError);
+}
+
 TEST(HttpClient, UnreachablePeerIsAConnectionError) {
     quint16 port = 0;
     {

@@ -42,7 +42,11 @@ public:
         QByteArray unread;
         std::unique_ptr<HTTPResponseParser> parser;
         QByteArray headBytes;
+        int interimAnswers = 0;
         do {
+            if (interimAnswers++ > m_limits.maxInterimAnswers) {
+                throw CommunicationError();
+            }
             parser = std::make_unique<HTTPResponseParser>();
             headBytes = readHead(*parser, unread);
             unread = parser->remaining();

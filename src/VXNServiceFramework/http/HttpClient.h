@@ -31,6 +31,9 @@ struct HttpClientLimits {
     int connectTimeoutMs = 10000;
     int writeTimeoutMs = 30000;
     int readTimeoutMs = 120000; // each wait for bytes of the answer
+    // A server at work sends an interim answer every 30 s; past this many the exchange fails,
+    // so a server that never finishes cannot hold the caller for ever (four hours).
+    int maxInterimAnswers = 480;
 };
 
 // Sends one request per connection: "GET <command> HTTP/1.1" with Content-Length and the body,
