@@ -7,6 +7,8 @@
 #include "VELMPluginReportGenerator/jobaccounting/JobAccountingFlow.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -221,7 +223,12 @@ TEST_F(JobAccountingStopTest, CancelWhilePollingEndsAtOnceAndKeepsThePluginsResu
     answerProgress({50});
     const int id = startReport();
     ASSERT_TRUE(peers.recorder().waitForCount(1, "RGPGetJACReportStatus"));
-    EXPECT_EQ(status(QString::number(id))->reportStatus, "50");
+    // The status request is seen before its answer reaches the report.
+    QString seen;
+    for (QDeadlineTimer limit(10000); !limit.hasExpired() && seen != "50"; QThread::msleep(5)) {
+        seen = status(QString::number(id))->reportStatus;
+    }
+    EXPECT_EQ(seen, "50");
     cancel(QString::number(id));
     service.reset(); // waits for the report's thread
     EXPECT_EQ(peers.recorder().count("RGPGetJACReportStatus"), 1);
