@@ -9,9 +9,13 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
+#include "VELMPluginReportGenerator/builders/DeviceListBuilder.h"
 #include "VELMPluginReportGenerator/builders/ReportDocument.h"
 #include "VELMPluginReportGenerator/queries/ComposeReportSql.h"
+#include "VELMPluginReportGenerator/queries/SqlSafety.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
+#include "peers/CmdDBSProcessQueryRequest.h"
+#include "peers/CmdDBSProcessQueryResponse.h"
 #include "suite/FleetGenerator.h"
 #include "support/PacketCall.h"
 
@@ -59,17 +63,28 @@ ReportDefinition definitionOf(const ReportCase& report) {
     return definition;
 }
 
-// The script the report sends, as the sqlite3 tool gets it.
-QByteArray scriptOf(const ReportCase& report) {
+// Every statement the report sends, in order, as the sqlite3 tool gets them: the device
+// selection when the report is created (all types here but the device list read their
+// selection from the database), the device list of the per-device reports and the composed
+// script. `deviceIds` are the fleet's devices, joined with ",".
+QByteArray scriptOf(const ReportCase& report, const QString& deviceIds) {
+    const int type = *reportRegistry::reportTypeFromName(QLatin1String(report.type));
+    QString script;
+    if (type != reportRegistry::RT_DEVICE_LIST)
+        script += QStringLiteral("Select DeviceID from devices;\n");
+    if (reportRegistry::reportBodyKind(type) ==
+        reportRegistry::ReportBodyKind::DeviceListThenPerDevice)
+        script += deviceListQuery(deviceIds, QStringLiteral("IP")) + QStringLiteral(";\n");
     ReportQueryParams params;
     params.reportId = 1;
-    params.reportType = *reportRegistry::reportTypeFromName(QLatin1String(report.type));
+    params.reportType = type;
     params.selectionKind = SelectionKind::AllDevices;
+    params.selectionIds = deviceIds;
     if (report.ninetyDays) {
         params.start = fleetEnd - fleetDays * 86400;
         params.end = fleetEnd;
     }
-    return composeReportSql(params).toUtf8();
+    return (script + composeReportSql(params)).toUtf8();
 }
 
 QUrl listeningUrl(QProcess& process) {
@@ -128,8 +143,21 @@ struct Fleet {
     }
 };
 
-// Generate, poll until finished, fetch; the number of rows fetched (-1 on failure).
-int reportOverProtocol(const QUrl& url, const ReportDefinition& definition) {
+struct ProtocolRun {
+    int rows = -1;              // Row and RowIndex elements fetched; -1 on failure
+    double finishedSeconds = 0; // generate and poll until finished
+    double resultsSeconds = 0;  // fetch and read the results
+};
+
+double secondsSince(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Generate, poll until finished, fetch.
+ProtocolRun reportOverProtocol(const QUrl& url, const ReportDefinition& definition) {
+    ProtocolRun run;
+    QElapsedTimer timer;
+    timer.start();
     CmdRGPGenerateReportRequest generate;
     generate.definition = definition;
     const QString id = callOverHttp<CmdRGPGenerateReportResponse>(url, generate)->reportId;
@@ -138,31 +166,54 @@ int reportOverProtocol(const QUrl& url, const ReportDefinition& definition) {
         status.reportId = id;
         const auto answer = callOverHttp<CmdRGPGetReportStatusResponse>(url, status);
         if (answer->result() != 0)
-            return -1;
+            return run;
         if (answer->reportStatus == QLatin1String("100"))
             break;
         QThread::usleep(500);
     }
+    run.finishedSeconds = secondsSince(timer);
+    timer.restart();
     CmdRGPGetReportResultsRequest results;
     results.reportId = id;
     const auto answer = callOverHttp<CmdRGPGetReportResultsResponse>(url, results);
-    return answer->result() == 0
-               ? dom::countDescendants(answer->body(), QStringLiteral("Row")) +
-                     dom::countDescendants(answer->body(), QStringLiteral("RowIndex"))
-               : -1;
+    if (answer->result() == 0)
+        run.rows = dom::countDescendants(answer->body(), QStringLiteral("Row")) +
+                   dom::countDescendants(answer->body(), QStringLiteral("RowIndex"));
+    run.resultsSeconds = secondsSince(timer);
+    return run;
 }
 
-double sqlite3Seconds(const QString& path, const QByteArray& script) {
+// The statements of `script` sent straight to the database service, as one DBSProcessQuery.
+double databaseServiceSeconds(const QUrl& url, const QByteArray& script) {
+    CmdDBSProcessQueryRequest request;
+    for (const QString& statement : splitSqlStatements(QString::fromUtf8(script)))
+        request.addQuery(statement);
+    QElapsedTimer timer;
+    timer.start();
+    callOverHttp<CmdDBSProcessQueryResponse>(url, request);
+    return secondsSince(timer);
+}
+
+// Runs `script` with the sqlite3 tool on the fleet; its output (every row) and the seconds
+// from start to exit.
+std::pair<QByteArray, double> sqlite3Run(const QString& path, const QByteArray& script) {
     QElapsedTimer timer;
     timer.start();
     QProcess tool;
     tool.start(QStringLiteral("sqlite3"), {path});
     tool.write(script);
     tool.closeWriteChannel();
+    QByteArray output;
     while (tool.state() != QProcess::NotRunning && tool.waitForReadyRead(60000))
-        tool.readAllStandardOutput();
+        output += tool.readAllStandardOutput();
     tool.waitForFinished(60000);
-    return double(timer.nsecsElapsed()) / 1e9;
+    output += tool.readAllStandardOutput();
+    return {output, double(timer.nsecsElapsed()) / 1e9};
+}
+
+QString fleetDeviceIds(const QString& path) {
+    const QByteArray ids = sqlite3Run(path, "Select DeviceID from devices;").first;
+    return QString::fromLatin1(ids.trimmed()).split(QLatin1Char('\n')).join(QLatin1Char(','));
 }
 
 void BM_ReportEndToEnd(benchmark::State& state) {
@@ -170,24 +221,37 @@ void BM_ReportEndToEnd(benchmark::State& state) {
     const ReportCase& report = cases[state.range(0)];
     state.SetLabel(report.type);
     const ReportDefinition definition = definitionOf(report);
-    const QByteArray script = scriptOf(report);
+    static const QString deviceIds = fleetDeviceIds(fleet.path);
+    const QByteArray script = scriptOf(report, deviceIds);
     double toolSeconds = 0;
     double ourSeconds = 0;
+    double finishedSeconds = 0;
+    double resultsSeconds = 0;
+    double databaseSeconds = 0;
     int rows = 0;
     for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        rows = reportOverProtocol(fleet.reportUrl, definition);
-        ourSeconds += double(timer.nsecsElapsed()) / 1e9;
+        const ProtocolRun run = reportOverProtocol(fleet.reportUrl, definition);
+        rows = run.rows;
+        ourSeconds += run.finishedSeconds + run.resultsSeconds;
+        finishedSeconds += run.finishedSeconds;
+        resultsSeconds += run.resultsSeconds;
         state.PauseTiming();
-        toolSeconds += sqlite3Seconds(fleet.path, script);
+        toolSeconds += sqlite3Run(fleet.path, script).second;
+        databaseSeconds += databaseServiceSeconds(fleet.peersUrl, script);
         state.ResumeTiming();
     }
     if (rows < 0)
         state.SkipWithError("the report failed");
+    const auto average = [](double seconds) {
+        return benchmark::Counter(seconds * 1000, benchmark::Counter::kAvgIterations);
+    };
     state.counters["rows"] = rows;
-    state.counters["sqlite3_ms"] =
-        benchmark::Counter(toolSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["sqlite3_ms"] = average(toolSeconds);
+    // Where the time goes: until the report has finished, fetching its results, and the
+    // database service alone on the same statements.
+    state.counters["finished_ms"] = average(finishedSeconds);
+    state.counters["results_ms"] = average(resultsSeconds);
+    state.counters["dbservice_ms"] = average(databaseSeconds);
     state.counters["x_sqlite3"] = ourSeconds / toolSeconds;
 }
 BENCHMARK(BM_ReportEndToEnd)
