@@ -3,6 +3,8 @@
 #include "DeviceProperties.h"
 #include "Sqlite.h"
 
+#include <QRegularExpression>
+
 namespace FleetSchema {
 namespace {
 // Property values travel as text; TEXT affinity keeps every stored cell in that form so
@@ -242,6 +244,18 @@ void create(SqliteConnection& db, bool withIndexes) {
     }
     if (withIndexes)
         createIndexes(db);
+}
+
+int missingIndexes(SqliteConnection& db) {
+    static const QRegularExpression created(QStringLiteral(R"(CREATE INDEX IF NOT EXISTS (\w+))"));
+    int missing = 0;
+    for (auto match = created.globalMatch(QString::fromLatin1(kIndexes)); match.hasNext();) {
+        const QString name = match.next().captured(1);
+        missing += db.scalarInt(QStringLiteral("SELECT count(*) = 0 FROM sqlite_master WHERE "
+                                               "type = 'index' AND name = '%1'")
+                                    .arg(name));
+    }
+    return missing;
 }
 
 int createIndexes(SqliteConnection& db) {

@@ -131,9 +131,12 @@ void SqlEngine::prepareDatabase() const {
     sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
     if (!FleetSchema::exists(db)) {
         FleetSchema::create(db);
-    } else if (const int created = FleetSchema::createIndexes(db); created > 0) {
-        // On a large history this took a while before the first request could be served.
-        VELM_INFO << "Added " << created << " index(es) to the database " << m_path;
+    } else if (const int missing = FleetSchema::missingIndexes(db); missing > 0) {
+        // On a large history this takes minutes before the first request can be served.
+        VELM_INFO << "Adding " << missing << " index(es) to the database " << m_path
+                  << "; on a large history this takes minutes, once";
+        FleetSchema::createIndexes(db);
+        VELM_INFO << "Added the index(es) to the database " << m_path;
     }
     db.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
 }

@@ -72,6 +72,7 @@ TEST_F(FleetSchemaTest, AnOlderFileGetsTheIndexesItLacksAtOpenWithStatistics) {
         "INSERT INTO DevicePropertyHistory (R_DeviceID, R_PropertyID, R_ColumnID, RowIndex, "
         "TimeValue, Value) VALUES (1, 47, 7, 1, 100, '5'), (2, 47, 7, 1, 100, '6');"
         "DROP INDEX idxHistoryTime; DELETE FROM sqlite_stat1;"));
+    EXPECT_EQ(FleetSchema::missingIndexes(*db), 1);
     db.reset(); // as a file written before the index existed, closed
 
     const QString path = dir.filePath(QStringLiteral("schema.db"));
@@ -84,6 +85,7 @@ TEST_F(FleetSchemaTest, AnOlderFileGetsTheIndexesItLacksAtOpenWithStatistics) {
     EXPECT_EQ(scalar("SELECT group_concat(Value) FROM DevicePropertyHistory"),
               QStringLiteral("5,6"));
     // Nothing left to add: the next open neither builds nor analyses again.
+    EXPECT_EQ(FleetSchema::missingIndexes(*db), 0);
     EXPECT_EQ(FleetSchema::createIndexes(*db), 0);
 }
 } // namespace
