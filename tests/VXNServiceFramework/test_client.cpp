@@ -19,7 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -82,6 +84,7 @@ public:
     }
     ~ConcurrentNamingService() override {
         m_loop.quit();
+        m_loop.waitUntilServed();
         m_loop.wait();
     }
 
@@ -100,13 +103,27 @@ private:
     struct Loop : QThread {
         explicit Loop(RequestRouter& router) : router(router) {}
         void run() override {
-            ThreadGroup group;
-            Listener listener(router, group, nullptr, 0);
-            port.set_value(listener.serverPort());
-            exec();
+            {
+                ThreadGroup group;
+                Listener listener(router, group, nullptr, 0);
+                port.set_value(listener.serverPort());
+                exec();
+            }
+            // Its workers have been joined: said under a lock a thread checker sees, as the
+            // end of a QThread is not.
+            std::lock_guard<std::mutex> lock(mutex);
+            served = true;
+            ended.notify_all();
+        }
+        void waitUntilServed() {
+            std::unique_lock<std::mutex> lock(mutex);
+            ended.wait(lock, [this] { return served; });
         }
         RequestRouter& router;
         std::promise<quint16> port;
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool served = false;
     };
 
     Loop m_loop;
