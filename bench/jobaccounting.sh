@@ -13,11 +13,7 @@ bench_programs velm-peers velm-report bench_jobaccounting
 source bench/processes.sh
 work=$tmp
 
-fleet=${VELM_BENCH_FLEET:-}
-if [[ -z "$fleet" ]]; then
-  fleet=$work/fleet.db
-  "$bin/velm-peers" --db "$fleet" --generate-fleet 500 --days 90 >/dev/null
-fi
+fleet_database
 echo "Fleet: $(sqlite3 "$fleet" "SELECT COUNT(*) FROM Users") users, \
 $(sqlite3 "$fleet" "SELECT COUNT(*) FROM JobLog") jobs, \
 $(sqlite3 "$fleet" "SELECT COUNT(*) FROM Devices") devices"

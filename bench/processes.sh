@@ -40,3 +40,13 @@ start_peers_and_report() {
   pids+=($!)
   wait_for_port "$report_port"
 }
+
+# Sets $fleet to the 500-device, 90-day fleet the benchmarks run on: $VELM_BENCH_FLEET when set,
+# else one generated in $tmp (whole days of history up to today's midnight).
+fleet_database() {
+  fleet=${VELM_BENCH_FLEET:-}
+  if [[ -z "$fleet" ]]; then
+    fleet=$tmp/fleet.db
+    "$bin/velm-peers" --db "$fleet" --generate-fleet 500 --days 90 >/dev/null
+  fi
+}

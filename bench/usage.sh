@@ -14,12 +14,7 @@ bench_programs velm-peers velm-report velmctl reportSqlPrint
 source bench/processes.sh
 work=$tmp
 
-fleet=${VELM_BENCH_FLEET:-}
-if [[ -z "$fleet" ]]; then
-  fleet=$work/fleet.db
-  # Whole days of history up to today's midnight, so the ranges below hold data.
-  "$bin/velm-peers" --db "$fleet" --generate-fleet 500 --days 90 >/dev/null
-fi
+fleet_database
 # The floor runs on a copy that carries the covering index. Without velm-peers' time-ordered
 # history index: given that one, the floor's planner reads the history in time order and seeks
 # the covering index all over, which only makes the floor slower.
