@@ -3,11 +3,13 @@
 # over the protocol (velmctl -> velm-report -> velm-peers), next to (a) the sqlite3 tool running
 # the same composed script on the same file and (b) the floor: one hand-written window-function
 # query per counter on a copy with a covering index.
-#   bench/usage.sh [runs]
-# VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet.
+#   bench/usage.sh [runs] [colour|total|monthly ...]
+# VELM_BENCH_BIN=dir uses already built programs; VELM_BENCH_FLEET=file an existing fleet. Names
+# after the runs measure only those reports.
 source "$(dirname "$0")/setup.sh"
 export TZ=${TZ:-Europe/Berlin}
 runs=${1:-3}
+only=("${@:2}")
 
 bench_programs velm-peers velm-report velmctl reportSqlPrint
 
@@ -129,6 +131,7 @@ printf '%-38s %21s %21s %21s %15s %15s\n' "report (best of $runs, seconds)" "pro
 measure() { # $1 name, $2 label, velmctl arguments...
   local name=$1 label=$2
   shift 2
+  [[ ${#only[@]} -eq 0 || " ${only[*]} " == *" $name "* ]] || return 0
   local ours tool base
   ours=$(best ctl "$@")
   tool=$(best sqlite_script "$work/$name.sql")

@@ -1,6 +1,5 @@
 #include "SqlEngine.h"
 
-#include "DateFunctionMemo.h"
 #include "FleetSchema.h"
 #include "Sqlite.h"
 
@@ -113,18 +112,8 @@ private:
 };
 } // namespace
 
-namespace {
-// Report scripts build temporary tables of millions of rows: page caches of their size keep
-// them off the disk (the temporary database has a cache of its own, small by default), and the
-// history is read through the mapping instead of copied page by page. All are bounded per
-// connection.
-constexpr const char* kConnectionPragmas = "PRAGMA cache_size = -65536; "
-                                           "PRAGMA temp.cache_size = -131072; "
-                                           "PRAGMA mmap_size = 1073741824;";
-} // namespace
-
 SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
-    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs) {}
+    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_pool(m_path, busyTimeoutMs) {}
 
 void SqlEngine::prepareDatabase() const {
     SqliteConnection db(m_path);
@@ -144,14 +133,14 @@ void SqlEngine::prepareDatabase() const {
 SqlFailure SqlEngine::run(const QStringList& statements, SqlRowSink& sink) const {
     SqlFailure failure;
     int position = 0;
+    std::unique_ptr<SqlConnectionPool::Lease> lease;
     try {
-        SqliteConnection db(m_path, false);
-        sqlite3_busy_timeout(db.handle(), m_busyTimeoutMs);
-        db.exec(QString::fromLatin1(kConnectionPragmas));
-        DateFunctionMemo::install(db.handle());
+        lease = m_pool.acquire();
         for (; position < statements.size(); ++position)
-            runText(db, statements[position], sink);
+            runText(lease->connection(), statements[position], sink);
     } catch (const SqliteError& e) {
+        if (lease)
+            lease->discard();
         failure.code = e.code();
         failure.failedQuery = position;
         failure.message = QStringLiteral("Query %1 of %2 failed: %3")

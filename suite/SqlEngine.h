@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlConnectionPool.h"
+
 #include "peers/CmdDBSProcessQueryResponse.h"
 
 #include <QList>
@@ -33,7 +35,8 @@ struct SqlOutcome : SqlFailure {
 
 // Runs the statements of one request in order on one connection of its own (so temporary
 // tables live across them and concurrent requests never share one), over a database in WAL
-// mode with a busy timeout so concurrent writers wait rather than fail.
+// mode with a busy timeout so concurrent writers wait rather than fail. Connections are kept
+// between requests, each request seeing one as freshly opened.
 //
 // Each statement text gives one result set: its rows (every column, NULL as empty text) when it
 // is a query; otherwise no rows and, as the last row id, SQLite's last inserted row id of the
@@ -56,4 +59,5 @@ public:
 private:
     QString m_path;
     int m_busyTimeoutMs;
+    mutable SqlConnectionPool m_pool;
 };

@@ -112,6 +112,41 @@ TEST_F(PeerProcessTest, ConcurrentRequestsHaveTempTablesOfTheirOwn) {
     EXPECT_EQ(seen[1], QStringLiteral("request1"));
 }
 
+// Report scripts name their temporary tables after the report id, which starts again at 0 in a
+// new report generator: whatever one request left behind, finished or failed, must be gone for
+// the next, though the service keeps its connections.
+TEST_F(PeerProcessTest, NothingARequestLeavesBehindReachesTheNext) {
+    const QString create = QStringLiteral("CREATE TEMP TABLE devIDs_0_ (R_DevID INTEGER)");
+    const QStringList leavesEverything = {
+        create,
+        QStringLiteral("INSERT INTO devIDs_0_ SELECT DeviceID FROM Devices"),
+        QStringLiteral("CREATE TEMP VIEW devView_0_ AS SELECT * FROM devIDs_0_"),
+        QStringLiteral("BEGIN"),
+        QStringLiteral("INSERT INTO Settings (Name, Value) VALUES ('leftOpen_0_', 'x')"),
+    };
+    const QStringList failsHalfway = {create, QStringLiteral("SELECT * FROM NoSuchTable")};
+    const QStringList next = {
+        create,
+        QStringLiteral("SELECT count(*) AS n FROM devIDs_0_"),
+        QStringLiteral("SELECT count(*) AS n FROM temp.sqlite_master"),
+        QStringLiteral("SELECT count(*) AS n FROM Settings WHERE Name = 'leftOpen_0_'"),
+    };
+    for (const QStringList& before : {leavesEverything, failsHalfway, leavesEverything}) {
+        const auto first = query(before);
+        ASSERT_EQ(first->resultSets().isEmpty(), first->result() != 0);
+        const auto second = query(next);
+        ASSERT_EQ(second->result(), 0) << second->details().toStdString();
+        const auto& sets = second->resultSets();
+        ASSERT_EQ(sets.size(), 4);
+        // As on a new connection: no insert yet.
+        EXPECT_EQ(sets[0].lastRowId, 0);
+        EXPECT_EQ(sets[1].rows.value(0).value(QStringLiteral("n")), QStringLiteral("0"));
+        EXPECT_EQ(sets[2].rows.value(0).value(QStringLiteral("n")), QStringLiteral("1"));
+        // The transaction left open was rolled back, not committed by the next request.
+        EXPECT_EQ(sets[3].rows.value(0).value(QStringLiteral("n")), QStringLiteral("0"));
+    }
+}
+
 TEST_F(PeerProcessTest, NamingServiceFindsTheLaterRegistration) {
     NSRegisterRequest first;
     first.URL = QStringLiteral("http://127.0.0.1:1001/");

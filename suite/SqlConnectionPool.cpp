@@ -1,0 +1,136 @@
+#include "SqlConnectionPool.h"
+
+#include "DateFunctionMemo.h"
+
+#include <QStringList>
+
+#include <utility>
+
+namespace {
+// Report scripts build temporary tables of millions of rows: page caches of their size keep
+// them off the disk (the temporary database has a cache of its own, small by default), and the
+// history is read through the mapping instead of copied page by page. All are bounded per
+// connection.
+constexpr const char* kConnectionPragmas = "PRAGMA cache_size = -65536; "
+                                           "PRAGMA temp.cache_size = -131072; "
+                                           "PRAGMA mmap_size = 1073741824;";
+
+// Triggers first: dropping their table first would drop them with it.
+constexpr const char* kTemporaryObjects =
+    "SELECT type, name FROM temp.sqlite_master "
+    "WHERE type IN ('trigger', 'view', 'table') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+    "ORDER BY CASE type WHEN 'trigger' THEN 0 WHEN 'view' THEN 1 ELSE 2 END";
+constexpr const char* kTemporaryLeftovers =
+    "SELECT count(*) FROM temp.sqlite_master WHERE name <> 'sqlite_sequence'";
+
+QString quotedName(QString name) {
+    return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+} // namespace
+
+// A connection and whether what its requests did leaves it as a fresh one would be.
+struct SqlConnectionPool::Pooled {
+    explicit Pooled(const QString& path) : db(path, false) {}
+
+    // Sees every statement as it is prepared: a pragma may change a setting of the connection
+    // and an attachment adds a database to it, neither of which the next request may inherit.
+    static int watch(void* self, int action, const char*, const char*, const char*, const char*) {
+        if (action == SQLITE_PRAGMA || action == SQLITE_ATTACH || action == SQLITE_DETACH)
+            static_cast<Pooled*>(self)->settingsChanged = true;
+        return SQLITE_OK;
+    }
+
+    // Back to a fresh connection's state; false when that cannot be promised.
+    bool reset() {
+        if (settingsChanged)
+            return false;
+        try {
+            if (!sqlite3_get_autocommit(db.handle()))
+                db.exec(QStringLiteral("ROLLBACK"));
+            QStringList drops;
+            {
+                SqliteStatement objects(db, QString::fromLatin1(kTemporaryObjects));
+                while (objects.step())
+                    drops.append(QStringLiteral("DROP %1 temp.%2")
+                                     .arg(objects.text(0).toUpper(), quotedName(objects.text(1))));
+            }
+            for (const QString& drop : drops)
+                db.exec(drop);
+            if (db.scalarInt(QString::fromLatin1(kTemporaryLeftovers)) != 0)
+                return false;
+        } catch (const SqliteError&) {
+            return false;
+        }
+        // Our own statements ran under the watch.
+        settingsChanged = false;
+        sqlite3_set_last_insert_rowid(db.handle(), 0);
+        return true;
+    }
+
+    SqliteConnection db;
+    bool settingsChanged = false;
+};
+
+SqlConnectionPool::Lease::Lease(SqlConnectionPool& pool, std::unique_ptr<Pooled> pooled)
+    : m_pool(pool), m_pooled(std::move(pooled)) {}
+
+SqlConnectionPool::Lease::~Lease() {
+    if (m_pooled)
+        m_pool.giveBack(std::move(m_pooled));
+}
+
+SqliteConnection& SqlConnectionPool::Lease::connection() {
+    return m_pooled->db;
+}
+
+void SqlConnectionPool::Lease::discard() {
+    m_pooled.reset();
+}
+
+SqlConnectionPool::SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections)
+    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_idleConnections(idleConnections) {}
+
+SqlConnectionPool::~SqlConnectionPool() = default;
+
+std::unique_ptr<SqlConnectionPool::Lease> SqlConnectionPool::acquire() {
+    std::unique_ptr<Pooled> pooled;
+    {
+        const std::scoped_lock lock(m_mutex);
+        if (!m_idle.empty()) {
+            pooled = std::move(m_idle.back());
+            m_idle.pop_back();
+        }
+    }
+    if (!pooled)
+        pooled = open();
+    return std::make_unique<Lease>(*this, std::move(pooled));
+}
+
+int SqlConnectionPool::idleCount() const {
+    const std::scoped_lock lock(m_mutex);
+    return int(m_idle.size());
+}
+
+std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() const {
+    auto pooled = std::make_unique<Pooled>(m_path);
+    sqlite3* handle = pooled->db.handle();
+    sqlite3_busy_timeout(handle, m_busyTimeoutMs);
+    pooled->db.exec(QString::fromLatin1(kConnectionPragmas));
+    DateFunctionMemo::install(handle);
+    sqlite3_set_authorizer(handle, &Pooled::watch, pooled.get());
+    return pooled;
+}
+
+void SqlConnectionPool::giveBack(std::unique_ptr<Pooled> pooled) {
+    if (!pooled->reset())
+        return;
+    {
+        const std::scoped_lock lock(m_mutex);
+        if (int(m_idle.size()) < m_idleConnections) {
+            m_idle.push_back(std::move(pooled));
+            return;
+        }
+    }
+    // Enough are kept: this one closes, outside the lock.
+}
