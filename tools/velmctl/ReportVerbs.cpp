@@ -22,6 +22,7 @@
 #include "VELMPluginReportGenerator/service/CatalogueCommands.h"
 
 #include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -113,7 +114,12 @@ std::optional<ReportDefinition> definitionFromFile(const QString& name) {
         text = QStringLiteral("<VXNRequest command=\"RGPGenerateReport\">") + text +
                QStringLiteral("</VXNRequest>");
     CmdRGPGenerateReportRequest request;
-    request.parse(text.toUtf8());
+    try {
+        request.parse(text.toUtf8());
+    } catch (const WrongPacketFormat& e) {
+        Session::err() << "velmctl: " << name << ": " << e.message() << Qt::endl;
+        return std::nullopt;
+    }
     return request.definition;
 }
 

@@ -14,6 +14,8 @@
 #include "VELMPluginReportGenerator/Commands/CCmdRGTemplateIdRequest.h"
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
+
 #include <QFile>
 #include <QHash>
 #include <QLoggingCategory>
@@ -93,9 +95,10 @@ std::optional<ReportTemplate> templateFromFile(const QString& name) {
         text = QStringLiteral("<VXNRequest command=\"RGPAddReportTemplate\">") + text +
                QStringLiteral("</VXNRequest>");
     CCmdRGAddReportTemplateRequest request;
-    request.parse(text.toUtf8());
-    if (!request.parseError().isEmpty()) {
-        err() << "velmctl: " << name << ": " << request.parseError() << Qt::endl;
+    try {
+        request.parse(text.toUtf8());
+    } catch (const WrongPacketFormat& e) {
+        err() << "velmctl: " << name << ": " << e.message() << Qt::endl;
         return std::nullopt;
     }
     return request.record;

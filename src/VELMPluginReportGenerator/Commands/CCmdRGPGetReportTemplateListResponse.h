@@ -2,16 +2,16 @@
 
 #include "VELMPluginReportGenerator/templates/ReportTemplate.h"
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
 #include <QList>
 
 // "RGPGetReportTemplateList": every stored template, without parameters.
-class CCmdRGPGetReportTemplateListRequest : public RequestPacket {
+class CCmdRGPGetReportTemplateListRequest : public ReportRequestPacket {
 public:
     static inline const QString commandName = QStringLiteral("RGPGetReportTemplateList");
-    CCmdRGPGetReportTemplateListRequest() : RequestPacket(commandName) {}
+    CCmdRGPGetReportTemplateListRequest() : ReportRequestPacket(commandName) {}
 };
 
 // Its answer: one Template element per stored template, in id order.

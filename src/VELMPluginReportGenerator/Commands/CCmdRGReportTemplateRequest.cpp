@@ -3,7 +3,7 @@
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
 void CCmdRGReportTemplateRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     record = templateXml::read(*this, m_namesTemplate);
     templateId = m_namesTemplate ? templateXml::idText(*this) : QString();
 }

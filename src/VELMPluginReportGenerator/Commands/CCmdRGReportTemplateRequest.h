@@ -2,10 +2,10 @@
 
 #include "VELMPluginReportGenerator/templates/ReportTemplate.h"
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 // Requests that carry a whole template record.
-class CCmdRGReportTemplateRequest : public RequestPacket {
+class CCmdRGReportTemplateRequest : public ReportRequestPacket {
 public:
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;
@@ -17,7 +17,7 @@ public:
 
 protected:
     CCmdRGReportTemplateRequest(QString command, bool namesTemplate)
-        : RequestPacket(std::move(command)), m_namesTemplate(namesTemplate) {}
+        : ReportRequestPacket(std::move(command)), m_namesTemplate(namesTemplate) {}
 
 private:
     bool m_namesTemplate;

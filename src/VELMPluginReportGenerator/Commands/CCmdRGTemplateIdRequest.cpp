@@ -3,7 +3,7 @@
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
 void CCmdRGTemplateIdRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     templateId = templateXml::idText(*this);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 
 // Requests that name one template: <Template ID="id"/>.
-class CCmdRGTemplateIdRequest : public RequestPacket {
+class CCmdRGTemplateIdRequest : public ReportRequestPacket {
 public:
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;
@@ -13,7 +13,7 @@ public:
     QString templateId;
 
 protected:
-    explicit CCmdRGTemplateIdRequest(QString command) : RequestPacket(std::move(command)) {}
+    explicit CCmdRGTemplateIdRequest(QString command) : ReportRequestPacket(std::move(command)) {}
 };
 
 // "RGPGetReportTemplate": one template (CCmdRGReportTemplateResponse).

@@ -5,8 +5,8 @@
 #include "VXNServiceFramework/dom/DomWriter.h"
 
 void CmdRGPGenerateAndSendReportByEmailRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
-    text = document() ? dom::toXmlString(document()) : QString();
+    ReportRequestPacket::parse(body);
+    text = dom::toXmlString(document());
     templateId = elementId(QStringLiteral("Template"));
 }
 

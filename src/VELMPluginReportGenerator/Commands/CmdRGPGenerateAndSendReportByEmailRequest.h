@@ -2,16 +2,16 @@
 
 #include "VELMPluginReportGenerator/Commands/CmdRGPSendReportByEmailResponse.h"
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 // "RGPGenerateAndSendReportByEmail": a template as the scheduler fires it (its Report and Email
 // parts), or <Template ID="id"/> naming a stored one. The request is kept as text: the parts are
 // cut out of it as they were written.
-class CmdRGPGenerateAndSendReportByEmailRequest : public RequestPacket {
+class CmdRGPGenerateAndSendReportByEmailRequest : public ReportRequestPacket {
 public:
     static inline const QString commandName = QStringLiteral("RGPGenerateAndSendReportByEmail");
 
-    CmdRGPGenerateAndSendReportByEmailRequest() : RequestPacket(commandName) {}
+    CmdRGPGenerateAndSendReportByEmailRequest() : ReportRequestPacket(commandName) {}
 
     // Keeps the document's text; a body that is no XML document leaves it empty.
     void parse(const QByteArray& body) override;

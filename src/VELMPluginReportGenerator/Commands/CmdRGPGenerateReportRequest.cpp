@@ -30,7 +30,7 @@ CmdRGPGenerateReportRequest::onlyDefinition(const RequestPacket& request) {
 }
 
 void CmdRGPGenerateReportRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     templateId = elementId(QStringLiteral("Template"));
     definition.reset();
     if (templateId.isEmpty())

@@ -2,17 +2,17 @@
 
 #include "VELMPluginReportGenerator/report/ReportDefinition.h"
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 #include <optional>
 
 // "RGPGenerateReport": a report definition, either inline (one Report element) or by the id of
 // a stored template (<Template ID="id"/>).
-class CmdRGPGenerateReportRequest : public RequestPacket {
+class CmdRGPGenerateReportRequest : public ReportRequestPacket {
 public:
     static inline const QString commandName = QStringLiteral("RGPGenerateReport");
 
-    CmdRGPGenerateReportRequest() : RequestPacket(commandName) {}
+    CmdRGPGenerateReportRequest() : ReportRequestPacket(commandName) {}
 
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;

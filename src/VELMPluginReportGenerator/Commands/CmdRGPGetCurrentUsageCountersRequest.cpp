@@ -1,7 +1,7 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetCurrentUsageCountersRequest.h"
 
 void CmdRGPGetCurrentUsageCountersRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     deviceId = elementText(QStringLiteral("DeviceID"));
 }
 

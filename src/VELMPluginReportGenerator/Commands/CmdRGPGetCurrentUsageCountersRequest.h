@@ -1,13 +1,13 @@
 #pragma once
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 // "RGPGetCurrentUsageCounters": the current page counters of one device.
-class CmdRGPGetCurrentUsageCountersRequest : public RequestPacket {
+class CmdRGPGetCurrentUsageCountersRequest : public ReportRequestPacket {
 public:
     static inline const QString commandName = QStringLiteral("RGPGetCurrentUsageCounters");
 
-    CmdRGPGetCurrentUsageCountersRequest() : RequestPacket(commandName) {}
+    CmdRGPGetCurrentUsageCountersRequest() : ReportRequestPacket(commandName) {}
 
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;

@@ -1,7 +1,7 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 
 void CmdRGPReportIdRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     reportId = elementId(QStringLiteral("Report"));
 }
 

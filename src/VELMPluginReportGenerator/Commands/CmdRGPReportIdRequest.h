@@ -1,9 +1,9 @@
 #pragma once
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 // Requests that name one report: <Report ID="id"/>.
-class CmdRGPReportIdRequest : public RequestPacket {
+class CmdRGPReportIdRequest : public ReportRequestPacket {
 public:
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;
@@ -12,7 +12,7 @@ public:
     QString reportId;
 
 protected:
-    explicit CmdRGPReportIdRequest(QString command) : RequestPacket(std::move(command)) {}
+    explicit CmdRGPReportIdRequest(QString command) : ReportRequestPacket(std::move(command)) {}
 };
 
 // "RGPGetReportStatus": the progress of a report (CmdRGPGetReportStatusResponse).

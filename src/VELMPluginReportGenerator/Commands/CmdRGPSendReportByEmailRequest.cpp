@@ -27,7 +27,7 @@ void appendList(dom::Element* root, const QString& listName, const QString& item
 } // namespace
 
 void CmdRGPSendReportByEmailRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    ReportRequestPacket::parse(body);
     reportId = elementId(QStringLiteral("Report"));
     recipients = childTexts(document(), kRecipients);
     subject = elementText(QStringLiteral("Subject"));

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VELMPluginReportGenerator/Commands/ReportRequestPacket.h"
 
 #include <QStringList>
 
 // "RGPSendReportByEmail": mails a finished report, exported in the listed formats, to the
 // listed recipients.
-class CmdRGPSendReportByEmailRequest : public RequestPacket {
+class CmdRGPSendReportByEmailRequest : public ReportRequestPacket {
 public:
     static inline const QString commandName = QStringLiteral("RGPSendReportByEmail");
 
-    CmdRGPSendReportByEmailRequest() : RequestPacket(commandName) {}
+    CmdRGPSendReportByEmailRequest() : ReportRequestPacket(commandName) {}
 
     void parse(const QByteArray& body) override;
     void serialize(QByteArray& body) override;

@@ -7,6 +7,7 @@
 #include "VXNServiceFramework/client/PeerCaller.h"
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QRegularExpression>
 
@@ -44,6 +45,11 @@ std::optional<ReportDefinition> fetchTemplateDefinition(PeerCaller& caller,
         return std::nullopt;
     VELM_INFO << "Extracted report part " << text;
     CmdRGPGenerateReportRequest extracted;
-    extracted.parse(bodyText::toBody(text));
+    try {
+        extracted.parse(bodyText::toBody(text));
+    } catch (const WrongPacketFormat& e) {
+        VELM_ERR << "Report part of template " << id << " cannot be read: " << e.message();
+        return std::nullopt;
+    }
     return extracted.definition;
 }

@@ -11,6 +11,8 @@
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QRegularExpression>
 
@@ -64,7 +66,14 @@ QString GenerateAndSendCommand::partOf(const QString& text, const QString& tag) 
 
 std::unique_ptr<CmdRGPGenerateAndSendReportByEmailResponse>
 GenerateAndSendCommand::generateAndSend(CmdRGPGenerateAndSendReportByEmailRequest& request) {
-    auto response = generateAndMail(request);
+    std::unique_ptr<CmdRGPGenerateAndSendReportByEmailResponse> response;
+    try {
+        response = generateAndMail(request);
+    } catch (const WrongPacketFormat& e) {
+        // A part cut out of the template by its tags that does not read as XML of its own.
+        response =
+            answer(ResultCode::WrongRequestFormat, ResultText::wrongRequestPrefix + e.message());
+    }
     // The scheduler does not read the answer: the log is where a failed run shows.
     if (response->result() != ResultCode::Ok)
         VELM_ERR << "Template report not mailed: " << response->details() << " (Result "
