@@ -186,4 +186,40 @@ TEST_F(ProcessTest, StopSignalsRunTheStopSequence) {
     }
 }
 
+// A stop during start-up ends the registration's retries and its wait for an answer at once.
+// The retry schedule alone (four pauses of 3 s after the first refused attempt) and the wait for
+// an answer (120 s) outlast the bound given for the end.
+TEST_F(ProcessTest, StopDuringRegistrationEndsItAtOnceAndStopsCleanly) {
+    QTcpServer silent; // accepts (the system's backlog does) and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const struct {
+        const char* name;
+        QUrl naming;
+        QString before; // the line that shows the registration waiting
+    } cases[] = {
+        {"absent", local(freePort()), QStringLiteral("SendRequest retry in 3sec.")},
+        {"silent", local(silent.serverPort()), QStringLiteral("Registration in naming service")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportProcess process;
+        process.writeConfig(
+            config(QStringLiteral("<DispatcherURL>%1</DispatcherURL>").arg(c.naming.toString())));
+        process.start({QStringLiteral("-e")});
+        ASSERT_GT(process.waitForListening(), 0);
+        ASSERT_FALSE(process.waitForLine(c.before).isEmpty())
+            << process.standardOutput().toStdString();
+        ::kill(static_cast<pid_t>(process.pid()), SIGTERM);
+        ASSERT_TRUE(process.waitForEnd(10000)) << process.standardOutput().toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        const QByteArray out = process.standardOutput();
+        EXPECT_TRUE(out.contains("[info] Registration abandoned: the service is stopping"))
+            << out.toStdString();
+        EXPECT_FALSE(out.contains("Registration successful"));
+        EXPECT_TRUE(out.contains("[info] VELM Application stopped: VELM_Report_Plugin"))
+            << out.toStdString();
+    }
+}
+
 } // namespace

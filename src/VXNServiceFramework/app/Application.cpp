@@ -1,5 +1,6 @@
 #include "VXNServiceFramework/app/Application.h"
 
+#include "VXNServiceFramework/app/BackgroundRegistration.h"
 #include "VXNServiceFramework/app/Configuration.h"
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/client/ServiceClient.h"
@@ -37,6 +38,8 @@ Application::Application(int& argc, char** argv, const QString& serviceName,
 }
 
 Application::~Application() {
+    // Ended by MGMTCloseApplication or a failed start while still registering.
+    m_registration.reset();
     // No new connections; the running ones get a moment to deliver their answers (the answer
     // to MGMTCloseApplication among them) before the group stops and waits for them; then
     // in-process callers are turned away before the services go.
@@ -169,21 +172,35 @@ void Application::start() {
         return;
     }
 
-    if (naming) {
-        ServiceClient& client = ServiceClient::instance();
-        // The naming service answers VXNGetVersion itself; registering ours would send its
-        // callers here.
-        QStringList registered = commands();
-        registered.removeAll(vxnGetVersionCommand);
-        client.registerService(ownUrl(), registered);
+    if (!naming) {
+        startServices();
+        return;
     }
+    // The naming service answers VXNGetVersion itself; registering ours would send its callers
+    // here.
+    QStringList registered = commands();
+    registered.removeAll(vxnGetVersionCommand);
+    // Its outcome is only logged; the services start once it is known either way.
+    m_registration =
+        std::make_unique<BackgroundRegistration>(dispatcher, ownUrl(), registered, [this](bool) {
+            QMetaObject::invokeMethod(
+                static_cast<QObject*>(this), [this] { startServices(); }, Qt::QueuedConnection);
+        });
+}
 
+void Application::startServices() {
+    if (m_stopping) {
+        return;
+    }
     for (const QString& name : serviceNames()) {
         startService(name);
     }
 }
 
 void Application::stop() {
+    m_stopping = true;
+    // Returns at once: the retry pauses and the wait for the naming service's answer end.
+    m_registration.reset();
     const QStringList order = serviceNames();
     for (auto it = order.crbegin(); it != order.crend(); ++it) {
         stopService(*it);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <memory>
 
+class BackgroundRegistration;
 class ThreadGroup;
 
 // The process: owns the services, the command map that routes commands to them, the HTTP
@@ -20,8 +21,10 @@ class ThreadGroup;
 //
 // Start (by the service wrapper): creates every service in the order added, reads the
 // configuration file (beside the executable), listens on the configured or an automatic port,
-// registers every command with the naming service, starts the services. Stop (the manager's stop
-// control, SIGTERM, or SIGINT in a console run): drains and deletes the services in reverse order.
+// registers every command with the naming service, starts the services. The registration runs
+// beside the event loop and the services start from the loop when it ends, so that a stop during
+// its retries is heard at once. Stop (the manager's stop control, SIGTERM, or SIGINT in a console
+// run): ends a registration still running, drains and deletes the services in reverse order.
 class Application : public ServiceWrapper<QCoreApplication>, public QObject {
 public:
     static constexpr std::chrono::milliseconds stopEventTime{1500};
@@ -60,6 +63,8 @@ public:
 
 private:
     bool openListener();
+    // The last step of start; nothing once a stop has begun.
+    void startServices();
 
     CommandHost m_host;
     QUrl m_ownUrl;
@@ -70,4 +75,6 @@ private:
     ListenerLimits m_listenerLimits;
     std::unique_ptr<ThreadGroup> m_connections;
     std::unique_ptr<Listener> m_listener;
+    std::unique_ptr<BackgroundRegistration> m_registration;
+    bool m_stopping = false; // main thread only
 };

@@ -185,6 +185,7 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
                 std::lock_guard lock(m_settingsMutex);
                 limits = m_limits;
             }
+            limits.abandon = &m_shutdown;
             return HttpClient(limits).send(QUrl(url), command, body, waitForResponse);
         } catch (const ConnectionError&) {
             if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {

@@ -113,8 +113,9 @@ public:
     void setHttpLimits(const HttpClientLimits& limits);
     void setRetrySleep(std::function<void(std::chrono::milliseconds)> sleep);
 
-    // Ends waiting retry pauses at once and makes further attempts fail to connect; called when
-    // the process ends so that sender threads do not hold it up.
+    // Ends waiting retry pauses and exchanges waiting for a peer's answer at once, and makes
+    // further attempts fail to connect; called when the process ends so that sender threads,
+    // handlers and the registration do not hold it up.
     void shutdown();
 
 private:

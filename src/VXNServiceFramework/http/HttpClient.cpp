@@ -3,6 +3,7 @@
 #include "VXNServiceFramework/http/HTTPHeader.h"
 #include "VXNServiceFramework/http/HTTPParser.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <memory>
@@ -11,11 +12,14 @@ namespace {
 
 constexpr quint16 DefaultHttpPort = 80;
 constexpr qint64 InitialBodyReserve = 16 * 1024 * 1024;
+// How often a wait that may be abandoned looks at its flag.
+constexpr int AbandonCheckMs = 50;
 
 class Exchange {
 public:
     Exchange(const HttpClientLimits& limits, const QUrl& url) : m_limits(limits) {
         m_socket.connectToHost(url.host(), static_cast<quint16>(url.port(DefaultHttpPort)));
+        // Not sliced: a connect wait that times out drops the attempt.
         if (!m_socket.waitForConnected(m_limits.connectTimeoutMs)) {
             throw ConnectionError(m_socket.error());
         }
@@ -28,7 +32,8 @@ public:
             throw CommunicationError();
         }
         while (m_socket.bytesToWrite() > 0) {
-            if (!m_socket.waitForBytesWritten(m_limits.writeTimeoutMs)) {
+            if (!waitUpTo(m_limits.writeTimeoutMs,
+                          [this](int ms) { return m_socket.waitForBytesWritten(ms); })) {
                 throw CommunicationError();
             }
         }
@@ -107,8 +112,29 @@ private:
     }
 
     void waitForBytes() {
-        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(m_limits.readTimeoutMs)) {
+        if (m_socket.bytesAvailable() == 0 && !waitUpTo(m_limits.readTimeoutMs, [this](int ms) {
+                return m_socket.waitForReadyRead(ms);
+            })) {
             throw CommunicationError();
+        }
+    }
+
+    // A wait for bytes to come or go of up to `totalMs`, in short slices while it may be
+    // abandoned (a timed-out slice keeps the connection); false on time-out, failure or abandon.
+    template <class Wait> bool waitUpTo(int totalMs, Wait wait) {
+        if (m_limits.abandon == nullptr)
+            return wait(totalMs);
+        const QDeadlineTimer deadline(totalMs);
+        for (;;) {
+            if (m_limits.abandon->load(std::memory_order_acquire))
+                return false;
+            const qint64 left = deadline.remainingTime(); // -1: no limit
+            if (wait(left < 0 ? AbandonCheckMs
+                              : static_cast<int>(std::min<qint64>(left, AbandonCheckMs))))
+                return true;
+            if (m_socket.error() != QAbstractSocket::SocketTimeoutError ||
+                m_socket.state() != QAbstractSocket::ConnectedState || deadline.hasExpired())
+                return false;
         }
     }
 

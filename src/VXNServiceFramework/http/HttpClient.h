@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <atomic>
 #include <exception>
 
 // The connection to the peer could not be established in time.
@@ -34,6 +35,10 @@ struct HttpClientLimits {
     // A server at work sends an interim answer every 30 s; past this many the exchange fails,
     // so a server that never finishes cannot hold the caller for ever (four hours).
     int maxInterimAnswers = 480;
+    // When set and turned true, the exchange's waits for bytes to go or come end within a
+    // moment with the failure their time-out would give (a connect attempt still runs to its
+    // own end): a stopping process does not wait out a peer that does not answer.
+    const std::atomic<bool>* abandon = nullptr;
 };
 
 // Sends one request per connection: "GET <command> HTTP/1.1" with Content-Length and the body,
