@@ -19,8 +19,11 @@
 #include "support/TestInstallation.h"
 #include "support/TestSemaphore.h"
 
+#include "VXNServiceFramework/captured_log.h"
+
 #include <QFile>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTcpServer>
 
 #include <thread>
@@ -161,6 +164,65 @@ TEST_F(ReportMailTest, ExportedFilesArriveByteForByteWithUtf8SubjectAndTextFromT
     }
     EXPECT_TRUE(uploads[0].data.startsWith("Geräte csv:")) << uploads[0].data.toStdString();
     EXPECT_TRUE(uploads[2].data.contains("Drucker Köln"));
+}
+
+TEST_F(ReportMailTest, FormatsWithoutAnExportOfTheReportAreLeftOutAndTheLogSaysWhy) {
+    const int id = finishedDeviceList();
+    const QString report = QString::number(id);
+    const auto mailed = [&](const QStringList& formats, const QString& locale) {
+        CmdRGPSendReportByEmailRequest request;
+        request.reportId = report;
+        request.recipients = {"ops@example.com"};
+        request.locale = locale;
+        request.fileFormats = formats;
+        const std::unique_ptr<Packet> answer = service->dispatch(request);
+        EXPECT_EQ(answer->result(), 0) << answer->details().toStdString();
+        QTemporaryDir out;
+        QStringList names;
+        const QJsonArray parts = sink.Inspect(sink.MessageCount(), out.path())["parts"].toArray();
+        for (const QJsonValue part : parts)
+            names.append(part["filename"].toString().section('.', -1));
+        return names;
+    };
+
+    {
+        // An unknown format would upload an empty file, a locale without stylesheets the
+        // processor's error text: neither reaches the mail, and nothing is uploaded for them.
+        CapturedLog log;
+        EXPECT_EQ(mailed({"PDF", "CSV", "XML"}, "fr"), QStringList({"", "xml"}));
+        EXPECT_EQ(web.uploads().size(), 1);
+        const QStringList lines = log.lines();
+        EXPECT_EQ(lines.filter("mailed without its PDF file: there is no export format").size(), 1)
+            << lines.join('\n').toStdString();
+        EXPECT_EQ(lines
+                      .filter(QRegularExpression("mailed without its CSV file: its stylesheet "
+                                                 ".*/html/fr/modules/report/content/reports/"
+                                                 "ReportResult_type2_csv.xsl cannot be read"))
+                      .size(),
+                  1)
+            << lines.join('\n').toStdString();
+    }
+    {
+        CapturedLog log;
+        EXPECT_EQ(mailed({"HTML"}, "../en"), QStringList({""}));
+        EXPECT_EQ(web.uploads().size(), 1);
+        EXPECT_EQ(log.lines().filter("HTML file: the locale \"../en\" is not a plain name").size(),
+                  1);
+    }
+    {
+        // The web service keeps nothing: the message still goes, without the file.
+        peers.fail("WEBUploadTemporaryFile", ScriptedWebUpload::storeFailed, "disk full");
+        CapturedLog log;
+        EXPECT_EQ(mailed({"CSV"}, "en"), QStringList({""}));
+        EXPECT_EQ(log.lines()
+                      .filter("CSV file: the exported file was not stored by the web service")
+                      .size(),
+                  1)
+            << log.lines().join('\n').toStdString();
+        peers.unfail("WEBUploadTemporaryFile");
+    }
+    // With every part in place the same request attaches the file.
+    EXPECT_EQ(mailed({"CSV"}, "en"), QStringList({"", "csv"}));
 }
 
 TEST_F(ReportMailTest, AChartReportSendsItsImageUnderTheDefaultSubjectAndText) {

@@ -1,14 +1,42 @@
 #include "VELMPluginReportGenerator/email/ReportAttachments.h"
 
+#include "VELMPluginReportGenerator/export/ExportFormat.h"
+#include "VELMPluginReportGenerator/export/ExportLocale.h"
 #include "VELMPluginReportGenerator/export/InstallationPath.h"
 #include "VELMPluginReportGenerator/export/ReportExport.h"
+#include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/report/VELMReport.h"
+
+#include "VXNServiceFramework/app/Log.h"
+
+#include <QFileInfo>
 
 namespace {
 
 // The web service keeps what it serves below the installation's html directory.
 QString servedFile(const QString& servedPath) {
     return installationPath() + QStringLiteral("/html/") + servedPath;
+}
+
+// Why the export in `fileFormat` would not hold the report; empty when it would. An export
+// that cannot make the report still makes a file (an empty one, or the processor's error
+// text): a mail must not pass that off as the report.
+QString whyNotExportable(VELMReport& report, const QString& fileFormat, const QString& locale) {
+    const exportFormat::Format format = exportFormat::byName(fileFormat);
+    if (format.maker == exportFormat::Maker::Nothing)
+        return QStringLiteral("there is no export format \"%1\"").arg(fileFormat);
+    if (format.maker != exportFormat::Maker::Stylesheet)
+        return {};
+    const QString effective = exportLocale::effective(locale);
+    if (!exportLocale::isPlainName(effective))
+        return QStringLiteral("the locale \"%1\" is not a plain name").arg(effective);
+    const QString stylesheet = exportFormat::stylesheetPath(
+        installationPath(), effective,
+        reportRegistry::stylesheetBaseName(report.reportType(), report.groupBy()),
+        format.extension);
+    if (!QFileInfo(stylesheet).isReadable())
+        return QStringLiteral("its stylesheet %1 cannot be read").arg(stylesheet);
+    return {};
 }
 
 } // namespace
@@ -19,10 +47,18 @@ QStringList reportAttachments(VELMReport& report, const QStringList& fileFormats
         return {servedFile(chart)};
     QStringList files;
     for (const QString& format : fileFormats) {
-        // An export whose upload failed answers no path; attaching the bare html directory
-        // would fail the whole mail, so only that format is left out.
-        if (const QString path = exportReport(report, format, locale, caller); !path.isEmpty())
-            files.append(servedFile(path));
+        // A format left out is said in the log only: the answer to the mail request keeps its
+        // form, and the message goes with the other files.
+        QString why = whyNotExportable(report, format, locale);
+        if (why.isEmpty()) {
+            if (const QString path = exportReport(report, format, locale, caller); !path.isEmpty())
+                files.append(servedFile(path));
+            else
+                why = QStringLiteral("the exported file was not stored by the web service");
+        }
+        if (!why.isEmpty())
+            VELM_ERR << "Report " << report.id() << " mailed without its " << format
+                     << " file: " << why;
     }
     return files;
 }
