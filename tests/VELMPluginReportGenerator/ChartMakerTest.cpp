@@ -9,6 +9,7 @@
 #include "VELMPluginReportGenerator/registry/ReportCodes.h"
 #include "VELMPluginReportGenerator/registry/ReportTypes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -295,6 +296,51 @@ TEST(ChartMakerTest, DenseCategoryAxesLabelEveryNthCategoryWithoutOverlapSparseO
                 EXPECT_EQ(labels.ticks, 12);
             else
                 EXPECT_GE(labels.ticks, 15) << "a dense axis thinned more than it needs";
+        }
+    }
+}
+
+namespace {
+
+// The rightmost pixel drawn in a series colour or one of its 3D faces' shades.
+int rightmostSeriesInk(const DecodedImage& image, int series) {
+    std::vector<int> inks;
+    for (int s = 0; s < series; ++s) {
+        const int colour = chartPalette::seriesColour(s);
+        inks.insert(inks.end(),
+                    {colour, chartPalette::shade(colour, 1.35), chartPalette::shade(colour, 0.7)});
+    }
+    int rightmost = -1;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = rightmost + 1; x < image.width; ++x)
+            if (std::find(inks.begin(), inks.end(), image.at(x, y)) != inks.end())
+                rightmost = x;
+    return rightmost;
+}
+
+} // namespace
+
+TEST(ChartMakerTest, ThreeDLinesAndBarsEndWithinThePlotAreaAndItsDepth) {
+    for (const int count : {1, 2, 12, 60, 200, 1000}) {
+        for (const int code : {chartCode::line3D, chartCode::bar3D}) {
+            SCOPED_TRACE(testing::Message() << count << " devices, chart " << code);
+            const QList<DBSResultSet> sets{devices(count)};
+            const ChartRequest request =
+                counterChartRequest(settingsOf(RT_USAGE_COLOR_MONO, code, true), sets);
+            const QByteArray gif = reportChartImage(request);
+            keepChart(QStringLiteral("depth%1-%2").arg(count).arg(code), gif);
+            const DecodedImage image = DecodedImage::decode(gif);
+            ASSERT_EQ(image.width, 600);
+            const int rightmost =
+                rightmostSeriesInk(image, static_cast<int>(request.seriesNames.size()));
+            // Back faces go 8 px up and right, no deeper than a category is wide (2 px at
+            // least), so a dense line chart's ribbon does not run on past the plot area.
+            const int slot = reportChart::plotWidth / count;
+            const int depth = code == chartCode::bar3D ? 8 : std::min(8, std::max(2, slot));
+            EXPECT_LE(rightmost, reportPlot.right() + depth);
+            if (count > 1)
+                EXPECT_GT(rightmost, reportPlot.right() - reportChart::plotWidth / count)
+                    << "the last category is not drawn";
         }
     }
 }

@@ -17,8 +17,10 @@ constexpr int titleGap = 6;
 constexpr double labelPitchShare = 1.5; // of the line height, across slanted labels
 constexpr int edgeMargin = 4;
 constexpr double barGroupShare = 0.8; // of a category's width; the rest separates groups
-constexpr int barDepth = 8;
-constexpr int lineDepth = 8;
+// The back faces of 3D bars and line ribbons go this far up and right, less where the shape is
+// narrower (down to a minimum), so that dense charts keep their depth near the plot area.
+constexpr int depth3D = 8;
+constexpr int minDepth3D = 2;
 constexpr int lineThickness = 2;
 constexpr int markerSize = 5;
 constexpr double markerMinSlot = 12.0; // categories narrower than this get no markers
@@ -36,6 +38,10 @@ struct Frame {
         return plot.bottom() - static_cast<int>(std::lround(scale.fraction(value) * plot.height()));
     }
 };
+
+int depthWithin(int width) {
+    return std::min(depth3D, std::max(minDepth3D, width));
+}
 
 bool is3D(int code) {
     return code == chartCode::line3D || code == chartCode::bar3D;
@@ -101,7 +107,7 @@ void drawBar(ChartCanvas& canvas, const QRect& front, int colour, bool depth) {
     canvas.fillRect(front, colour);
     if (!depth)
         return;
-    const int d = std::min(barDepth, std::max(2, front.width()));
+    const int d = depthWithin(front.width());
     const int l = front.left(), r = front.right() + 1, t = front.top(), b = front.bottom() + 1;
     canvas.filledPolygon({{l, t}, {l + d, t - d}, {r + d, t - d}, {r, t}},
                          chartPalette::shade(colour, topShade));
@@ -133,9 +139,11 @@ void drawBars(ChartCanvas& canvas, const Frame& frame, const ChartData& data, bo
 
 std::vector<QPoint> linePoints(const Frame& frame, const std::vector<double>& values) {
     std::vector<QPoint> points;
+    // A category narrower than a pixel could round its centre past the right edge.
     for (int i = 0; i < frame.categories; ++i)
-        points.emplace_back(static_cast<int>(std::lround(frame.centre(i))),
-                            frame.y(values[static_cast<std::size_t>(i)]));
+        points.emplace_back(
+            std::min(static_cast<int>(std::lround(frame.centre(i))), frame.plot.right()),
+            frame.y(values[static_cast<std::size_t>(i)]));
     return points;
 }
 
@@ -143,12 +151,14 @@ void drawLines(ChartCanvas& canvas, const Frame& frame, const ChartData& data, b
     std::vector<std::vector<QPoint>> lines;
     for (const auto& values : data.series)
         lines.push_back(linePoints(frame, values));
-    // Every ribbon first, so that no ribbon hides a line.
+    // Every ribbon first, so that no ribbon hides a line. As deep as a bar of the category's
+    // width would be: the last one ends no further right of the plot area than 3D bars do.
+    const int d = depthWithin(static_cast<int>(frame.slot()));
     if (depth)
         for (std::size_t s = 0; s < lines.size(); ++s)
             for (std::size_t i = 0; i + 1 < lines[s].size(); ++i) {
                 const QPoint a = lines[s][i], b = lines[s][i + 1];
-                const QPoint back(lineDepth, -lineDepth);
+                const QPoint back(d, -d);
                 canvas.filledPolygon(
                     {a, b, b + back, a + back},
                     chartPalette::shade(chartPalette::seriesColour(static_cast<int>(s)), topShade));
