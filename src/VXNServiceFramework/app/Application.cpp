@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdlib>
@@ -39,6 +40,7 @@ Application::Application(int& argc, char** argv, const QString& serviceName,
 
 Application::~Application() {
     // Ended by MGMTCloseApplication or a failed start while still registering.
+    m_registrationWatch.reset();
     m_registration.reset();
     // No new connections; the running ones get a moment to deliver their answers (the answer
     // to MGMTCloseApplication among them) before the group stops and waits for them; then
@@ -180,12 +182,18 @@ void Application::start() {
     // here.
     QStringList registered = commands();
     registered.removeAll(vxnGetVersionCommand);
-    // Its outcome is only logged; the services start once it is known either way.
-    m_registration =
-        std::make_unique<BackgroundRegistration>(dispatcher, ownUrl(), registered, [this](bool) {
-            QMetaObject::invokeMethod(
-                static_cast<QObject*>(this), [this] { startServices(); }, Qt::QueuedConnection);
-        });
+    // Its outcome is only logged; the services start, on this thread, once it is known.
+    m_registration = std::make_unique<BackgroundRegistration>(dispatcher, ownUrl(), registered);
+    m_registrationWatch = std::make_unique<QTimer>();
+    m_registrationWatch->setInterval(registrationWatchInterval);
+    QObject::connect(m_registrationWatch.get(), &QTimer::timeout, m_registrationWatch.get(),
+                     [this] {
+                         if (m_registration->isDone()) {
+                             m_registrationWatch->stop();
+                             startServices();
+                         }
+                     });
+    m_registrationWatch->start();
 }
 
 void Application::startServices() {
@@ -200,6 +208,7 @@ void Application::startServices() {
 void Application::stop() {
     m_stopping = true;
     // Returns at once: the retry pauses and the wait for the naming service's answer end.
+    m_registrationWatch.reset();
     m_registration.reset();
     const QStringList order = serviceNames();
     for (auto it = order.crbegin(); it != order.crend(); ++it) {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class BackgroundRegistration;
+class QTimer;
 class ThreadGroup;
 
 // The process: owns the services, the command map that routes commands to them, the HTTP
@@ -30,6 +31,8 @@ public:
     static constexpr std::chrono::milliseconds stopEventTime{1500};
     // How long connections still running when the process ends may take to finish.
     static constexpr std::chrono::milliseconds connectionGrace{5000};
+    // How often the main thread looks whether the registration with the naming service ended.
+    static constexpr std::chrono::milliseconds registrationWatchInterval{50};
 
     Application(int& argc, char** argv, const QString& serviceName, const QString& configFileName);
     ~Application() override;
@@ -76,5 +79,7 @@ private:
     std::unique_ptr<ThreadGroup> m_connections;
     std::unique_ptr<Listener> m_listener;
     std::unique_ptr<BackgroundRegistration> m_registration;
+    // Looks, on the main thread, whether the registration has ended.
+    std::unique_ptr<QTimer> m_registrationWatch;
     bool m_stopping = false; // main thread only
 };

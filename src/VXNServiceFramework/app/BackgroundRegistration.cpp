@@ -3,17 +3,13 @@
 #include "VXNServiceFramework/app/Log.h"
 
 BackgroundRegistration::BackgroundRegistration(const QUrl& namingService, const QUrl& ownUrl,
-                                               const QStringList& commands,
-                                               std::function<void(bool)> finished) {
+                                               const QStringList& commands) {
     m_client.setNamingServiceUrl(namingService);
-    m_thread = std::thread([this, ownUrl, commands, finished = std::move(finished)] {
-        const bool registered = m_client.registerService(ownUrl, commands);
-        if (m_cancelled.load(std::memory_order_acquire)) {
+    m_thread = std::thread([this, ownUrl, commands] {
+        m_client.registerService(ownUrl, commands);
+        if (m_cancelled.load(std::memory_order_acquire))
             VELM_INFO << "Registration abandoned: the service is stopping";
-            return;
-        }
-        if (finished)
-            finished(registered);
+        m_done.store(true, std::memory_order_release);
     });
 }
 
