@@ -29,11 +29,18 @@ public:
             m_text.clear();
         }
     }
-    // Attributes of the element just started; `name` stays valid until attributesDone().
-    void attribute(QStringView name, QString value) {
+    // Attributes of the element just started; `name` stays valid until attributesDone(),
+    // `value` only during the call.
+    void attribute(QStringView name, QStringView value) {
         if (m_inRow) {
             m_rowNames.append(name);
-            m_rowValues.append(std::move(value));
+            // Rows repeat many values of the row before (its device, its property): those
+            // share that row's text instead of holding a copy each.
+            const qsizetype at = m_rowValues.size();
+            if (at < m_previousValues.size() && peers::sameText(m_previousValues.at(at), value))
+                m_rowValues.append(m_previousValues.at(at));
+            else
+                m_rowValues.append(value.toString());
         } else if (name == u"LastRowID" && m_rowsDepth == m_depth && !m_textDepth) {
             bool ok = false;
             const int id = value.toInt(&ok, 10);
@@ -45,6 +52,7 @@ public:
             return;
         if (!m_shape.matches(m_rowNames))
             m_shape.reshape(m_rowNames);
+        m_previousValues = m_rowValues;
         m_out.resultSets.last().rows.append(m_shape.row(m_rowValues));
         m_rowNames.clear();
         m_rowValues.clear();
@@ -84,6 +92,7 @@ private:
     bool m_inRow = false;
     QList<QStringView> m_rowNames;
     QList<QString> m_rowValues;
+    QList<QString> m_previousValues; // of the row before, in attribute order
     DBSRowShape m_shape;
     int m_depth = 0;
     int m_rowsDepth = 0; // depth of the open Rows element; 0: none

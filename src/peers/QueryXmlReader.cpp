@@ -28,7 +28,7 @@ ParsedBody readFully(const QByteArray& body, const QString* decoded) {
         case QXmlStreamReader::StartElement:
             collector.start(reader.name());
             for (const QXmlStreamAttribute& attribute : reader.attributes())
-                collector.attribute(attribute.qualifiedName(), attribute.value().toString());
+                collector.attribute(attribute.qualifiedName(), attribute.value());
             collector.attributesDone();
             break;
         case QXmlStreamReader::Characters:

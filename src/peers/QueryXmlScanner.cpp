@@ -2,15 +2,46 @@
 
 #include "peers/QueryXmlCollector.h"
 
+#include <array>
+
 namespace peers::queryxml {
 namespace {
 
+// What an ASCII character may be, looked up once per character of the body.
+enum CharClass : quint8 {
+    NameStart = 1,
+    NameChar = 2,
+    // Taken as it is by every text: no markup, quote or control character.
+    PlainText = 4,
+};
+
+constexpr std::array<quint8, 128> asciiClasses() {
+    std::array<quint8, 128> classes{};
+    for (char16_t c = 0x20; c < 0x80; ++c)
+        if (c != u'&' && c != u'<' && c != u'>' && c != u'"' && c != u'\'')
+            classes[c] |= PlainText;
+    for (char16_t c = u'a'; c <= u'z'; ++c)
+        classes[c] |= NameStart | NameChar;
+    for (char16_t c = u'A'; c <= u'Z'; ++c)
+        classes[c] |= NameStart | NameChar;
+    classes[u'_'] |= NameStart | NameChar;
+    // Names with ':' are left to the full reader, whose rules for them differ in details.
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        classes[c] |= NameChar;
+    classes[u'-'] |= NameChar;
+    classes[u'.'] |= NameChar;
+    return classes;
+}
+constexpr std::array<quint8, 128> charClasses = asciiClasses();
+
+bool isAscii(char16_t c, CharClass kind) {
+    return c < 0x80 && (charClasses[c] & kind);
+}
 bool isNameStart(char16_t c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+    return isAscii(c, NameStart);
 }
 bool isNameChar(char16_t c) {
-    // Names with ':' are left to the full reader, whose rules for them differ in details.
-    return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.';
+    return isAscii(c, NameChar);
 }
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
@@ -90,10 +121,6 @@ private:
             ++m_pos;
         return m_text.mid(start, m_pos - start);
     }
-    // ASCII that every text takes as it is: no markup, quote or control character.
-    static bool isPlainAscii(char16_t c) {
-        return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && c != u'\'';
-    }
     static bool validChar(char32_t c) {
         return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
                (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -135,21 +162,26 @@ private:
         }
         return true;
     }
-    // Text up to the next '<' (content) or the closing quote (attribute value).
-    bool text(QString& out, char16_t stop) {
+    // Text up to the next '<' (content) or the closing quote (attribute value), in `out`: a
+    // view of the input when it holds no reference (most texts), else the text with its
+    // references replaced, kept in m_buffer until the next call.
+    bool text(QStringView& out, char16_t stop) {
+        m_buffer.clear();
+        bool referenced = false;
         qsizetype plain = m_pos;
         while (m_pos < m_text.size()) {
             const char16_t c = m_text[m_pos].unicode();
-            if (c < 0x80 ? isPlainAscii(c) : c < 0xD800) {
+            if (c < 0x80 ? (charClasses[c] & PlainText) != 0 : c < 0xD800) {
                 ++m_pos;
                 continue;
             }
             if (c == stop)
                 break;
             if (c == u'&') {
-                out.append(m_text.mid(plain, m_pos - plain));
-                if (!reference(out))
+                m_buffer.append(m_text.mid(plain, m_pos - plain));
+                if (!reference(m_buffer))
                     return false;
+                referenced = true;
                 plain = m_pos;
                 continue;
             }
@@ -170,10 +202,12 @@ private:
             }
             ++m_pos;
         }
-        if (out.isEmpty())
-            out = m_text.mid(plain, m_pos - plain).toString();
-        else
-            out.append(m_text.mid(plain, m_pos - plain));
+        if (referenced) {
+            m_buffer.append(m_text.mid(plain, m_pos - plain));
+            out = m_buffer;
+        } else {
+            out = m_text.mid(plain, m_pos - plain);
+        }
         return m_pos < m_text.size();
     }
     // Records the next attribute name of the current element; false when it repeats one.
@@ -226,11 +260,11 @@ private:
             if (quote != u'"' && quote != u'\'')
                 return false;
             ++m_pos;
-            QString value;
+            QStringView value;
             if (!text(value, quote))
                 return false;
             ++m_pos;
-            m_collector.attribute(attribute, std::move(value));
+            m_collector.attribute(attribute, value);
         }
         m_collector.attributesDone();
         if (peek() == u'/') {
@@ -249,7 +283,7 @@ private:
         }
         ++m_pos; // '>'
         for (;;) {
-            QString content;
+            QStringView content;
             if (!text(content, u'<'))
                 return false;
             if (!content.isEmpty())
@@ -282,6 +316,8 @@ private:
     QList<QStringView> m_seen;
     qsizetype m_seenCount = 0;
     bool m_sameAsBefore = false;
+    // A text with references, as read last.
+    QString m_buffer;
 };
 
 } // namespace

@@ -154,6 +154,30 @@ TEST(QueryXml, RowsWithChangingColumnsKeepTheirOwnValues) {
     }
 }
 
+TEST(QueryXml, ValuesRepeatedFromTheRowBeforeStayTheirOwn) {
+    // Rows repeat values of the row before, escaped ones too, sometimes at another column or
+    // with the columns in another order; each row must still read its own values.
+    const QByteArray body = utf16(QStringLiteral(
+        "<VXNResponse><Rows><Row d=\"1\" v=\"x&amp;y\"/><Row d=\"1\" v=\"x&amp;y\"/>"
+        "<Row v=\"1\" d=\"x&amp;y\"/><Row d=\"1\" v=\"x&amp;z\"/><Row d=\"\" v=\"\"/>"
+        "<Row d=\"2\"/></Rows><Rows><Row d=\"2\" v=\"&lt;\"/></Rows></VXNResponse>"));
+    const auto row = [](const char* d, const char* v) {
+        DBSRow made{{QStringLiteral("d"), QString::fromUtf8(d)}};
+        if (v)
+            made.insert(QStringLiteral("v"), QString::fromUtf8(v));
+        return made;
+    };
+    const QList<DBSRow> first{row("1", "x&y"), row("1", "x&y"), row("x&y", "1"),
+                              row("1", "x&z"), row("", ""),     row("2", nullptr)};
+    for (const bool fast : {true, false}) {
+        const auto parsed = queryxml::parseBody(body, fast);
+        ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+        ASSERT_EQ(parsed.resultSets.size(), 2);
+        EXPECT_EQ(parsed.resultSets[0].rows, first) << (fast ? "fast" : "full");
+        EXPECT_EQ(parsed.resultSets[1].rows, QList<DBSRow>{row("2", "<")});
+    }
+}
+
 TEST(QueryXml, MutatedBodiesReadTheSameEitherWay) {
     CmdDBSProcessQueryResponse response(0, QStringLiteral("O'K & fine"));
     response.resultSets() = sampleSets();

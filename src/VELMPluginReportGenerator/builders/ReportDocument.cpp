@@ -33,9 +33,9 @@ ReportDocument::DOMElement* ReportDocument::appendWithId(DOMElement* parent, con
 }
 
 bool ReportDocument::appendPairs(DOMElement* parent, const QStringList& names,
-                                 const QStringList& values) {
+                                 const QStringList& values, qsizetype skip) {
     for (qsizetype i = 0; i < names.size(); ++i)
-        if (!append(parent, names.at(i), values.value(i)))
+        if (i != skip && !append(parent, names.at(i), values.value(i)))
             return false;
     return true;
 }

@@ -22,9 +22,10 @@ public:
     DOMElement* append(DOMElement* parent, const QString& name, const QString& text = {});
     // Appends <name ID="id"/>.
     DOMElement* appendWithId(DOMElement* parent, const QString& name, const QString& id);
-    // Appends one <name>value</name> per pair, in order; at the first rejected name the
-    // remaining pairs are left out. False when a name was rejected.
-    bool appendPairs(DOMElement* parent, const QStringList& names, const QStringList& values);
+    // Appends one <name>value</name> per pair, in order, but the pair at `skip`; at the first
+    // rejected name the remaining pairs are left out. False when a name was rejected.
+    bool appendPairs(DOMElement* parent, const QStringList& names, const QStringList& values,
+                     qsizetype skip = -1);
 
 private:
     dom::Document m_document;

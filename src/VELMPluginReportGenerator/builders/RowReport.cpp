@@ -1,5 +1,6 @@
 #include "VELMPluginReportGenerator/builders/RowReport.h"
 
+#include "VELMPluginReportGenerator/builders/ColumnReader.h"
 #include "VELMPluginReportGenerator/builders/ReportBuild.h"
 #include "VELMPluginReportGenerator/builders/ReportQuery.h"
 
@@ -62,24 +63,17 @@ void appendColumns(ReportDocument& document, ReportDocument::DOMElement* element
     if (!element)
         return;
     const qsizetype at = leaveOut.isEmpty() ? -1 : row.columns().indexOf(leaveOut);
-    if (at < 0) {
-        document.appendPairs(element, row.columns(), row.values());
-        return;
-    }
-    QStringList names = row.columns();
-    QStringList values = row.values();
-    names.removeAt(at);
-    values.removeAt(at);
-    document.appendPairs(element, names, values);
+    document.appendPairs(element, row.columns(), row.values(), at);
 }
 
 QHash<QString, QList<const DBSRow*>> rowsByColumn(const CmdDBSProcessQueryResponse& answer,
                                                   const QString& column) {
     QHash<QString, QList<const DBSRow*>> groups;
+    ColumnReader<1> key({column});
     for (const DBSResultSet& set : answer.resultSets())
         for (const DBSRow& row : set.rows)
-            if (row.contains(column))
-                groups[row.value(column)].append(&row);
+            if (key.contains(row, 0))
+                groups[key.value(row, 0)].append(&row);
     return groups;
 }
 
