@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <malloc.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -164,9 +165,11 @@ double secondsSince(const QElapsedTimer& timer) {
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
+// The pause between two status requests: $VELM_BENCH_POLL_US, else 500 µs. Each request costs
+// both processes some CPU that the report itself would use on a small machine.
 unsigned long pollMicroseconds() {
-    static const unsigned long poll = qEnvironmentVariableIntValue("POLL_US");
-    return poll ? poll : 500;
+    static const int poll = qEnvironmentVariableIntValue("VELM_BENCH_POLL_US");
+    return poll > 0 ? (unsigned long)poll : 500;
 }
 
 // Generate, poll until finished, fetch. The answer is read after its clock stops: the sqlite3
@@ -240,6 +243,19 @@ QString fleetDeviceIds(const QString& path) {
     return QString::fromLatin1(ids.trimmed()).split(QLatin1Char('\n')).join(QLatin1Char(','));
 }
 
+// CPU seconds (user and system) that process `pid` and its ended threads have used so far.
+double cpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // After the command in parentheses: state is field 3, utime and stime fields 14 and 15.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
 // The middle of `values` (the mean of the two middle ones for an even count); one slow run on
 // a shared machine moves it little.
 double median(std::vector<double> values) {
@@ -261,19 +277,26 @@ void BM_ReportEndToEnd(benchmark::State& state) {
     static const QString deviceIds = fleetDeviceIds(fleet.path);
     const QByteArray script = scriptOf(report, deviceIds);
     std::vector<double> tool, received, parsed, finished, results, parse, database;
+    double reportCpu = 0;
+    double peersCpu = 0;
     ProtocolRun last;
     int turn = 0;
     for (auto _ : state) {
         for (int step = 0; step < 3; ++step) {
             switch ((turn + step) % 3) {
-            case 0:
+            case 0: {
+                const double reportBefore = cpuSeconds(fleet.report.processId());
+                const double peersBefore = cpuSeconds(fleet.peers.processId());
                 last = reportOverProtocol(fleet.reportUrl, definition);
+                reportCpu += cpuSeconds(fleet.report.processId()) - reportBefore;
+                peersCpu += cpuSeconds(fleet.peers.processId()) - peersBefore;
                 finished.push_back(last.finishedSeconds);
                 results.push_back(last.receivedSeconds);
                 parse.push_back(last.parseSeconds);
                 received.push_back(last.finishedSeconds + last.receivedSeconds);
                 parsed.push_back(received.back() + last.parseSeconds);
                 break;
+            }
             case 1:
                 tool.push_back(sqlite3Run(fleet.path, script).second);
                 break;
@@ -298,6 +321,10 @@ void BM_ReportEndToEnd(benchmark::State& state) {
     state.counters["results_ms"] = ms(results);
     state.counters["parse_ms"] = ms(parse);
     state.counters["dbservice_ms"] = ms(database);
+    // CPU per report over the protocol (the machine's other work does not count here).
+    const double runs = double(finished.size());
+    state.counters["report_cpu_ms"] = reportCpu / runs * 1000;
+    state.counters["peers_cpu_ms"] = peersCpu / runs * 1000;
     // Until the whole answer is received, and with this client's parse as well.
     state.counters["x_sqlite3"] = median(received) / median(tool);
     state.counters["x_sqlite3_parsed"] = median(parsed) / median(tool);

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringView>
+#include <algorithm>
 
 namespace peers::queryxml {
 
@@ -52,7 +53,9 @@ public:
             return;
         if (!m_shape.matches(m_rowNames))
             m_shape.reshape(m_rowNames);
-        m_previousValues = m_rowValues;
+        // Copied element by element: neither list is shared, so neither is ever copied whole.
+        m_previousValues.resize(m_rowValues.size());
+        std::copy(m_rowValues.cbegin(), m_rowValues.cend(), m_previousValues.begin());
         m_out.resultSets.last().rows.append(m_shape.row(m_rowValues));
         m_rowNames.clear();
         m_rowValues.clear();
