@@ -107,6 +107,28 @@ TEST(Dom, TextsWithCharactersXmlCannotCarryStillWrite) {
     EXPECT_EQ(dom::attribute(reread.root(), QStringLiteral("v")), QStringLiteral("\uFFFD"));
 }
 
+TEST(Dom, OnlyCharactersXmlCannotCarryAreReplacedWhereverTheyStand) {
+    const QString pair = QString::fromUtf16(u"\U0001F600");
+    const QString longClean = QString(300, QLatin1Char('x')) + QStringLiteral("é\t\n\r") + pair;
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QString()},
+        {longClean, longClean},
+        {QString(QChar(0xFFFD)) + QChar(0xE000), QString(QChar(0xFFFD)) + QChar(0xE000)},
+        {QString(QChar(0x1)) + QStringLiteral("ab"), QStringLiteral("\uFFFDab")},
+        {longClean + QChar(0x1F), longClean + QChar(0xFFFD)},
+        {QStringLiteral("a") + QChar(0xFFFE) + QChar(0xFFFF) + QStringLiteral("b"),
+         QStringLiteral("a\uFFFD\uFFFDb")},
+        {QStringLiteral("a") + pair + QChar(0xDC00) + QStringLiteral("b") + QChar(0xD800),
+         QStringLiteral("a") + pair + QStringLiteral("\uFFFDb\uFFFD")},
+        {QString(QChar(0xD83D)) + QStringLiteral("x") + pair, QStringLiteral("\uFFFDx") + pair},
+    };
+    for (const auto& [text, kept] : cases) {
+        dom::Document document = dom::Document::create(QStringLiteral("Root"));
+        const auto* element = dom::appendTextElement(document.root(), QStringLiteral("T"), text);
+        EXPECT_EQ(dom::textContent(element), kept) << text.toStdString();
+    }
+}
+
 TEST(Dom, ReadsScopeCountsAndAttributes) {
     const dom::Document document =
         parsed("<Root><Filter><Group ID=\"3\"/><Group ID=\"7\"/><Device ID=\"\"/></Filter>"

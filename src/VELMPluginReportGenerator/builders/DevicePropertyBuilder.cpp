@@ -109,7 +109,7 @@ private:
 } // namespace
 
 void buildDevicePropertyReport(ReportBuild& build) {
-    const auto answer = queryReport(build, answerProgress);
+    auto answer = queryReport(build, answerProgress);
     if (!answer)
         return;
     const auto rowsByDevice = rowsByColumn(*answer, QStringLiteral("R_DeviceID"));
@@ -128,4 +128,5 @@ void buildDevicePropertyReport(ReportBuild& build) {
             if (columns.contains(*row, ColumnName) && !isSimple(*row))
                 properties.addTableCell(*row);
     }
+    build.freeWhenFinished(std::move(answer));
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 class PeerCaller;
 struct ReportBuild;
@@ -63,4 +64,10 @@ struct ReportBuild {
     ReportDocument& document;
     ReportProgress& progress;
     ReportDocument::DOMElement* body = nullptr;
+    // What the build is done with but need not free before the report counts as finished (a
+    // large database answer takes milliseconds to free): freed with the build, after that.
+    std::vector<std::shared_ptr<const void>> spent;
+    template <class T> void freeWhenFinished(std::unique_ptr<T> part) {
+        spent.push_back(std::shared_ptr<const T>(std::move(part)));
+    }
 };

@@ -78,7 +78,7 @@ QHash<QString, QList<const DBSRow*>> rowsByColumn(const CmdDBSProcessQueryRespon
 }
 
 void buildRowReport(ReportBuild& build, RowPlacement placement) {
-    const auto answer = queryReport(build, answerProgress);
+    auto answer = queryReport(build, answerProgress);
     if (!answer)
         return;
     build.progress.advance(examinedProgress);
@@ -87,4 +87,5 @@ void buildRowReport(ReportBuild& build, RowPlacement placement) {
     else
         placePerDevice(build, *answer);
     build.progress.advance(placedProgress);
+    build.freeWhenFinished(std::move(answer));
 }

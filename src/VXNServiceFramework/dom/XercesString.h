@@ -24,9 +24,23 @@ inline QString xmlCharsOnly(const QString& text) {
     const auto allowed = [](char16_t c) {
         return c >= 0x20 ? c < 0xFFFE : (c == 0x9 || c == 0xA || c == 0xD);
     };
-    QString result;
     const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
+    // Nearly every text is clean: up to the first character that needs a closer look, the
+    // text stays as it is.
+    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype start = 0;
+    while (start < size) {
+        const char16_t c = units[start];
+        if ((c >= 0x20 && c < 0xD800) || (c >= 0xE000 && c < 0xFFFE) || c == 0x9 || c == 0xA ||
+            c == 0xD)
+            ++start;
+        else
+            break;
+    }
+    if (start == size)
+        return text;
+    QString result;
+    for (qsizetype i = start; i < size; ++i) {
         const char16_t c = text.at(i).unicode();
         const bool high = QChar::isHighSurrogate(c);
         const bool paired = high && i + 1 < size && QChar::isLowSurrogate(text.at(i + 1).unicode());
