@@ -51,7 +51,10 @@ bool keyOf(int argc, sqlite3_value** argv, std::string& key) {
         case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[i]));
             const int length = sqlite3_value_bytes(argv[i]);
-            if (sqlite3_stricmp(text, "now") == 0)
+            if (!text)
+                return false; // out of memory: SQLite's own function reports it
+            // Most arguments are formats and modifiers: the first letter settles it for them.
+            if ((text[0] == 'n' || text[0] == 'N') && sqlite3_stricmp(text, "now") == 0)
                 return false;
             const auto size = std::uint32_t(length);
             key.append(reinterpret_cast<const char*>(&size), sizeof size);
