@@ -166,7 +166,7 @@ TEST_F(ReportMailTest, ExportedFilesArriveByteForByteWithUtf8SubjectAndTextFromT
     EXPECT_TRUE(uploads[2].data.contains("Drucker Köln"));
 }
 
-TEST_F(ReportMailTest, FormatsWithoutAnExportOfTheReportAreLeftOutAndTheLogSaysWhy) {
+TEST_F(ReportMailTest, FormatsWhoseExportCannotHoldTheReportAreAttachedAsExportedAndTheLogSaysWhy) {
     const int id = finishedDeviceList();
     const QString report = QString::number(id);
     const auto mailed = [&](const QStringList& formats, const QString& locale) {
@@ -186,16 +186,19 @@ TEST_F(ReportMailTest, FormatsWithoutAnExportOfTheReportAreLeftOutAndTheLogSaysW
     };
 
     {
-        // An unknown format would upload an empty file, a locale without stylesheets the
-        // processor's error text: neither reaches the mail, and nothing is uploaded for them.
+        // An unknown format uploads an empty file, a locale without stylesheets the
+        // processor's error text: both are attached as exported, and the log says why.
         CapturedLog log;
-        EXPECT_EQ(mailed({"PDF", "CSV", "XML"}, "fr"), QStringList({"", "xml"}));
-        EXPECT_EQ(web.uploads().size(), 1);
+        EXPECT_EQ(mailed({"PDF", "CSV", "XML"}, "fr"), QStringList({"", "", "csv", "xml"}));
+        EXPECT_EQ(web.uploads().size(), 3);
         const QStringList lines = log.lines();
-        EXPECT_EQ(lines.filter("mailed without its PDF file: there is no export format").size(), 1)
+        EXPECT_EQ(lines.filter("PDF file that does not hold the report: there is no export format")
+                      .size(),
+                  1)
             << lines.join('\n').toStdString();
         EXPECT_EQ(lines
-                      .filter(QRegularExpression("mailed without its CSV file: its stylesheet "
+                      .filter(QRegularExpression("CSV file that does not hold the report: its "
+                                                 "stylesheet "
                                                  ".*/html/fr/modules/report/content/reports/"
                                                  "ReportResult_type2_csv.xsl cannot be read"))
                       .size(),
@@ -204,9 +207,12 @@ TEST_F(ReportMailTest, FormatsWithoutAnExportOfTheReportAreLeftOutAndTheLogSaysW
     }
     {
         CapturedLog log;
-        EXPECT_EQ(mailed({"HTML"}, "../en"), QStringList({""}));
-        EXPECT_EQ(web.uploads().size(), 1);
-        EXPECT_EQ(log.lines().filter("HTML file: the locale \"../en\" is not a plain name").size(),
+        EXPECT_EQ(mailed({"HTML"}, "../en"), QStringList({"", "htm"}));
+        EXPECT_EQ(web.uploads().size(), 4);
+        EXPECT_EQ(log.lines()
+                      .filter("HTML file that does not hold the report: the locale \"../en\" is "
+                              "not a plain name")
+                      .size(),
                   1);
     }
     {

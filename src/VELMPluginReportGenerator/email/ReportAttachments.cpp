@@ -18,10 +18,10 @@ QString servedFile(const QString& servedPath) {
     return installationPath() + QStringLiteral("/html/") + servedPath;
 }
 
-// Why the export in `fileFormat` would not hold the report; empty when it would. An export
-// that cannot make the report still makes a file (an empty one, or the processor's error
-// text): a mail must not pass that off as the report.
-QString whyNotExportable(VELMReport& report, const QString& fileFormat, const QString& locale) {
+// Why the export in `fileFormat` will not hold the report; empty when it will. Such an export
+// still makes a file (an empty one, or the processor's error text) and the mail carries it as
+// the caller asked, so the log is where the reason is told.
+QString whyNotTheReport(VELMReport& report, const QString& fileFormat, const QString& locale) {
     const exportFormat::Format format = exportFormat::byName(fileFormat);
     if (format.maker == exportFormat::Maker::Nothing)
         return QStringLiteral("there is no export format \"%1\"").arg(fileFormat);
@@ -47,18 +47,18 @@ QStringList reportAttachments(VELMReport& report, const QStringList& fileFormats
         return {servedFile(chart)};
     QStringList files;
     for (const QString& format : fileFormats) {
-        // A format left out is said in the log only: the answer to the mail request keeps its
-        // form, and the message goes with the other files.
-        QString why = whyNotExportable(report, format, locale);
-        if (why.isEmpty()) {
-            if (const QString path = exportReport(report, format, locale, caller); !path.isEmpty())
-                files.append(servedFile(path));
-            else
-                why = QStringLiteral("the exported file was not stored by the web service");
-        }
-        if (!why.isEmpty())
+        // A format left out or carrying no report is said in the log only: the answer to the
+        // mail request keeps its form, and the message goes with the other files.
+        const QString path = exportReport(report, format, locale, caller);
+        if (path.isEmpty()) {
             VELM_ERR << "Report " << report.id() << " mailed without its " << format
-                     << " file: " << why;
+                     << " file: the exported file was not stored by the web service";
+            continue;
+        }
+        files.append(servedFile(path));
+        if (const QString why = whyNotTheReport(report, format, locale); !why.isEmpty())
+            VELM_ERR << "Report " << report.id() << " mailed with a " << format
+                     << " file that does not hold the report: " << why;
     }
     return files;
 }
