@@ -1,5 +1,6 @@
 // Fleet generation time and database size; DBSProcessQuery of a 10,000-row SELECT through a
 // running velm-peers compared with the sqlite3 command-line tool on the same file.
+#include "ProcessCpu.h"
 #include "peers/CmdDBSProcessQueryRequest.h"
 #include "peers/CmdDBSProcessQueryResponse.h"
 #include "suite/FleetGenerator.h"
@@ -48,19 +49,6 @@ BENCHMARK(BM_GenerateFleet)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
-
-// CPU seconds (user + system) a process has used so far, from /proc.
-double processCpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name (which may hold blanks) start behind the last ')'.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
 
 double childrenCpuSeconds() {
     rusage usage{};

@@ -3,6 +3,7 @@
 //    each run paired with the sqlite3 tool running the same composed script on the same file;
 //  - the memory the finished report document takes per row, in this process;
 //  - RGPGenerateReport latency for an inline device selection while the collector runs.
+#include "ProcessCpu.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportRequest.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportResultsResponse.h"
@@ -37,7 +38,6 @@
 #include <cstdio>
 #include <malloc.h>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -243,19 +243,6 @@ QString fleetDeviceIds(const QString& path) {
     return QString::fromLatin1(ids.trimmed()).split(QLatin1Char('\n')).join(QLatin1Char(','));
 }
 
-// CPU seconds (user and system) that process `pid` and its ended threads have used so far.
-double cpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    // After the command in parentheses: state is field 3, utime and stime fields 14 and 15.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
-
 // The middle of `values` (the mean of the two middle ones for an even count); one slow run on
 // a shared machine moves it little.
 double median(std::vector<double> values) {
@@ -285,11 +272,11 @@ void BM_ReportEndToEnd(benchmark::State& state) {
         for (int step = 0; step < 3; ++step) {
             switch ((turn + step) % 3) {
             case 0: {
-                const double reportBefore = cpuSeconds(fleet.report.processId());
-                const double peersBefore = cpuSeconds(fleet.peers.processId());
+                const double reportBefore = processCpuSeconds(fleet.report.processId());
+                const double peersBefore = processCpuSeconds(fleet.peers.processId());
                 last = reportOverProtocol(fleet.reportUrl, definition);
-                reportCpu += cpuSeconds(fleet.report.processId()) - reportBefore;
-                peersCpu += cpuSeconds(fleet.peers.processId()) - peersBefore;
+                reportCpu += processCpuSeconds(fleet.report.processId()) - reportBefore;
+                peersCpu += processCpuSeconds(fleet.peers.processId()) - peersBefore;
                 finished.push_back(last.finishedSeconds);
                 results.push_back(last.receivedSeconds);
                 parse.push_back(last.parseSeconds);
