@@ -1,6 +1,7 @@
 // Export of a device list of 50,000 rows (a generated fleet), each run paired with xsltproc
 // running the same stylesheet on the same document (the XML export of that report):
-//  - the transformation alone, in this process (transformXslt);
+//  - the transformation alone, in this process: of the document text (transformXslt) and of
+//    the processor's tree built straight from the report's nodes (as the service does);
 //  - RGPExportReport over the protocol against velm-report, uploading to velm-peers, with the
 //    peak memory of velm-report (and of velm-peers, which receives the file) above its idle size.
 //    Each format runs against freshly started processes holding a freshly made report: memory
@@ -14,6 +15,7 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPGenerateReportResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPGetReportStatusResponse.h"
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
+#include "VELMPluginReportGenerator/export/DomSourceTree.h"
 #include "VELMPluginReportGenerator/export/ExportDocument.h"
 #include "VELMPluginReportGenerator/export/XsltTransform.h"
 #include "VXNServiceFramework/dom/DomParser.h"
@@ -33,6 +35,7 @@
 #include <cstdio>
 #include <malloc.h>
 #include <memory>
+#include <xercesc/dom/DOM.hpp>
 
 namespace {
 
@@ -178,11 +181,13 @@ struct Setup {
     }
 };
 
-void BM_Transform(benchmark::State& state) {
+// Runs `transform` (answering the output) paired with xsltproc on the same stylesheet, with the
+// peak memory of this process above its idle size.
+template <class Transform>
+void pairedWithXsltproc(benchmark::State& state, int kind, const Transform& transform) {
     Setup& setup = Setup::instance();
-    const int kind = int(state.range(0));
     state.SetLabel(formats[kind]);
-    transformXslt(setup.document, setup.stylesheet(kind)); // starts the processor
+    transform(); // starts the processor
     double ours = 0;
     double tool = 0;
     double peakAboveIdle = 0;
@@ -194,7 +199,7 @@ void BM_Transform(benchmark::State& state) {
         state.ResumeTiming();
         QElapsedTimer timer;
         timer.start();
-        bytes = transformXslt(setup.document, setup.stylesheet(kind)).size();
+        bytes = transform().size();
         ours += double(timer.nsecsElapsed()) / 1e9;
         state.PauseTiming();
         peakAboveIdle = std::max(peakAboveIdle, statusMb(self, "VmHWM") - idle);
@@ -207,7 +212,53 @@ void BM_Transform(benchmark::State& state) {
         benchmark::Counter(tool * 1000, benchmark::Counter::kAvgIterations);
     state.counters["x_xsltproc"] = ours / tool;
 }
+
+// The transformation of the document text, as for a stylesheet that sees the indentation.
+void BM_Transform(benchmark::State& state) {
+    Setup& setup = Setup::instance();
+    const int kind = int(state.range(0));
+    pairedWithXsltproc(state, kind,
+                       [&] { return transformXslt(setup.document, setup.stylesheet(kind)); });
+}
 BENCHMARK(BM_Transform)
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+// Drops the indentation the XML export carries between elements: the report's own nodes have
+// none.
+void dropIndentation(xercesc::DOMNode* node) {
+    for (xercesc::DOMNode* child = node->getFirstChild(); child;) {
+        xercesc::DOMNode* next = child->getNextSibling();
+        if (child->getNodeType() == xercesc::DOMNode::TEXT_NODE &&
+            QStringView(child->getNodeValue()).trimmed().isEmpty() &&
+            (child->getPreviousSibling() || next))
+            node->removeChild(child)->release();
+        else
+            dropIndentation(child);
+        child = next;
+    }
+}
+
+// The transformation of the processor's tree built straight from the report's nodes, as the
+// service does for stylesheets that strip whitespace.
+void BM_TransformFromNodes(benchmark::State& state) {
+    Setup& setup = Setup::instance();
+    const int kind = int(state.range(0));
+    const dom::ParseResult parsed = dom::parse(setup.document);
+    dropIndentation(parsed.document.root());
+    pairedWithXsltproc(state, kind, [&] {
+        XsltRun run(setup.stylesheet(kind));
+        auto tree = domSourceTree::build(
+            exportDocumentParts(parsed.document.root()),
+            [&](const char16_t* name) { return run.stripsWhitespaceIn(name); });
+        if (!tree)
+            qFatal("the stylesheet does not strip whitespace");
+        return run.transform(std::move(tree));
+    });
+}
+BENCHMARK(BM_TransformFromNodes)
     ->DenseRange(0, 1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -11,12 +11,17 @@ const QByteArray tail = "</VXNResponse>\n";
 
 } // namespace
 
+std::array<const dom::Element*, 2> exportDocumentParts(const dom::Element* reportRoot) {
+    return {dom::firstChild(reportRoot, QStringLiteral("Info")),
+            dom::firstChild(reportRoot, QStringLiteral("Body"))};
+}
+
 QByteArray exportDocumentText(const dom::Element* reportRoot) {
     // Each part is written straight from the report's own tree: a copy of a Body of many
     // thousand rows would take as much memory again as the report itself.
     QByteArray text = head;
-    for (const QString& part : {QStringLiteral("Info"), QStringLiteral("Body")})
-        if (const dom::Element* element = dom::firstChild(reportRoot, part)) {
+    for (const dom::Element* element : exportDocumentParts(reportRoot))
+        if (element) {
             const QByteArray written = dom::toUtf8(element, dom::Layout::Pretty);
             // The writer starts an element of its own on a new line; the head ends one.
             const QByteArrayView own =

@@ -2,6 +2,7 @@
 
 #include "VELMPluginReportGenerator/VELMReportGenerator.h"
 #include "VELMPluginReportGenerator/builders/ReportDocument.h"
+#include "VELMPluginReportGenerator/export/DomSourceTree.h"
 #include "VELMPluginReportGenerator/export/ExportDocument.h"
 #include "VELMPluginReportGenerator/export/ExportFormat.h"
 #include "VELMPluginReportGenerator/export/ExportLocale.h"
@@ -31,17 +32,57 @@ QByteArray refusedLocaleText(const QString& locale) {
         .toUtf8();
 }
 
+// The stylesheet of a report's type for an export, or none when the locale is refused.
+std::optional<QString> stylesheetFor(int reportType, const QString& groupBy,
+                                     const QString& extension, const QString& locale) {
+    if (!exportLocale::isPlainName(locale)) {
+        VELM_ERR << "Export: locale \"" << locale << "\" refused; no stylesheet opened";
+        return std::nullopt;
+    }
+    const QString baseName = reportRegistry::stylesheetBaseName(reportType, groupBy);
+    return exportFormat::stylesheetPath(installationPath(), locale, baseName, extension);
+}
+
 QByteArray transformed(ExportSource& source, const QString& extension,
                        const QString& requestedLocale) {
     const QString locale = exportLocale::effective(requestedLocale);
-    if (!exportLocale::isPlainName(locale)) {
-        VELM_ERR << "Export: locale \"" << locale << "\" refused; no stylesheet opened";
+    const std::optional<QString> stylesheet =
+        stylesheetFor(source.reportType, source.groupBy, extension, locale);
+    if (!stylesheet)
         return refusedLocaleText(locale);
+    return transformXslt(std::move(source.documentText), *stylesheet);
+}
+
+// The stylesheet's file of a report. Where the stylesheet strips the indentation anyway, the
+// processor's tree is built straight from the report's nodes: no text and no parser beside it.
+// None when the document cannot be written.
+std::optional<QByteArray> styledFile(VELMReport& report, const QString& extension,
+                                     const QString& requestedLocale) {
+    const QString locale = exportLocale::effective(requestedLocale);
+    const std::optional<QString> stylesheet =
+        stylesheetFor(report.reportType(), report.groupBy(), extension, locale);
+    if (!stylesheet)
+        return refusedLocaleText(locale);
+    XsltRun run(*stylesheet);
+    std::unique_ptr<xalanc::XalanParsedSource> tree;
+    QByteArray text;
+    try {
+        // Only the tree or the text is made under the document lock; the transformation runs
+        // on what was made.
+        report.readDocument([&](const ReportDocument* document) {
+            const dom::Element* root = document ? document->root() : nullptr;
+            tree = domSourceTree::build(exportDocumentParts(root), [&](const char16_t* name) {
+                return run.stripsWhitespaceIn(name);
+            });
+            if (!tree)
+                text = exportDocumentText(root);
+        });
+    } catch (const dom::WriteError& e) {
+        VELM_ERR << "Report " << report.id()
+                 << ": the export document cannot be written: " << e.what();
+        return std::nullopt;
     }
-    const QString baseName = reportRegistry::stylesheetBaseName(source.reportType, source.groupBy);
-    return transformXslt(
-        std::move(source.documentText),
-        exportFormat::stylesheetPath(installationPath(), locale, baseName, extension));
+    return tree ? run.transform(std::move(tree)) : run.transform(std::move(text));
 }
 
 // The export source of a finished report; none when its document cannot be written.
@@ -96,8 +137,17 @@ ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const 
 
 QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
                      PeerCaller& caller) {
-    // The document text goes into the file's making and is let go there: the processor's tree
-    // and the upload's body are never held next to it.
+    const exportFormat::Format format = exportFormat::byName(fileFormat);
+    if (format.maker == exportFormat::Maker::Stylesheet) {
+        // The processor's tree is let go inside: the upload's body is never held next to it.
+        std::optional<QByteArray> data = styledFile(report, format.extension, locale);
+        if (!data)
+            return {};
+        return upload(
+            {exportFormat::fileName(report.creationTime(), format.extension), std::move(*data)},
+            caller);
+    }
+    // The document text goes into the file's making and is let go there.
     std::optional<ExportSource> source = sourceOf(report);
     if (!source)
         return {};

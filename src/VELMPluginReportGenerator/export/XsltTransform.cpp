@@ -3,9 +3,20 @@
 #include "VELMPluginReportGenerator/export/XalanRuntime.h"
 
 #include <QUrl>
+#include <algorithm>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <streambuf>
+#include <vector>
+#include <xalanc/PlatformSupport/AttributesImpl.hpp>
+#include <xalanc/XSLT/StylesheetRoot.hpp>
+#include <xalanc/XalanDOM/XalanElement.hpp>
+#include <xalanc/XalanDOM/XalanText.hpp>
+#include <xalanc/XalanSourceTree/XalanSourceTreeContentHandler.hpp>
+#include <xalanc/XalanSourceTree/XalanSourceTreeDocument.hpp>
+#include <xalanc/XalanSourceTree/XalanSourceTreeParserLiaison.hpp>
+#include <xalanc/XalanTransformer/XalanCompiledStylesheet.hpp>
 #include <xalanc/XalanTransformer/XalanTransformer.hpp>
 
 namespace {
@@ -19,24 +30,53 @@ public:
     }
 };
 
-// Appends what is written to a byte array.
-class ByteWriter : public std::streambuf {
+// Collects what is written in blocks of a fixed size: a single growing array would hold its old
+// and its new storage at once whenever it grows, beside the processor's tree.
+class BlockWriter : public std::streambuf {
 public:
-    explicit ByteWriter(QByteArray& bytes) : m_bytes(bytes) {}
+    // Writes the blocks into one array, letting each go once copied.
+    QByteArray joined() {
+        sync();
+        qsizetype size = 0;
+        for (const QByteArray& block : m_blocks)
+            size += block.size();
+        QByteArray bytes(size, Qt::Uninitialized);
+        char* at = bytes.data();
+        for (QByteArray& block : m_blocks) {
+            std::copy(block.cbegin(), block.cend(), at);
+            at += block.size();
+            block = QByteArray();
+        }
+        m_blocks.clear();
+        return bytes;
+    }
 
 protected:
     int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof()))
-            m_bytes.append(traits_type::to_char_type(c));
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            const char byte = traits_type::to_char_type(c);
+            xsputn(&byte, 1);
+        }
         return traits_type::not_eof(c);
     }
     std::streamsize xsputn(const char* data, std::streamsize count) override {
-        m_bytes.append(data, qsizetype(count));
+        for (std::streamsize left = count; left > 0;) {
+            if (m_blocks.empty() || m_blocks.back().size() == blockSize) {
+                m_blocks.emplace_back();
+                m_blocks.back().reserve(blockSize);
+            }
+            QByteArray& block = m_blocks.back();
+            const qsizetype taken = std::min<qsizetype>(left, blockSize - block.size());
+            block.append(data, taken);
+            data += taken;
+            left -= taken;
+        }
         return count;
     }
 
 private:
-    QByteArray& m_bytes;
+    static constexpr qsizetype blockSize = 256 * 1024;
+    std::vector<QByteArray> m_blocks;
 };
 
 // Where the processor's warnings and messages go: nowhere.
@@ -46,18 +86,77 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
+// Asks the stylesheet about a one-element document "<name> </name>": the stripping rule of a
+// text node depends only on its parent's name and on xml:space around it.
+bool strippedIn(const xalanc::StylesheetRoot& stylesheet, const char16_t* elementName) {
+    xalanc::MemoryManager& memory = xalanc::XalanMemMgrs::getDefaultXercesMemMgr();
+    xalanc::XalanSourceTreeParserLiaison liaison(memory);
+    xalanc::XalanSourceTreeDocument* document = liaison.createXalanSourceTreeDocument();
+    xalanc::XalanSourceTreeContentHandler handler(memory, document);
+    const xalanc::AttributesImpl none(memory);
+    static const XMLCh noNamespace[] = u"";
+    static const XMLCh blank[] = u" ";
+    handler.startDocument();
+    handler.startElement(noNamespace, elementName, elementName, none);
+    handler.characters(blank, 1);
+    handler.endElement(noNamespace, elementName, elementName);
+    handler.endDocument();
+    const xalanc::XalanNode* text = document->getDocumentElement()->getFirstChild();
+    return text && text->getNodeType() == xalanc::XalanNode::TEXT_NODE &&
+           stylesheet.shouldStripSourceNode(static_cast<const xalanc::XalanText&>(*text));
+}
+
 } // namespace
 
-QByteArray transformXslt(QByteArray document, const QString& stylesheetPath) {
-    xalanRuntime::ensureInitialized();
-    QByteArray result;
-    ByteWriter writer(result);
-    std::ostream output(&writer);
-    Discard discard;
-    std::ostream warnings(&discard);
-
+struct XsltRun::Processor {
     xalanc::XalanTransformer transformer;
-    transformer.setWarningStream(&warnings);
+    Discard discard;
+    std::ostream warnings{&discard};
+    const xalanc::XalanCompiledStylesheet* stylesheet = nullptr;
+    std::map<std::u16string, bool, std::less<>> strips;
+
+    ~Processor() {
+        if (stylesheet)
+            transformer.destroyStylesheet(stylesheet);
+    }
+    QByteArray lastError() const { return QByteArray(transformer.getLastError()); }
+};
+
+XsltRun::XsltRun(const QString& stylesheetPath) {
+    xalanRuntime::ensureInitialized();
+    m_processor = std::make_unique<Processor>();
+    m_processor->transformer.setWarningStream(&m_processor->warnings);
+    // As a file URL: a missing file then fails with a message naming it.
+    const QByteArray localPath = QUrl::fromLocalFile(stylesheetPath).toEncoded();
+    if (m_processor->transformer.compileStylesheet(xalanc::XSLTInputSource(localPath.constData()),
+                                                   m_processor->stylesheet) != 0)
+        m_processor->stylesheet = nullptr;
+}
+
+XsltRun::~XsltRun() = default;
+
+bool XsltRun::compiled() const {
+    return m_processor->stylesheet != nullptr;
+}
+
+QByteArray XsltRun::failure() const {
+    return m_processor->lastError();
+}
+
+bool XsltRun::stripsWhitespaceIn(const char16_t* elementName) {
+    if (!compiled())
+        return false;
+    const std::u16string_view name(elementName);
+    if (const auto known = m_processor->strips.find(name); known != m_processor->strips.end())
+        return known->second;
+    const bool strips = strippedIn(*m_processor->stylesheet->getStylesheetRoot(), elementName);
+    m_processor->strips.emplace(name, strips);
+    return strips;
+}
+
+QByteArray XsltRun::transform(QByteArray document) {
+    if (!compiled())
+        return failure();
     // The processor reads the text into a tree of its own; the text is let go before the
     // transformation runs, so the two are never held next to the tree's working memory.
     const xalanc::XalanParsedSource* parsed = nullptr;
@@ -65,20 +164,35 @@ QByteArray transformXslt(QByteArray document, const QString& stylesheetPath) {
     {
         ByteReader reader(document);
         std::istream input(&reader);
-        status = transformer.parseSource(xalanc::XSLTInputSource(&input), parsed);
+        status = m_processor->transformer.parseSource(xalanc::XSLTInputSource(&input), parsed);
     }
     document = QByteArray();
-    if (status == 0) {
-        // As a file URL: a missing file then fails with a message naming it.
-        const QByteArray localPath = QUrl::fromLocalFile(stylesheetPath).toEncoded();
-        const xalanc::XSLTInputSource stylesheet(localPath.constData());
-        const xalanc::XSLTResultTarget target(output);
-        status = transformer.transform(*parsed, stylesheet, target);
-        transformer.destroyParsedSource(parsed);
-    }
-    output.flush();
     if (status != 0)
-        result.append(transformer.getLastError());
-    result.squeeze(); // the file is kept until uploaded: no spare room with it
+        return failure();
+    return transformed(*parsed, [&] { m_processor->transformer.destroyParsedSource(parsed); });
+}
+
+QByteArray XsltRun::transform(std::unique_ptr<xalanc::XalanParsedSource> document) {
+    if (!compiled())
+        return failure();
+    return transformed(*document, [&] { document.reset(); });
+}
+
+QByteArray XsltRun::transformed(const xalanc::XalanParsedSource& document,
+                                const std::function<void()>& release) {
+    BlockWriter writer;
+    std::ostream output(&writer);
+    const int status = m_processor->transformer.transform(document, m_processor->stylesheet,
+                                                          xalanc::XSLTResultTarget(output));
+    output.flush();
+    // The tree goes before the output is joined into one array: the two never meet.
+    release();
+    QByteArray result = writer.joined();
+    if (status != 0)
+        result.append(failure());
     return result;
+}
+
+QByteArray transformXslt(QByteArray document, const QString& stylesheetPath) {
+    return XsltRun(stylesheetPath).transform(std::move(document));
 }
