@@ -19,6 +19,7 @@
 #include "peers/CmdWebUploadTemporaryFileRequest.h"
 #include "peers/CmdWebUploadTemporaryFileResponse.h"
 
+#include <malloc.h>
 #include <optional>
 
 namespace {
@@ -135,8 +136,23 @@ ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const 
     return file;
 }
 
+namespace {
+
+// An export frees tens of megabytes in many small blocks; the allocator would keep them as
+// scattered free space that the next export grows past. Handing the free pages back once per
+// export keeps repeated exports near the peak of the first.
+struct FreedPagesReturned {
+    FreedPagesReturned() = default;
+    FreedPagesReturned(const FreedPagesReturned&) = delete;
+    FreedPagesReturned& operator=(const FreedPagesReturned&) = delete;
+    ~FreedPagesReturned() { malloc_trim(0); }
+};
+
+} // namespace
+
 QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
                      PeerCaller& caller) {
+    const FreedPagesReturned freedPagesReturned;
     const exportFormat::Format format = exportFormat::byName(fileFormat);
     if (format.maker == exportFormat::Maker::Stylesheet) {
         // The processor's tree is let go inside: the upload's body is never held next to it.
