@@ -338,9 +338,10 @@ TEST(ChartMakerTest, ThreeDLinesAndBarsEndWithinThePlotAreaAndItsDepth) {
             const int slot = reportChart::plotWidth / count;
             const int depth = code == chartCode::bar3D ? 8 : std::min(8, std::max(2, slot));
             EXPECT_LE(rightmost, reportPlot.right() + depth);
-            if (count > 1)
+            if (count > 1) {
                 EXPECT_GT(rightmost, reportPlot.right() - reportChart::plotWidth / count)
                     << "the last category is not drawn";
+            }
         }
     }
 }

@@ -4,7 +4,6 @@
 #include "VELMPluginReportGenerator/export/ExportLocale.h"
 #include "VELMPluginReportGenerator/export/InstallationPath.h"
 #include "VELMPluginReportGenerator/export/ReportExport.h"
-#include "VELMPluginReportGenerator/registry/ReportTypes.h"
 #include "VELMPluginReportGenerator/report/VELMReport.h"
 
 #include "VXNServiceFramework/app/Log.h"
@@ -27,13 +26,12 @@ QString whyNotTheReport(VELMReport& report, const QString& fileFormat, const QSt
         return QStringLiteral("there is no export format \"%1\"").arg(fileFormat);
     if (format.maker != exportFormat::Maker::Stylesheet)
         return {};
-    const QString effective = exportLocale::effective(locale);
-    if (!exportLocale::isPlainName(effective))
-        return QStringLiteral("the locale \"%1\" is not a plain name").arg(effective);
-    const QString stylesheet = exportFormat::stylesheetPath(
-        installationPath(), effective,
-        reportRegistry::stylesheetBaseName(report.reportType(), report.groupBy()),
-        format.extension);
+    const std::optional<QString> path =
+        exportStylesheetPath(report.reportType(), report.groupBy(), format.extension, locale);
+    if (!path)
+        return QStringLiteral("the locale \"%1\" is not a plain name")
+            .arg(exportLocale::effective(locale));
+    const QString& stylesheet = *path;
     if (!QFileInfo(stylesheet).isReadable())
         return QStringLiteral("its stylesheet %1 cannot be read").arg(stylesheet);
     return {};

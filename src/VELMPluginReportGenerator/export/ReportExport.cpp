@@ -33,15 +33,13 @@ QByteArray refusedLocaleText(const QString& locale) {
         .toUtf8();
 }
 
-// The stylesheet of a report's type for an export, or none when the locale is refused.
+// exportStylesheetPath, saying in the log when the locale is refused.
 std::optional<QString> stylesheetFor(int reportType, const QString& groupBy,
                                      const QString& extension, const QString& locale) {
-    if (!exportLocale::isPlainName(locale)) {
+    std::optional<QString> path = exportStylesheetPath(reportType, groupBy, extension, locale);
+    if (!path)
         VELM_ERR << "Export: locale \"" << locale << "\" refused; no stylesheet opened";
-        return std::nullopt;
-    }
-    const QString baseName = reportRegistry::stylesheetBaseName(reportType, groupBy);
-    return exportFormat::stylesheetPath(installationPath(), locale, baseName, extension);
+    return path;
 }
 
 QByteArray transformed(ExportSource& source, const QString& extension,
@@ -119,6 +117,17 @@ QString upload(const ExportFile& file, PeerCaller& caller) {
 }
 
 } // namespace
+
+std::optional<QString> exportStylesheetPath(int reportType, const QString& groupBy,
+                                            const QString& extension,
+                                            const QString& requestedLocale) {
+    const QString locale = exportLocale::effective(requestedLocale);
+    if (!exportLocale::isPlainName(locale))
+        return std::nullopt;
+    return exportFormat::stylesheetPath(installationPath(), locale,
+                                        reportRegistry::stylesheetBaseName(reportType, groupBy),
+                                        extension);
+}
 
 ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const QString& locale) {
     const exportFormat::Format format = exportFormat::byName(fileFormat);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class PeerCaller;
 class VELMReport;
@@ -20,6 +21,13 @@ struct ExportFile {
     QString name;
     QByteArray data;
 };
+
+// The stylesheet file an export of a report of `reportType` grouped by `groupBy` reads for the
+// format's `extension` and the requested locale (empty: the default). None when the locale is
+// not a plain name: no path is made from it.
+std::optional<QString> exportStylesheetPath(int reportType, const QString& groupBy,
+                                            const QString& extension,
+                                            const QString& requestedLocale);
 
 // Makes the file of one export: the stylesheet's output for "CSV", "HTML" and "HTM" (or the
 // processor's error text when the stylesheet is missing or wrong, or the locale is not a plain
