@@ -66,6 +66,10 @@ public:
         if (m_rowsDepth && !m_out.resultSets.isEmpty())
             m_out.resultSets.last().rows.reserve(m_out.resultSets.last().rows.size() + count);
     }
+    // True where a Row element would be a row of the open result set.
+    bool collectsRows() const { return m_rowsDepth && !m_textDepth; }
+    // Rows read elsewhere, as if their elements had come here.
+    void appendRows(QList<DBSRow>&& rows) { m_out.resultSets.last().rows.append(std::move(rows)); }
     void characters(QStringView text) {
         if (m_textDepth)
             m_text.append(text);

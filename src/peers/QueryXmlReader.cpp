@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QXmlStreamReader>
 #include <QtEndian>
+#include <optional>
 
 namespace peers::queryxml {
 namespace {
@@ -65,15 +66,8 @@ static QString decode(const QByteArray& body, bool little) {
     return decoded;
 }
 
-ParsedBody parseBody(const QByteArray& body) {
-    return parseBody(body, true);
-}
-
-ParsedBody parseBodyFully(const QByteArray& body) {
-    return parseBody(body, false);
-}
-
-ParsedBody parseBody(const QByteArray& body, bool fast) {
+// With the fast scanner first when `fast` is set.
+static ParsedBody read(const QByteArray& body, const std::optional<ScanSplit>& fast) {
     if (body.size() > PacketDOM::maxBodySize) {
         ParsedBody parsed;
         parsed.error = QStringLiteral("Body of %1 bytes exceeds the limit of %2 bytes")
@@ -100,7 +94,7 @@ ParsedBody parseBody(const QByteArray& body, bool fast) {
             text = copy;
         }
         Collector collector(parsed);
-        if (scanPlainXml(text, collector)) {
+        if (scanPlainXml(text, collector, *fast)) {
             collector.finish();
             return parsed;
         }
@@ -108,4 +102,21 @@ ParsedBody parseBody(const QByteArray& body, bool fast) {
     const QString decoded = decode(body, little);
     return readFully(body, &decoded);
 }
+
+ParsedBody parseBody(const QByteArray& body) {
+    return parseBody(body, true);
+}
+
+ParsedBody parseBody(const QByteArray& body, bool fast) {
+    return fast ? read(body, ScanSplit::automatic()) : read(body, std::nullopt);
+}
+
+ParsedBody parseBody(const QByteArray& body, const ScanSplit& split) {
+    return read(body, split);
+}
+
+ParsedBody parseBodyFully(const QByteArray& body) {
+    return parseBody(body, false);
+}
+
 } // namespace peers::queryxml

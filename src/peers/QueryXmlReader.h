@@ -1,6 +1,7 @@
 #pragma once
 
 #include "peers/CmdDBSProcessQueryResponse.h"
+#include "peers/QueryXmlScanSplit.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,5 +28,7 @@ ParsedBody parseBody(const QByteArray& body);
 // The same with the general XML reader only (no fast scanner); the reference for tests.
 ParsedBody parseBodyFully(const QByteArray& body);
 ParsedBody parseBody(const QByteArray& body, bool fast);
+// With the fast scanner sharing a large body among threads as `split` says.
+ParsedBody parseBody(const QByteArray& body, const ScanSplit& split);
 
 } // namespace peers::queryxml

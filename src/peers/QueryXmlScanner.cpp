@@ -1,6 +1,7 @@
 #include "peers/QueryXmlScanner.h"
 
 #include "peers/QueryXmlCollector.h"
+#include "peers/QueryXmlRowPieces.h"
 
 #include <array>
 
@@ -46,6 +47,8 @@ bool isNameChar(char16_t c) {
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
+// Elements nest at most this deep.
+constexpr int maxDepth = 256;
 
 // A scanner for the plain XML this system writes: elements, attributes, text, the predefined
 // entities and character references. Anything else (comments, CDATA, processing instructions,
@@ -53,7 +56,9 @@ bool isBlank(char16_t c) {
 // reader reads the body instead; so does any error, so the full reader reports it.
 class FastScanner {
 public:
-    FastScanner(QStringView text, Collector& collector) : m_text(text), m_collector(collector) {}
+    FastScanner(QStringView text, Collector& collector, RowPieces* pieces = nullptr)
+        : m_text(text), m_collector(collector), m_pieces(pieces),
+          m_pieceAt(pieces ? pieces->nextStart() : RowPieces::none) {}
 
     bool run() {
         skipBlanks();
@@ -64,6 +69,29 @@ public:
             return false;
         skipBlanks();
         return m_pos == m_text.size();
+    }
+
+    // Reads `piece` from its start as the reader would read it inside a Rows element: row
+    // elements without child elements and the text between them, up to the first row at or
+    // past its limit or the first thing else. Sets its end after the last row read whole and
+    // answers how many rows that is.
+    qsizetype scanRows(RowPieces::Piece& piece, const std::atomic<bool>& stop) {
+        m_pos = piece.start;
+        m_rowsEnd = piece.limit;
+        m_firstRow = true;
+        m_leafOnly = true;
+        qsizetype rows = 0;
+        while (m_pos < piece.limit && !stop.load(std::memory_order_relaxed) &&
+               m_text.mid(m_pos).startsWith(u"<Row") && !isNameChar(at(m_pos + 4))) {
+            if (!element())
+                break;
+            ++rows;
+            piece.end = m_pos;
+            QStringView between;
+            if (!text(between, u'<'))
+                break;
+        }
+        return rows;
     }
 
 private:
@@ -108,7 +136,8 @@ private:
         m_pos += 2;
         return true;
     }
-    char16_t peek() const { return m_pos < m_text.size() ? m_text[m_pos].unicode() : 0; }
+    char16_t at(qsizetype pos) const { return pos < m_text.size() ? m_text[pos].unicode() : 0; }
+    char16_t peek() const { return at(m_pos); }
     void skipBlanks() {
         while (m_pos < m_text.size() && isBlank(m_text[m_pos].unicode()))
             ++m_pos;
@@ -277,7 +306,7 @@ private:
                 // The first row's length tells roughly how many rows the rest holds.
                 m_firstRow = false;
                 m_collector.expectRows(std::min<qsizetype>(
-                    (m_text.size() - m_pos) / std::max<qsizetype>(1, m_pos - start), 1 << 20));
+                    (m_rowsEnd - m_pos) / std::max<qsizetype>(1, m_pos - start), 1 << 20));
             }
             return true;
         }
@@ -299,11 +328,24 @@ private:
                 m_collector.end();
                 return true;
             }
-            const char16_t next = m_pos + 1 < m_text.size() ? m_text[m_pos + 1].unicode() : 0;
-            if (!isNameStart(next) || ++m_depth > 256 || !element())
+            if (m_pos >= m_pieceAt && takePiece())
+                continue;
+            if (m_leafOnly || !isNameStart(at(m_pos + 1)) || ++m_depth > maxDepth || !element())
                 return false;
             --m_depth;
         }
+    }
+    // At a child element's start where a stretch scanned ahead may begin: takes its rows and
+    // goes on after them when it does.
+    bool takePiece() {
+        RowPieces::Piece* piece =
+            m_pieces->take(m_pos, m_collector.collectsRows() && m_depth < maxDepth);
+        m_pieceAt = m_pieces->nextStart();
+        if (!piece)
+            return false;
+        m_collector.appendRows(std::move(piece->rows));
+        m_pos = piece->end;
+        return true;
     }
 
     QStringView m_text;
@@ -311,6 +353,12 @@ private:
     qsizetype m_pos = 0;
     int m_depth = 0;
     bool m_firstRow = false;
+    // Where the rows that the first row's length is taken to foretell end.
+    qsizetype m_rowsEnd = m_text.size();
+    // Reading a stretch of rows ahead: a child element ends it.
+    bool m_leafOnly = false;
+    RowPieces* m_pieces;
+    qsizetype m_pieceAt; // where the next stretch scanned ahead starts
     // Attribute names of the current element, in order; past m_seenCount, the names of an
     // earlier element (without repeats) while m_sameAsBefore holds.
     QList<QStringView> m_seen;
@@ -320,10 +368,27 @@ private:
     QString m_buffer;
 };
 
+// A stretch of rows read on its own, as rows of a Rows element.
+void scanPiece(QStringView text, RowPieces::Piece& piece, const std::atomic<bool>& stop) {
+    ParsedBody parsed;
+    Collector collector(parsed);
+    collector.start(u"Rows");
+    collector.attributesDone();
+    const qsizetype rows = FastScanner(text, collector).scanRows(piece, stop);
+    QList<DBSRow>& read = parsed.resultSets.first().rows;
+    read.resize(rows); // without a row whose end failed
+    piece.rows = std::move(read);
+}
+
 } // namespace
 
-bool scanPlainXml(QStringView text, Collector& collector) {
-    return FastScanner(text, collector).run();
+bool scanPlainXml(QStringView text, Collector& collector, const ScanSplit& split) {
+    if (text.size() < split.minChars || (split.threads < 2 && split.at.isEmpty()))
+        return FastScanner(text, collector).run();
+    RowPieces pieces(text, split, [text](RowPieces::Piece& piece, const std::atomic<bool>& stop) {
+        scanPiece(text, piece, stop);
+    });
+    return FastScanner(text, collector, &pieces).run();
 }
 
 } // namespace peers::queryxml

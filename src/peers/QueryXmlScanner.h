@@ -1,5 +1,7 @@
 #pragma once
 
+#include "peers/QueryXmlScanSplit.h"
+
 #include <QStringView>
 
 namespace peers::queryxml {
@@ -11,6 +13,7 @@ class Collector;
 // anything else (comments, CDATA, processing instructions, a document type, raw control
 // characters, non-ASCII names) or an error: the full reader then reads the body instead, and
 // reports the error.
-bool scanPlainXml(QStringView text, Collector& collector);
+// A large body is shared among threads as `split` says, with the same outcome.
+bool scanPlainXml(QStringView text, Collector& collector, const ScanSplit& split = {});
 
 } // namespace peers::queryxml
