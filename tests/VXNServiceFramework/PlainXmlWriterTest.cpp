@@ -103,6 +103,24 @@ TEST(PlainXmlWriter, LeavesEveryOtherTreeToXercesUnchanged) {
     }
 }
 
+TEST(PlainXmlWriter, ManyNamesAndLongOutputAfterExistingText) {
+    // More names than the writer remembers lengths of, taking turns, with names that begin
+    // alike; and enough text to outgrow the string several times behind text already in it.
+    dom::Document document = dom::Document::create(QStringLiteral("Root"));
+    for (int row = 0; row < 3000; ++row) {
+        dom::Element* element =
+            dom::appendElement(document.root(), QStringLiteral("Row%1").arg(row % 11));
+        dom::setAttribute(element, QStringLiteral("ID%1").arg(row % 13), QString::number(row));
+        for (int cell = 0; cell < 12; ++cell)
+            dom::appendTextElement(element, QStringLiteral("C").repeated(cell + 1),
+                                   QStringLiteral("v%1&<%2>").arg(row).arg(cell));
+    }
+    expectWrittenAsXercesDoes(document.get());
+    QString out = QStringLiteral("head");
+    ASSERT_TRUE(dom::plainxml::append(out, document.root()));
+    EXPECT_EQ(out, QStringLiteral("head") + *xercesWriterText(document.root()));
+}
+
 TEST(PlainXmlWriter, CharactersXmlCannotCarryFailAsTheWriterFails) {
     // Our builders replace such characters; a tree built past them must still fail loudly,
     // never be written with the character in it.

@@ -15,17 +15,18 @@ constexpr char EmptyEnvelopeText[] =
 
 // Written directly rather than through HTTPResponseHeader: this runs for every request, and
 // the header model's string conversions were a visible share of serving a small one.
-QByteArray answer(const char* status, const QByteArray& body) {
-    const QByteArray length = QByteArray::number(body.size());
+QByteArray head(const char* status, qsizetype bodySize) {
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(std::char_traits<char>::length(status)) + length.size() +
-                64 + body.size());
+    out.reserve(128);
     out += status;
     out += "Content-Length:";
-    out += length;
+    out += QByteArray::number(bodySize);
     out += "\r\nConnection:close\r\n\r\n";
-    out += body;
     return out;
+}
+
+HttpAnswer::Parts answer(const char* status, QByteArray body) {
+    return {head(status, body.size()), std::move(body)};
 }
 
 } // namespace
@@ -45,16 +46,16 @@ const QByteArray& emptyEnvelope() {
 }
 
 const QByteArray& badRequest() {
-    static const QByteArray bytes = answer(BadRequestStatus, {});
+    static const QByteArray bytes = head(BadRequestStatus, 0);
     return bytes;
 }
 
-QByteArray forRequest(RequestRouter& router, const QString& command, const QByteArray& body) {
+Parts forRequest(RequestRouter& router, const QString& command, const QByteArray& body) {
     QByteArray content;
     try {
         std::unique_ptr<Packet> response = router.route(command, body);
         if (!response) {
-            static const QByteArray empty = answer(OkStatus, emptyEnvelope());
+            static const Parts empty = answer(OkStatus, emptyEnvelope());
             return empty;
         }
         response->serialize(content);
@@ -68,7 +69,7 @@ QByteArray forRequest(RequestRouter& router, const QString& command, const QByte
         VELM_ERR << "Request " << command << " failed";
         return answer(FailedStatus, {});
     }
-    return answer(OkStatus, content);
+    return answer(OkStatus, std::move(content));
 }
 
 } // namespace HttpAnswer

@@ -9,9 +9,16 @@ class RequestRouter;
 // it: one request per connection.
 namespace HttpAnswer {
 
+// An answer as written: the head, then the body. Kept apart because a body can be megabytes,
+// and joining them would copy it once more.
+struct Parts {
+    QByteArray head;
+    QByteArray body;
+};
+
 // Has the request routed; 200 with the response packet, or with the empty envelope when no
 // service produced one; 500 when producing the response failed.
-QByteArray forRequest(RequestRouter& router, const QString& command, const QByteArray& body);
+Parts forRequest(RequestRouter& router, const QString& command, const QByteArray& body);
 
 // The request could not be read.
 const QByteArray& badRequest();

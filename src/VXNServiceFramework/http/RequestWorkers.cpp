@@ -71,10 +71,11 @@ bool RequestWorkers::serve(ReadRequest& request) {
     if (m_notices) {
         m_notices->begin(request.fd);
     }
-    const QByteArray answer = HttpAnswer::forRequest(m_router, request.command, request.body);
+    const HttpAnswer::Parts answer =
+        HttpAnswer::forRequest(m_router, request.command, request.body);
     request.body = QByteArray(); // its memory is not needed while the answer is written
     if (m_notices && !m_notices->end(request.fd)) {
         return false; // the peer stopped taking even the notices
     }
-    return SocketStream::writeAll(request.fd, answer, m_writeTimeoutMs);
+    return SocketStream::writeAll(request.fd, {answer.head, answer.body}, m_writeTimeoutMs);
 }
