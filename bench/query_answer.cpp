@@ -27,16 +27,15 @@ QByteArray propertyAnswer() {
         for (int property = 0; property < 14; ++property)
             for (int index = 0; index < 4; ++index) {
                 const bool table = property % 3 == 0;
-                DBSRow row{
+                // Every column in every row, as the database service writes them (NULL empty).
+                set.rows.append(DBSRow{
                     {QStringLiteral("R_DeviceID"), QString::number(device)},
                     {QStringLiteral("PropName"), QStringLiteral("prtProperty%1").arg(property)},
+                    {QStringLiteral("PropColumnName"),
+                     table ? QStringLiteral("column%1").arg(index) : QString()},
                     {QStringLiteral("RowIndex"), QString::number(table ? index : 0)},
                     {QStringLiteral("Value"),
-                     QStringLiteral("value %1 of device %2 & \"co\"").arg(index).arg(device)}};
-                if (table)
-                    row.insert(QStringLiteral("PropColumnName"),
-                               QStringLiteral("column%1").arg(index));
-                set.rows.append(row);
+                     QStringLiteral("value %1 of device %2 & \"co\"").arg(index).arg(device)}});
             }
     return bodyOf(set);
 }

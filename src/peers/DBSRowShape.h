@@ -30,6 +30,10 @@ public:
         return true;
     }
     void reshape(const QList<QStringView>& names);
+    // The column of the name that arrived at `arrival`; -1 past the names.
+    qsizetype columnOf(qsizetype arrival) const {
+        return arrival < qsizetype(m_slot.size()) ? m_slot[arrival] : -1;
+    }
     // The row of `values` (arrival order, moved from), with the shared column list. Of a
     // repeated name the later value is kept, as in a map.
     DBSRow row(QList<QString>& values) const;

@@ -36,10 +36,12 @@ public:
         if (m_inRow) {
             m_rowNames.append(name);
             // Rows repeat many values of the row before (its device, its property): those
-            // share that row's text instead of holding a copy each.
-            const qsizetype at = m_rowValues.size();
-            if (at < m_previousValues.size() && peers::sameText(m_previousValues.at(at), value))
-                m_rowValues.append(m_previousValues.at(at));
+            // share that row's text instead of holding a copy each. The shape is still the
+            // row before's here, and rows of a set mostly have the same shape.
+            const qsizetype column = m_shape.columnOf(m_rowValues.size());
+            if (column >= 0 && column < m_previousValues.size() &&
+                peers::sameText(m_previousValues.at(column), value))
+                m_rowValues.append(m_previousValues.at(column));
             else
                 m_rowValues.append(value.toString());
         } else if (name == u"LastRowID" && m_rowsDepth == m_depth && !m_textDepth) {
@@ -53,10 +55,10 @@ public:
             return;
         if (!m_shape.matches(m_rowNames))
             m_shape.reshape(m_rowNames);
-        // Copied element by element: neither list is shared, so neither is ever copied whole.
-        m_previousValues.resize(m_rowValues.size());
-        std::copy(m_rowValues.cbegin(), m_rowValues.cend(), m_previousValues.begin());
-        m_out.resultSets.last().rows.append(m_shape.row(m_rowValues));
+        QList<DBSRow>& rows = m_out.resultSets.last().rows;
+        rows.append(m_shape.row(m_rowValues));
+        m_previousValues = std::as_const(rows).last().values(); // shared, not copied
+
         m_rowNames.clear();
         m_rowValues.clear();
         m_inRow = false;
@@ -99,7 +101,7 @@ private:
     bool m_inRow = false;
     QList<QStringView> m_rowNames;
     QList<QString> m_rowValues;
-    QList<QString> m_previousValues; // of the row before, in attribute order
+    QStringList m_previousValues; // of the row before, in column order
     DBSRowShape m_shape;
     int m_depth = 0;
     int m_rowsDepth = 0; // depth of the open Rows element; 0: none

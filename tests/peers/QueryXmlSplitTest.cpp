@@ -170,15 +170,7 @@ TEST(QueryXmlSplit, MutatedBodiesReadAsInOrder) {
                                u'#', u'R', u'\n', u'\r', u'\0', u']', u'!', u'é'};
     QRandomGenerator random(20261208);
     for (int round = 0; round < 3000; ++round) {
-        QString text = original;
-        for (int n = random.bounded(1, 4); n > 0; --n) {
-            const int at = random.bounded(int(text.size()));
-            const char16_t piece = pieces[random.bounded(int(std::size(pieces)))];
-            if (random.bounded(3) == 0)
-                text.insert(at, QChar(piece));
-            else
-                text[at] = QChar(piece);
-        }
+        const QString text = mutated(original, QStringView(pieces, std::size(pieces)), random);
         const QByteArray body = bodyOf(text);
         const QList<qsizetype> rows = rowStarts(text);
         QList<qsizetype> at;
