@@ -4,6 +4,10 @@
 #include "peers/QueryXmlRowPieces.h"
 
 #include <array>
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace peers::queryxml {
 namespace {
@@ -44,6 +48,34 @@ bool isNameStart(char16_t c) {
 bool isNameChar(char16_t c) {
     return isAscii(c, NameChar);
 }
+// Past the characters from `pos` on that every text takes as they are (see PlainText), eight
+// at a time; stops at or before the first one that is not, or before the last few.
+qsizetype skipPlain(QStringView text, qsizetype pos) {
+#if defined(__SSE2__)
+    const char16_t* data = text.utf16();
+    const auto same = [](__m128i v, char16_t c) {
+        return _mm_cmpeq_epi16(v, _mm_set1_epi16(short(c)));
+    };
+    // Unsigned order of 16-bit values, compared as signed ones.
+    const __m128i flip = _mm_set1_epi16(short(0x8000));
+    const __m128i control = _mm_set1_epi16(short(0x20 ^ 0x8000));
+    const __m128i surrogate = _mm_set1_epi16(short(0xD7FF ^ 0x8000));
+    for (; pos + 8 <= text.size(); pos += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+        const __m128i flipped = _mm_xor_si128(v, flip);
+        const __m128i outside =
+            _mm_or_si128(_mm_cmplt_epi16(flipped, control), _mm_cmpgt_epi16(flipped, surrogate));
+        const __m128i markup =
+            _mm_or_si128(_mm_or_si128(same(v, u'&'), same(v, u'<')),
+                         _mm_or_si128(_mm_or_si128(same(v, u'>'), same(v, u'"')), same(v, u'\'')));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(outside, markup));
+        if (mask != 0)
+            return pos + std::countr_zero(unsigned(mask)) / 2;
+    }
+#endif
+    return pos;
+}
+
 bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
@@ -199,6 +231,9 @@ private:
         bool referenced = false;
         qsizetype plain = m_pos;
         while (m_pos < m_text.size()) {
+            m_pos = skipPlain(m_text, m_pos);
+            if (m_pos == m_text.size())
+                break;
             const char16_t c = m_text[m_pos].unicode();
             if (c < 0x80 ? (charClasses[c] & PlainText) != 0 : c < 0xD800) {
                 ++m_pos;
@@ -239,20 +274,31 @@ private:
         }
         return m_pos < m_text.size();
     }
-    // Records the next attribute name of the current element; false when it repeats one.
-    // Rows mostly repeat the previous element's names in the same order, and names that
-    // follow such a row's names position by position are known to differ.
-    bool isNewAttribute(QStringView attribute) {
+    // Reads and records the next attribute name of the current element; empty when there is
+    // none or it repeats one. Rows mostly repeat the previous element's names in the same
+    // order: such a name is matched whole, and names that follow such a row's names position
+    // by position are known to differ.
+    QStringView attributeName() {
         const qsizetype index = m_seenCount++;
-        if (m_sameAsBefore && index < m_seen.size() && sameText(m_seen[index], attribute))
-            return true;
+        if (m_sameAsBefore && index < m_seen.size()) {
+            const QStringView expected = m_seen[index];
+            const qsizetype end = m_pos + expected.size();
+            if (end <= m_text.size() && sameText(m_text.mid(m_pos, expected.size()), expected) &&
+                !isNameChar(at(end))) {
+                m_pos = end;
+                return expected;
+            }
+        }
+        const QStringView attribute = name();
+        if (attribute.isEmpty())
+            return {};
         m_sameAsBefore = false;
         m_seen.resize(index);
         for (const QStringView& seen : m_seen)
             if (sameText(seen, attribute))
-                return false;
+                return {}; // a repeated attribute is an error the full reader reports
         m_seen.append(attribute);
-        return true;
+        return attribute;
     }
     bool element() {
         if (peek() != u'<')
@@ -275,11 +321,9 @@ private:
                 break;
             if (m_pos == before)
                 return false; // attributes are separated by blanks
-            const QStringView attribute = name();
+            const QStringView attribute = attributeName();
             if (attribute.isEmpty())
                 return false;
-            if (!isNewAttribute(attribute))
-                return false; // a repeated attribute is an error the full reader reports
             skipBlanks();
             if (peek() != u'=')
                 return false;
