@@ -22,6 +22,8 @@ public:
         return at < 0 ? empty() : row.values().at(at);
     }
     bool contains(const DBSRow& row, std::size_t i) { return positions(row)[i] >= 0; }
+    // Where column `i` is in `row`; -1 when the row lacks it.
+    qsizetype indexOf(const DBSRow& row, std::size_t i) { return positions(row)[i]; }
 
 private:
     const std::array<qsizetype, N>& positions(const DBSRow& row) {

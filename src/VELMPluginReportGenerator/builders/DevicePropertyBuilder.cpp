@@ -11,6 +11,7 @@
 #include <QList>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -28,82 +29,130 @@ ColumnReader<5> propertyColumns() {
 // The elements of one Device, so that finding "the first descendant called X" and "the
 // RowIndex with this ID" does not walk the device's subtree for every row. Document order is
 // told by each element's path of child positions below the device, kept here, rather than
-// asked of the DOM for every cell.
+// asked of the DOM for every cell. The cells of one table arrive together, so the property and
+// RowIndex of the last cell are kept at hand for the next.
 class DeviceProperties {
 public:
-    DeviceProperties(ReportDocument& document, DOMElement* device, ColumnReader<5>& columns)
-        : m_document(document), m_device(device), m_columns(columns) {
-        m_placed.insert(device, {});
+    DeviceProperties(ReportDocument& document, DOMElement* device, ColumnReader<5>& columns,
+                     qsizetype rows)
+        : m_document(document), m_columns(columns), m_rowIndexName(document.name(rowIndexText())) {
+        m_nodes.reserve(std::size_t(rows) + 1);
+        m_nodes.push_back({device, {}, 0});
     }
 
     void addSimple(const DBSRow& row) {
-        const QString& name = m_columns.value(row, PropertyName);
-        place(m_device, m_document.append(m_device, name, m_columns.value(row, Value)), name);
+        const Name name = m_document.name(m_columns.value(row, PropertyName));
+        place(deviceNode,
+              m_document.append(m_nodes[deviceNode].element, name, m_columns.value(row, Value)),
+              name);
     }
 
     // A name the document rejects skips the row.
     void addTableCell(const DBSRow& row) {
-        const QString& name = m_columns.value(row, PropertyName);
-        DOMElement* property = firstDescendant(name);
-        if (!property)
-            property = place(m_device, m_document.append(m_device, name), name);
-        if (!property)
+        const qsizetype property = propertyOf(m_columns.value(row, PropertyName));
+        if (property == noNode)
             return;
-        const QString& rowIndex = m_columns.value(row, RowIndex);
-        DOMElement*& indexElement = m_rowIndexes[{property, rowIndex}];
-        if (!indexElement)
-            indexElement =
-                place(property, m_document.appendWithId(property, rowIndexName(), rowIndex),
-                      rowIndexName());
-        if (!indexElement)
+        const qsizetype index = rowIndexOf(property, m_columns.value(row, RowIndex));
+        if (index == noNode)
             return;
-        const QString& cell = m_columns.value(row, ColumnName);
-        place(indexElement, m_document.append(indexElement, cell, m_columns.value(row, Value)),
+        const Name cell = m_document.name(m_columns.value(row, ColumnName));
+        place(index, m_document.append(m_nodes[index].element, cell, m_columns.value(row, Value)),
               cell);
     }
 
 private:
-    // Where an element sits: its child positions from the device down, and how many children
-    // it has so far (each new element is its parent's last child). Mostly property, RowIndex
-    // and cell: three levels, kept without a heap block of their own.
-    using Path = QVarLengthArray<qsizetype, 4>;
-    struct Placement {
+    using Name = ReportDocument::Name;
+    static constexpr qsizetype deviceNode = 0;
+    static constexpr qsizetype noNode = -1;
+
+    // An element of the device and where it sits: its child positions from the device down, and
+    // how many children it has so far (each new element is its parent's last child). Mostly
+    // property, RowIndex and cell: three levels, kept without a heap block of their own.
+    using Path = QVarLengthArray<int, 4>;
+    struct Node {
+        DOMElement* element;
         Path path;
-        qsizetype children = 0;
+        int children = 0;
     };
     static bool before(const Path& a, const Path& b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
     }
 
-    static const QString& rowIndexName() {
+    static const QString& rowIndexText() {
         static const QString name = QStringLiteral("RowIndex");
         return name;
     }
 
-    DOMElement* firstDescendant(const QString& name) const { return m_firstByName.value(name); }
+    // The first element called `text` in document order, made below the device when there is
+    // none.
+    qsizetype propertyOf(const QString& text) {
+        if (m_lastProperty != noNode && text == m_lastPropertyText)
+            return m_lastProperty;
+        const Name name = m_document.name(text);
+        qsizetype property = m_firstByName.value(name, noNode);
+        if (property == noNode)
+            property =
+                place(deviceNode, m_document.append(m_nodes[deviceNode].element, name), name);
+        if (property != noNode) {
+            m_lastPropertyText = text;
+            m_lastPropertyName = name;
+            m_lastProperty = property;
+        }
+        return property;
+    }
 
-    // Records `element` called `name`, just appended to `parent`, and keeps the first element
-    // of each name in document order: an element appended deeper in an earlier branch can
-    // precede one made before it.
-    DOMElement* place(DOMElement* parent, DOMElement* element, const QString& name) {
+    qsizetype rowIndexOf(qsizetype property, const QString& id) {
+        if (property == m_lastRowIndexProperty && id == m_lastRowIndexId)
+            return m_lastRowIndex;
+        qsizetype& index = m_rowIndexes[{property, id}];
+        if (index == deviceNode)
+            index = place(property,
+                          m_document.appendWithId(m_nodes[property].element, m_rowIndexName, id),
+                          m_rowIndexName);
+        if (index == noNode) {
+            index = deviceNode;
+            return noNode;
+        }
+        m_lastRowIndexProperty = property;
+        m_lastRowIndexId = id;
+        m_lastRowIndex = index;
+        return index;
+    }
+
+    // Records `element` called `name`, just appended to the element of `parent`, and keeps the
+    // first element of each name in document order: an element appended deeper in an earlier
+    // branch can precede one made before it.
+    qsizetype place(qsizetype parent, DOMElement* element, Name name) {
         if (!element)
-            return nullptr;
-        Placement& parentPlacement = m_placed[parent];
-        Placement placement{parentPlacement.path, 0};
-        placement.path.append(parentPlacement.children++);
-        DOMElement*& first = m_firstByName[name];
-        if (!first || before(placement.path, m_placed.value(first).path))
-            first = element;
-        m_placed.insert(element, std::move(placement));
-        return element;
+            return noNode;
+        Node node{element, m_nodes[parent].path, 0};
+        node.path.append(m_nodes[parent].children++);
+        const qsizetype at = qsizetype(m_nodes.size());
+        auto first = m_firstByName.find(name);
+        if (first == m_firstByName.end()) {
+            m_firstByName.insert(name, at);
+        } else if (before(node.path, m_nodes[*first].path)) {
+            *first = at;
+            if (name == m_lastPropertyName)
+                m_lastProperty = noNode;
+        }
+        m_nodes.push_back(std::move(node));
+        return at;
     }
 
     ReportDocument& m_document;
-    DOMElement* m_device;
     ColumnReader<5>& m_columns;
-    QHash<DOMElement*, Placement> m_placed;
-    QHash<QString, DOMElement*> m_firstByName;
-    QHash<QPair<DOMElement*, QString>, DOMElement*> m_rowIndexes;
+    const Name m_rowIndexName;
+    std::vector<Node> m_nodes;
+    QHash<Name, qsizetype> m_firstByName;
+    // The RowIndex elements by property and ID; 0 (the device, never a RowIndex) for none yet.
+    QHash<QPair<qsizetype, QString>, qsizetype> m_rowIndexes;
+    QString m_lastPropertyText;
+    Name m_lastPropertyName;
+    qsizetype m_lastProperty = noNode;
+    qsizetype m_lastRowIndexProperty = noNode;
+    QString m_lastRowIndexId;
+    qsizetype m_lastRowIndex = noNode;
 };
 
 } // namespace
@@ -119,8 +168,8 @@ void buildDevicePropertyReport(ReportBuild& build) {
     };
     for (const QString& id : build.selection.deviceIds) {
         DOMElement* device = build.document.appendWithId(build.body, QStringLiteral("Device"), id);
-        DeviceProperties properties(build.document, device, columns);
         const QList<const DBSRow*> rows = rowsByDevice.value(id);
+        DeviceProperties properties(build.document, device, columns, rows.size());
         for (const DBSRow* row : rows)
             if (columns.contains(*row, ColumnName) && isSimple(*row))
                 properties.addSimple(*row);

@@ -11,31 +11,44 @@ constexpr char domExceptionText[] = "DOMException code is:  ";
 
 } // namespace
 
-ReportDocument::ReportDocument() : m_document(dom::Document::create(QStringLiteral("Root"))) {}
+ReportDocument::ReportDocument()
+    : m_document(dom::Document::create(QStringLiteral("Root"))), m_elements(m_document.get()),
+      m_id(m_elements.name(QStringLiteral("ID"))) {}
 
-ReportDocument::DOMElement* ReportDocument::append(DOMElement* parent, const QString& name,
+ReportDocument::DOMElement* ReportDocument::append(DOMElement* parent, Name name,
                                                    const QString& text) {
     try {
-        return text.isEmpty() ? dom::appendElement(parent, name)
-                              : dom::appendTextElement(parent, name, text);
+        return text.isEmpty() ? m_elements.append(parent, name)
+                              : m_elements.appendText(parent, name, text);
     } catch (const dom::BuildError& e) {
         std::cerr << domExceptionText << e.code() << std::endl;
         return nullptr;
     }
 }
 
-ReportDocument::DOMElement* ReportDocument::appendWithId(DOMElement* parent, const QString& name,
+ReportDocument::DOMElement* ReportDocument::appendWithId(DOMElement* parent, Name name,
                                                          const QString& id) {
     DOMElement* element = append(parent, name);
     if (element)
-        dom::setAttribute(element, QStringLiteral("ID"), id);
+        m_elements.addAttribute(element, m_id, id);
     return element;
+}
+
+const QList<ReportDocument::Name>& ReportDocument::namesOf(const QStringList& names) {
+    if (names.constData() != m_pairNamesOf.constData() || names.size() != m_pairNamesOf.size()) {
+        m_pairNamesOf = names;
+        m_pairNames.clear();
+        for (const QString& name : names)
+            m_pairNames.append(this->name(name));
+    }
+    return m_pairNames;
 }
 
 bool ReportDocument::appendPairs(DOMElement* parent, const QStringList& names,
                                  const QStringList& values, qsizetype skip) {
-    for (qsizetype i = 0; i < names.size(); ++i)
-        if (i != skip && !append(parent, names.at(i), values.value(i)))
+    const QList<Name>& elementNames = namesOf(names);
+    for (qsizetype i = 0; i < elementNames.size(); ++i)
+        if (i != skip && !append(parent, elementNames.at(i), values.value(i)))
             return false;
     return true;
 }

@@ -13,19 +13,35 @@ constexpr int answerProgress = 10;
 constexpr int examinedProgress = 10;
 constexpr int placedProgress = 10;
 
-void appendRow(ReportBuild& build, ReportDocument::DOMElement* report, const DBSRow& row,
-               const QString& leaveOut) {
-    appendColumns(build.document, build.document.append(report, QStringLiteral("Row")), row,
-                  leaveOut);
-}
+// Appends one Row per row, each with its columns but `leaveOut`.
+class RowAppender {
+public:
+    RowAppender(ReportDocument& document, const QString& leaveOut)
+        : m_document(document), m_row(document.name(QStringLiteral("Row"))), m_leaveOut({leaveOut}),
+          m_leavesOut(!leaveOut.isEmpty()) {}
+
+    void append(ReportDocument::DOMElement* report, const DBSRow& row) {
+        ReportDocument::DOMElement* element = m_document.append(report, m_row);
+        if (element)
+            m_document.appendPairs(element, row.columns(), row.values(),
+                                   m_leavesOut ? m_leaveOut.indexOf(row, 0) : -1);
+    }
+
+private:
+    ReportDocument& m_document;
+    const ReportDocument::Name m_row;
+    ColumnReader<1> m_leaveOut;
+    bool m_leavesOut;
+};
 
 void placeAllTogether(ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
     ReportDocument::DOMElement* report =
         build.document.append(build.body, QStringLiteral("Report"));
+    RowAppender rows(build.document, {});
     for (const DBSResultSet& set : answer.resultSets())
         if (set.lastRowId == -1)
             for (const DBSRow& row : set.rows)
-                appendRow(build, report, row, {});
+                rows.append(report, row);
 }
 
 // The first Device element of the body for each id.
@@ -45,14 +61,15 @@ QHash<QString, ReportDocument::DOMElement*> deviceElements(const ReportBuild& bu
 void placePerDevice(ReportBuild& build, const CmdDBSProcessQueryResponse& answer) {
     const auto rows = rowsByColumn(answer, deviceIdColumn);
     const auto devices = deviceElements(build);
+    const ReportDocument::Name reportName = build.document.name(QStringLiteral("Report"));
+    RowAppender appender(build.document, deviceIdColumn);
     for (const QString& id : build.selection.deviceIds) {
         ReportDocument::DOMElement* device = devices.value(id);
         if (!device)
             continue;
-        ReportDocument::DOMElement* report =
-            build.document.append(device, QStringLiteral("Report"));
+        ReportDocument::DOMElement* report = build.document.append(device, reportName);
         for (const DBSRow* row : rows.value(id))
-            appendRow(build, report, *row, deviceIdColumn);
+            appender.append(report, *row);
     }
 }
 
@@ -70,10 +87,20 @@ QHash<QString, QList<const DBSRow*>> rowsByColumn(const CmdDBSProcessQueryRespon
                                                   const QString& column) {
     QHash<QString, QList<const DBSRow*>> groups;
     ColumnReader<1> key({column});
+    // Rows of one value mostly come one after another: their group is looked up once.
+    QList<const DBSRow*>* group = nullptr;
+    QString groupKey;
     for (const DBSResultSet& set : answer.resultSets())
-        for (const DBSRow& row : set.rows)
-            if (key.contains(row, 0))
-                groups[key.value(row, 0)].append(&row);
+        for (const DBSRow& row : set.rows) {
+            if (!key.contains(row, 0))
+                continue;
+            const QString& value = key.value(row, 0);
+            if (!group || value != groupKey) {
+                group = &groups[value];
+                groupKey = value;
+            }
+            group->append(&row);
+        }
     return groups;
 }
 

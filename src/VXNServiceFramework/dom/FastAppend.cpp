@@ -6,10 +6,14 @@
 // The node layout below is the one of Xerces 3.2; another version appends the standard way.
 #if XERCES_VERSION_MAJOR == 3 && XERCES_VERSION_MINOR == 2
 #define VELM_FAST_APPEND 1
+#include <xercesc/dom/impl/DOMAttrImpl.hpp>
+#include <xercesc/dom/impl/DOMAttrMapImpl.hpp>
 #include <xercesc/dom/impl/DOMDocumentImpl.hpp>
 #include <xercesc/dom/impl/DOMElementImpl.hpp>
 #include <xercesc/dom/impl/DOMTextImpl.hpp>
 #endif
+
+#include "VXNServiceFramework/dom/XercesString.h"
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -69,9 +73,42 @@ void appendNew(Element* parent, Node* child) {
     // Node lists of the document learn that the tree changed, as after appendChild.
     static_cast<DOMDocumentImpl*>(parentImpl->fParent.fOwnerDocument)->changed();
 }
+
+// What Xerces' own parser does for the elements, texts and attributes it reads.
+Element* newElement(RawDocument* document, const XMLCh* acceptedName) {
+    return static_cast<DOMDocumentImpl*>(document)->createElementNoCheck(acceptedName);
+}
+
+Node* newText(RawDocument* document, QStringView text) {
+    auto* documentImpl = static_cast<DOMDocumentImpl*>(document);
+    return new (documentImpl, DOMMemoryManager::TEXT_OBJECT) DOMTextImpl(
+        documentImpl, reinterpret_cast<const XMLCh*>(text.utf16()), XMLSize_t(text.size()));
+}
+
+void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value) {
+    auto* attribute =
+        static_cast<DOMAttrImpl*>(element->getOwnerDocument()->createAttribute(acceptedName));
+    attribute->setValueFast(value);
+    DOMAttrMapImpl* attributes = static_cast<DOMElementImpl*>(element)->fAttributes;
+    // Makes the map's list when it has none yet, which the fast setter takes for granted.
+    attributes->reserve(1);
+    attributes->setNamedItemFast(attribute);
+}
 #else
 void appendNew(Element* parent, Node* child) {
     parent->appendChild(child);
+}
+
+Element* newElement(RawDocument* document, const XMLCh* acceptedName) {
+    return document->createElement(acceptedName);
+}
+
+Node* newText(RawDocument* document, QStringView text) {
+    return document->createTextNode(toXml(text.toString()));
+}
+
+void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value) {
+    element->setAttribute(acceptedName, value);
 }
 #endif
 

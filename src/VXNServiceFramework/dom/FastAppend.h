@@ -2,6 +2,8 @@
 
 #include "VXNServiceFramework/dom/DomTypes.h"
 
+#include <QStringView>
+
 // Internal to the DOM builders: appending a node that was just made.
 //
 // Xerces 3.2.4 reaches the parts of a node through dynamic_cast, several times for every
@@ -14,5 +16,18 @@ namespace dom::fastappend {
 // Appends `child`, an element or text node just made by `parent`'s document and not yet in any
 // tree, as the last child of `parent`. Other node kinds go through appendChild.
 void appendNew(Element* parent, Node* child);
+
+// A new element called `name`, a name `document` has accepted for an element before (names are
+// checked by the DOM alone, so one accepted once is accepted again): made without the check.
+Element* newElement(RawDocument* document, const XMLCh* acceptedName);
+
+// A new text node holding `text`, which holds only characters XML can carry (see xmlCharsOnly).
+// Read by its length, so the text need not be NUL-terminated.
+Node* newText(RawDocument* document, QStringView text);
+
+// Gives `element`, which has no attribute called `acceptedName` yet, that attribute with
+// `value`, NUL-terminated and holding only characters XML can carry. The name is one the
+// document has accepted for an attribute before.
+void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value);
 
 } // namespace dom::fastappend

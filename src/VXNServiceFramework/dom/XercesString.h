@@ -6,9 +6,31 @@
 // Xerces' XMLCh is char16_t here, the same UTF-16 code units as QString, so both directions
 // are plain views or copies without transcoding.
 
-// A NUL-terminated view of `text` for Xerces calls; valid while `text` lives unchanged.
-inline const XMLCh* toXml(const QString& text) {
-    return reinterpret_cast<const XMLCh*>(text.utf16());
+// A NUL-terminated view of a QString for Xerces calls, valid while the string lives unchanged
+// and this view lives (made in an expression, it serves that expression). QString::utf16() gives
+// one too, but on a string that does not own its data (a literal, fromRawData) it reallocates the
+// string in place: two threads reading one shared static name that way race. Such a string is
+// copied here instead; one with its own data is always NUL-terminated and is used as it is.
+class XmlText {
+public:
+    explicit XmlText(const QString& text)
+        : m_copy(text.data_ptr().isMutable() ? QString() : QString(text.constData(), text.size())),
+          m_text(reinterpret_cast<const XMLCh*>(text.data_ptr().isMutable() ? text.constData()
+                                                                            : m_copy.constData())) {
+    }
+    XmlText(const XmlText&) = delete;
+    XmlText& operator=(const XmlText&) = delete;
+
+    operator const XMLCh*() const { return m_text; }
+    const XMLCh* get() const { return m_text; }
+
+private:
+    QString m_copy;
+    const XMLCh* m_text;
+};
+
+inline XmlText toXml(const QString& text) {
+    return XmlText(text);
 }
 
 // A copy of a Xerces string; a null pointer reads as the empty string.
