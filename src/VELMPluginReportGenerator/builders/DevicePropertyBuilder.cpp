@@ -43,8 +43,7 @@ public:
     void addSimple(const DBSRow& row) {
         const Name name = m_document.name(m_columns.value(row, PropertyName));
         place(deviceNode,
-              m_document.append(m_nodes[deviceNode].element, name, m_columns.value(row, Value)),
-              name);
+              m_document.append(node(deviceNode).element, name, m_columns.value(row, Value)), name);
     }
 
     // A name the document rejects skips the row.
@@ -56,7 +55,7 @@ public:
         if (index == noNode)
             return;
         const Name cell = m_document.name(m_columns.value(row, ColumnName));
-        place(index, m_document.append(m_nodes[index].element, cell, m_columns.value(row, Value)),
+        place(index, m_document.append(node(index).element, cell, m_columns.value(row, Value)),
               cell);
     }
 
@@ -89,10 +88,9 @@ private:
         if (m_lastProperty != noNode && text == m_lastPropertyText)
             return m_lastProperty;
         const Name name = m_document.name(text);
-        qsizetype property = m_firstByName.value(name, noNode);
+        qsizetype property = firstNamed(name);
         if (property == noNode)
-            property =
-                place(deviceNode, m_document.append(m_nodes[deviceNode].element, name), name);
+            property = place(deviceNode, m_document.append(node(deviceNode).element, name), name);
         if (property != noNode) {
             m_lastPropertyText = text;
             m_lastPropertyName = name;
@@ -106,9 +104,9 @@ private:
             return m_lastRowIndex;
         qsizetype& index = m_rowIndexes[{property, id}];
         if (index == deviceNode)
-            index = place(property,
-                          m_document.appendWithId(m_nodes[property].element, m_rowIndexName, id),
-                          m_rowIndexName);
+            index =
+                place(property, m_document.appendWithId(node(property).element, m_rowIndexName, id),
+                      m_rowIndexName);
         if (index == noNode) {
             index = deviceNode;
             return noNode;
@@ -119,24 +117,33 @@ private:
         return index;
     }
 
+    Node& node(qsizetype at) { return m_nodes[std::size_t(at)]; }
+
+    qsizetype& firstNamed(Name name) {
+        if (name.id() >= qsizetype(m_firstByName.size()))
+            m_firstByName.resize(std::size_t(m_document.nameCount()), noNode);
+        return m_firstByName[std::size_t(name.id())];
+    }
+
     // Records `element` called `name`, just appended to the element of `parent`, and keeps the
     // first element of each name in document order: an element appended deeper in an earlier
     // branch can precede one made before it.
     qsizetype place(qsizetype parent, DOMElement* element, Name name) {
         if (!element)
             return noNode;
-        Node node{element, m_nodes[parent].path, 0};
-        node.path.append(m_nodes[parent].children++);
+        Node& parentNode = node(parent);
+        Node placed{element, parentNode.path, 0};
+        placed.path.append(parentNode.children++);
         const qsizetype at = qsizetype(m_nodes.size());
-        auto first = m_firstByName.find(name);
-        if (first == m_firstByName.end()) {
-            m_firstByName.insert(name, at);
-        } else if (before(node.path, m_nodes[*first].path)) {
-            *first = at;
+        qsizetype& first = firstNamed(name);
+        if (first == noNode) {
+            first = at;
+        } else if (before(placed.path, node(first).path)) {
+            first = at;
             if (name == m_lastPropertyName)
                 m_lastProperty = noNode;
         }
-        m_nodes.push_back(std::move(node));
+        m_nodes.push_back(std::move(placed));
         return at;
     }
 
@@ -144,7 +151,8 @@ private:
     ColumnReader<5>& m_columns;
     const Name m_rowIndexName;
     std::vector<Node> m_nodes;
-    QHash<Name, qsizetype> m_firstByName;
+    // The first element of each name, by the name's number.
+    std::vector<qsizetype> m_firstByName;
     // The RowIndex elements by property and ID; 0 (the device, never a RowIndex) for none yet.
     QHash<QPair<qsizetype, QString>, qsizetype> m_rowIndexes;
     QString m_lastPropertyText;

@@ -24,6 +24,8 @@ public:
 
     // The name for the calls below; cheaper than the text where one name makes many elements.
     Name name(const QString& name) { return m_elements.name(name); }
+    // Names are numbered from 0 up to this.
+    qsizetype nameCount() const { return m_elements.nameCount(); }
 
     // Appends <name>text</name> (<name/> for an empty text); null when the DOM rejects the name.
     DOMElement* append(DOMElement* parent, Name name, const QString& text = {});

@@ -23,15 +23,20 @@ ElementFactory::ElementFactory(RawDocument* document) : m_document(document) {}
 ElementFactory::~ElementFactory() = default;
 
 ElementFactory::Name ElementFactory::name(const QString& name) {
-    Entry*& found = m_byName[name];
-    if (!found) {
-        auto entry = std::make_unique<Entry>();
-        entry->text = QString(name.constData(), name.size());
-        // A string with no data of its own gets some, so its view stays put.
-        entry->text.detach();
-        found = m_entries.emplace_back(std::move(entry)).get();
-    }
-    return Name(found);
+    auto found = m_byName.constFind(name);
+    if (found != m_byName.cend())
+        return Name(*found);
+    const qsizetype id = qsizetype(m_entries.size());
+    Entry& entry = m_entries.emplace_back();
+    entry.text = QString(name.constData(), name.size());
+    // A string with no data of its own gets some, so its view stays put.
+    entry.text.detach();
+    m_byName.insert(name, id);
+    return Name(id);
+}
+
+qsizetype ElementFactory::nameCount() const {
+    return qsizetype(m_entries.size());
 }
 
 Element* ElementFactory::create(Entry& entry) {
@@ -43,23 +48,23 @@ Element* ElementFactory::create(Entry& entry) {
 }
 
 Element* ElementFactory::append(Element* parent, Name name) {
-    DOMElement* element = create(*name.m_entry);
+    DOMElement* element = create(m_entries[std::size_t(name.m_id)]);
     fastappend::appendNew(parent, element);
     return element;
 }
 
 Element* ElementFactory::appendText(Element* parent, Name name, const QString& text) {
-    DOMElement* element = create(*name.m_entry);
+    DOMElement* element = create(m_entries[std::size_t(name.m_id)]);
     fastappend::appendNew(element, fastappend::newText(m_document, xmlCharsOnly(text)));
     fastappend::appendNew(parent, element);
     return element;
 }
 
 void ElementFactory::addAttribute(Element* element, Name name, const QString& value) {
-    Entry& entry = *name.m_entry;
+    Entry& entry = m_entries[std::size_t(name.m_id)];
     const QString clean = xmlCharsOnly(value);
     if (entry.attributeAccepted) {
-        fastappend::addNewAttribute(element, toXml(entry.text), toXml(clean));
+        fastappend::addNewAttribute(element, toXml(entry.text), clean);
         return;
     }
     guarded([&] { element->setAttribute(toXml(entry.text), toXml(clean)); });

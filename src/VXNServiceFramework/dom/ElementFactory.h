@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QString>
-#include <memory>
 #include <vector>
 
 namespace dom {
@@ -17,17 +16,19 @@ class ElementFactory {
     struct Entry;
 
 public:
-    // A name looked up once for many elements; valid while its factory lives.
+    // A name looked up once for many elements; valid with its factory. Names are numbered
+    // from 0 in the order the factory first saw them, so callers can keep what they know about
+    // each in a list.
     class Name {
     public:
         Name() = default;
+        qsizetype id() const { return m_id; }
         bool operator==(const Name&) const = default;
-        friend size_t qHash(Name name, size_t seed = 0) { return ::qHash(name.m_entry, seed); }
 
     private:
         friend class ElementFactory;
-        explicit Name(Entry* entry) : m_entry(entry) {}
-        Entry* m_entry = nullptr;
+        explicit Name(qsizetype id) : m_id(id) {}
+        qsizetype m_id = -1;
     };
 
     explicit ElementFactory(RawDocument* document);
@@ -36,6 +37,8 @@ public:
     ElementFactory& operator=(const ElementFactory&) = delete;
 
     Name name(const QString& name);
+    // How many names the factory has numbered.
+    qsizetype nameCount() const;
 
     // <name/> appended to `parent`.
     Element* append(Element* parent, Name name);
@@ -49,8 +52,8 @@ private:
     Element* create(Entry& entry);
 
     RawDocument* m_document;
-    QHash<QString, Entry*> m_byName;
-    std::vector<std::unique_ptr<Entry>> m_entries;
+    QHash<QString, qsizetype> m_byName;
+    std::vector<Entry> m_entries;
 };
 
 } // namespace dom

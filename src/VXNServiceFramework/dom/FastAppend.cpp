@@ -44,20 +44,17 @@ DOMNodeImpl* nodeParts(DOMNode* node) {
     return partOf(node, &DOMElementImpl::fNode, &DOMTextImpl::fNode);
 }
 
-} // namespace
-
-void appendNew(Element* parent, Node* child) {
-    auto* parentImpl = static_cast<DOMElementImpl*>(parent);
-    DOMNode*& first = parentImpl->fParent.fFirstChild;
+// Links `child` in as the last child of the node that owns `children`; false (and nothing done)
+// when a node involved is of a kind this does not know.
+bool linkLast(DOMParentNode& children, DOMNode* owner, DOMNode* child) {
+    DOMNode*& first = children.fFirstChild;
     DOMChildNode* links = siblingLinks(child);
     DOMNodeImpl* parts = nodeParts(child);
     DOMChildNode* firstLinks = first ? siblingLinks(first) : nullptr;
     DOMChildNode* lastLinks = firstLinks ? siblingLinks(firstLinks->previousSibling) : nullptr;
-    if (!links || !parts || (first && !lastLinks)) {
-        parent->appendChild(child);
-        return;
-    }
-    parts->fOwnerNode = parent;
+    if (!links || !parts || (first && !lastLinks))
+        return false;
+    parts->fOwnerNode = owner;
     parts->isOwned(true);
     if (!first) {
         // The first child's previous sibling is the last child.
@@ -71,7 +68,15 @@ void appendNew(Element* parent, Node* child) {
         firstLinks->previousSibling = child;
     }
     // Node lists of the document learn that the tree changed, as after appendChild.
-    static_cast<DOMDocumentImpl*>(parentImpl->fParent.fOwnerDocument)->changed();
+    static_cast<DOMDocumentImpl*>(children.fOwnerDocument)->changed();
+    return true;
+}
+
+} // namespace
+
+void appendNew(Element* parent, Node* child) {
+    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, child))
+        parent->appendChild(child);
 }
 
 // What Xerces' own parser does for the elements, texts and attributes it reads.
@@ -85,10 +90,13 @@ Node* newText(RawDocument* document, QStringView text) {
         documentImpl, reinterpret_cast<const XMLCh*>(text.utf16()), XMLSize_t(text.size()));
 }
 
-void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value) {
-    auto* attribute =
-        static_cast<DOMAttrImpl*>(element->getOwnerDocument()->createAttribute(acceptedName));
-    attribute->setValueFast(value);
+void addNewAttribute(Element* element, const XMLCh* acceptedName, QStringView value) {
+    RawDocument* document = element->getOwnerDocument();
+    auto* attribute = static_cast<DOMAttrImpl*>(document->createAttribute(acceptedName));
+    // The value is the attribute's one text child.
+    Node* text = newText(document, value);
+    if (!linkLast(attribute->fParent, attribute, text))
+        attribute->appendChild(text);
     DOMAttrMapImpl* attributes = static_cast<DOMElementImpl*>(element)->fAttributes;
     // Makes the map's list when it has none yet, which the fast setter takes for granted.
     attributes->reserve(1);
@@ -107,8 +115,8 @@ Node* newText(RawDocument* document, QStringView text) {
     return document->createTextNode(toXml(text.toString()));
 }
 
-void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value) {
-    element->setAttribute(acceptedName, value);
+void addNewAttribute(Element* element, const XMLCh* acceptedName, QStringView value) {
+    element->setAttribute(acceptedName, toXml(value.toString()));
 }
 #endif
 

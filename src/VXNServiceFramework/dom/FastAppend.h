@@ -26,8 +26,8 @@ Element* newElement(RawDocument* document, const XMLCh* acceptedName);
 Node* newText(RawDocument* document, QStringView text);
 
 // Gives `element`, which has no attribute called `acceptedName` yet, that attribute with
-// `value`, NUL-terminated and holding only characters XML can carry. The name is one the
-// document has accepted for an attribute before.
-void addNewAttribute(Element* element, const XMLCh* acceptedName, const XMLCh* value);
+// `value`, which holds only characters XML can carry. The name is one the document has accepted
+// for an attribute before.
+void addNewAttribute(Element* element, const XMLCh* acceptedName, QStringView value);
 
 } // namespace dom::fastappend
