@@ -94,13 +94,14 @@ RowPieces::Piece* RowPieces::take(qsizetype pos, bool usable) {
         abandon(slot);
         return nullptr;
     }
-    int pending = Pending;
-    if (!(m_waitForThreads && !m_helpers.empty()) &&
-        slot.state.compare_exchange_strong(pending, Abandoned))
-        return nullptr; // no helper has begun it: scanning it here is quicker than waiting
-    {
+    if (m_waitForThreads && !m_helpers.empty()) {
         std::unique_lock lock(m_mutex);
         m_done.wait(lock, [&] { return slot.state.load() == Done; });
+    } else if (slot.state.load() != Done) {
+        // Not begun, or a helper is at it: reading it here costs no more than waiting for the
+        // rest of it, and never waits on a helper that a busy machine gives no core.
+        abandon(slot);
+        return nullptr;
     }
     if (slot.piece.end == slot.piece.start)
         return nullptr;

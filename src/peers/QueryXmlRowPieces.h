@@ -18,9 +18,9 @@ namespace peers::queryxml {
 
 // Stretches of rows of one body scanned ahead by helper threads, from the last stretch
 // backwards, while the reader reads the body from its start. When the reader arrives at a
-// stretch's first row, it takes the stretch's rows (waiting for a helper still at it) and goes
-// on where that scan stopped; a stretch no helper has begun it reads itself, so the two meet
-// in the middle however busy the machine is.
+// stretch's first row that a helper has scanned, it takes the stretch's rows and goes on where
+// that scan stopped; a stretch no helper has finished it reads itself (the helper at it stops),
+// so the two meet in the middle and the reader never waits, however busy the machine is.
 class RowPieces {
 public:
     struct Piece {
@@ -46,7 +46,7 @@ public:
     }
     // The reader is at `pos`, at or past nextStart(), about to read a child element. When a
     // stretch starts right there, `usable` says the reader would take its rows as rows of the
-    // open result set, and a helper has scanned rows of it: answers the stretch. Else null,
+    // open result set, and a helper has finished rows of it: answers the stretch. Else null,
     // and the reader reads on itself.
     Piece* take(qsizetype pos, bool usable);
 

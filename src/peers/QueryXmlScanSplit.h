@@ -21,7 +21,7 @@ struct ScanSplit {
     // When set, counts the stretches whose rows were taken from a helper (for tests).
     int* taken = nullptr;
     // The reader waits for a helper to scan each stretch rather than scan one itself that no
-    // helper has begun (for tests).
+    // helper has finished (for tests).
     bool waitForThreads = false;
 
     // One thread per core, up to four; below the size a thread costs more than it saves.
