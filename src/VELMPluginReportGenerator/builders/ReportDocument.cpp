@@ -46,9 +46,11 @@ const QList<ReportDocument::Name>& ReportDocument::namesOf(const QStringList& na
 
 bool ReportDocument::appendPairs(DOMElement* parent, const QStringList& names,
                                  const QStringList& values, qsizetype skip) {
+    static const QString none;
     const QList<Name>& elementNames = namesOf(names);
     for (qsizetype i = 0; i < elementNames.size(); ++i)
-        if (i != skip && !append(parent, elementNames.at(i), values.value(i)))
+        if (i != skip &&
+            !append(parent, elementNames.at(i), i < values.size() ? values.at(i) : none))
             return false;
     return true;
 }

@@ -39,23 +39,30 @@ qsizetype ElementFactory::nameCount() const {
     return qsizetype(m_entries.size());
 }
 
-Element* ElementFactory::create(Entry& entry) {
-    if (entry.elementAccepted)
-        return fastappend::newElement(m_document, toXml(entry.text));
+Element* ElementFactory::checkedElement(Entry& entry) {
     DOMElement* element = guarded([&] { return m_document->createElement(toXml(entry.text)); });
     entry.elementAccepted = true;
     return element;
 }
 
 Element* ElementFactory::append(Element* parent, Name name) {
-    DOMElement* element = create(m_entries[std::size_t(name.m_id)]);
+    Entry& entry = m_entries[std::size_t(name.m_id)];
+    if (entry.elementAccepted)
+        return fastappend::appendNewElement(parent, toXml(entry.text));
+    DOMElement* element = checkedElement(entry);
     fastappend::appendNew(parent, element);
     return element;
 }
 
 Element* ElementFactory::appendText(Element* parent, Name name, const QString& text) {
-    DOMElement* element = create(m_entries[std::size_t(name.m_id)]);
-    fastappend::appendNew(element, fastappend::newText(m_document, xmlCharsOnly(text)));
+    Entry& entry = m_entries[std::size_t(name.m_id)];
+    // Nearly every text is clean and is read where it is.
+    const QString cleaned = isXmlCharsOnly(text) ? QString() : xmlCharsOnly(text);
+    const QStringView clean = cleaned.isNull() ? QStringView(text) : QStringView(cleaned);
+    if (entry.elementAccepted)
+        return fastappend::appendNewTextElement(parent, toXml(entry.text), clean);
+    DOMElement* element = checkedElement(entry);
+    fastappend::appendNew(element, fastappend::newText(m_document, clean));
     fastappend::appendNew(parent, element);
     return element;
 }

@@ -49,7 +49,7 @@ public:
     void addAttribute(Element* element, Name name, const QString& value);
 
 private:
-    Element* create(Entry& entry);
+    Element* checkedElement(Entry& entry);
 
     RawDocument* m_document;
     QHash<QString, qsizetype> m_byName;

@@ -44,9 +44,18 @@ DOMNodeImpl* nodeParts(DOMNode* node) {
     return partOf(node, &DOMElementImpl::fNode, &DOMTextImpl::fNode);
 }
 
+// The same for a node whose kind the caller knows, without asking the node.
+template <class Impl> DOMChildNode* siblingLinks(Impl* node) {
+    return &node->fChild;
+}
+
+template <class Impl> DOMNodeImpl* nodeParts(Impl* node) {
+    return &node->fNode;
+}
+
 // Links `child` in as the last child of the node that owns `children`; false (and nothing done)
 // when a node involved is of a kind this does not know.
-bool linkLast(DOMParentNode& children, DOMNode* owner, DOMNode* child) {
+template <class Child> bool linkLast(DOMParentNode& children, DOMNode* owner, Child* child) {
     DOMNode*& first = children.fFirstChild;
     DOMChildNode* links = siblingLinks(child);
     DOMNodeImpl* parts = nodeParts(child);
@@ -80,23 +89,46 @@ void appendNew(Element* parent, Node* child) {
 }
 
 // What Xerces' own parser does for the elements, texts and attributes it reads.
-Element* newElement(RawDocument* document, const XMLCh* acceptedName) {
-    return static_cast<DOMDocumentImpl*>(document)->createElementNoCheck(acceptedName);
+namespace {
+
+DOMElementImpl* newElementImpl(RawDocument* document, const XMLCh* acceptedName) {
+    return static_cast<DOMElementImpl*>(
+        static_cast<DOMDocumentImpl*>(document)->createElementNoCheck(acceptedName));
 }
 
-Node* newText(RawDocument* document, QStringView text) {
+DOMTextImpl* newTextImpl(RawDocument* document, QStringView text) {
     auto* documentImpl = static_cast<DOMDocumentImpl*>(document);
     return new (documentImpl, DOMMemoryManager::TEXT_OBJECT) DOMTextImpl(
         documentImpl, reinterpret_cast<const XMLCh*>(text.utf16()), XMLSize_t(text.size()));
+}
+
+} // namespace
+
+Node* newText(RawDocument* document, QStringView text) {
+    return newTextImpl(document, text);
+}
+
+Element* appendNewElement(Element* parent, const XMLCh* acceptedName) {
+    DOMElementImpl* element = newElementImpl(parent->getOwnerDocument(), acceptedName);
+    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, element))
+        parent->appendChild(element);
+    return element;
+}
+
+Element* appendNewTextElement(Element* parent, const XMLCh* acceptedName, QStringView text) {
+    RawDocument* document = parent->getOwnerDocument();
+    DOMElementImpl* element = newElementImpl(document, acceptedName);
+    linkLast(element->fParent, element, newTextImpl(document, text));
+    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, element))
+        parent->appendChild(element);
+    return element;
 }
 
 void addNewAttribute(Element* element, const XMLCh* acceptedName, QStringView value) {
     RawDocument* document = element->getOwnerDocument();
     auto* attribute = static_cast<DOMAttrImpl*>(document->createAttribute(acceptedName));
     // The value is the attribute's one text child.
-    Node* text = newText(document, value);
-    if (!linkLast(attribute->fParent, attribute, text))
-        attribute->appendChild(text);
+    linkLast(attribute->fParent, attribute, newTextImpl(document, value));
     DOMAttrMapImpl* attributes = static_cast<DOMElementImpl*>(element)->fAttributes;
     // Makes the map's list when it has none yet, which the fast setter takes for granted.
     attributes->reserve(1);
@@ -107,12 +139,19 @@ void appendNew(Element* parent, Node* child) {
     parent->appendChild(child);
 }
 
-Element* newElement(RawDocument* document, const XMLCh* acceptedName) {
-    return document->createElement(acceptedName);
-}
-
 Node* newText(RawDocument* document, QStringView text) {
     return document->createTextNode(toXml(text.toString()));
+}
+
+Element* appendNewElement(Element* parent, const XMLCh* acceptedName) {
+    return static_cast<Element*>(
+        parent->appendChild(parent->getOwnerDocument()->createElement(acceptedName)));
+}
+
+Element* appendNewTextElement(Element* parent, const XMLCh* acceptedName, QStringView text) {
+    Element* element = appendNewElement(parent, acceptedName);
+    element->appendChild(newText(parent->getOwnerDocument(), text));
+    return element;
 }
 
 void addNewAttribute(Element* element, const XMLCh* acceptedName, QStringView value) {

@@ -17,9 +17,12 @@ namespace dom::fastappend {
 // tree, as the last child of `parent`. Other node kinds go through appendChild.
 void appendNew(Element* parent, Node* child);
 
-// A new element called `name`, a name `document` has accepted for an element before (names are
-// checked by the DOM alone, so one accepted once is accepted again): made without the check.
-Element* newElement(RawDocument* document, const XMLCh* acceptedName);
+// Appends a new element called `acceptedName`, a name the parent's document has accepted for
+// an element before (the DOM checks a name by itself alone, so one accepted once is accepted
+// again), made without the check.
+Element* appendNewElement(Element* parent, const XMLCh* acceptedName);
+// The same with one text child holding `text` (see newText).
+Element* appendNewTextElement(Element* parent, const XMLCh* acceptedName, QStringView text);
 
 // A new text node holding `text`, which holds only characters XML can carry (see xmlCharsOnly).
 // Read by its length, so the text need not be NUL-terminated.

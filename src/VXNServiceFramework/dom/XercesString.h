@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <xercesc/util/XercesDefs.hpp>
 
 // Xerces' XMLCh is char16_t here, the same UTF-16 code units as QString, so both directions
@@ -38,6 +39,29 @@ inline QString fromXml(const XMLCh* text) {
     return text ? QString::fromUtf16(text) : QString();
 }
 
+// How many characters at the start of `text` XML carries as they are, short of surrogates
+// (which need their pair looked at).
+inline qsizetype plainXmlPrefix(QStringView text) {
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype at = 0;
+    while (at < size) {
+        const char16_t c = units[at];
+        if ((c >= 0x20 && c < 0xD800) || (c >= 0xE000 && c < 0xFFFE) || c == 0x9 || c == 0xA ||
+            c == 0xD)
+            ++at;
+        else
+            break;
+    }
+    return at;
+}
+
+// True when xmlCharsOnly would leave `text` as it is, as far as a quick look tells: surrogates
+// make it false, though a text with paired ones is left as it is too.
+inline bool isXmlCharsOnly(QStringView text) {
+    return plainXmlPrefix(text) == text.size();
+}
+
 // `text` with every character that XML 1.0 cannot carry (control characters other than tab,
 // line feed and carriage return, NUL, unpaired surrogates, U+FFFE, U+FFFF) replaced by U+FFFD.
 // Xerces' writer refuses a document holding such a character and stops a string at NUL, so one
@@ -49,16 +73,7 @@ inline QString xmlCharsOnly(const QString& text) {
     const qsizetype size = text.size();
     // Nearly every text is clean: up to the first character that needs a closer look, the
     // text stays as it is.
-    const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
-    qsizetype start = 0;
-    while (start < size) {
-        const char16_t c = units[start];
-        if ((c >= 0x20 && c < 0xD800) || (c >= 0xE000 && c < 0xFFFE) || c == 0x9 || c == 0xA ||
-            c == 0xD)
-            ++start;
-        else
-            break;
-    }
+    const qsizetype start = plainXmlPrefix(text);
     if (start == size)
         return text;
     QString result;
