@@ -117,4 +117,39 @@ TEST(XercesString, AViewLeavesAStringWithoutDataOfItsOwnUntouched) {
     EXPECT_EQ(XMLString::stringLen(toXml(null)), 0u);
 }
 
+// Clean stretches are skipped several characters at a time: a character anywhere in a text,
+// on either side of such a stretch's end, must be seen as it is seen alone.
+TEST(XercesString, EveryPositionOfATextIsLookedAt) {
+    const auto reference = [](const QString& text) {
+        QString result;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+                result += text.mid(i++, 2);
+                continue;
+            }
+            const bool ok = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c < 0xD800) ||
+                            (c >= 0xE000 && c < 0xFFFE);
+            result += ok ? QChar(c) : QChar(QChar::ReplacementCharacter);
+        }
+        return result;
+    };
+    const char16_t probes[] = {0x0,    0x1,    0x9,    0x1F,   0x20,   0x7F,   0xD7FF, 0xD800,
+                               0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xFFFE, 0xFFFF};
+    for (qsizetype length : {1, 7, 8, 9, 16, 17, 25})
+        for (qsizetype at = 0; at < length; ++at)
+            for (char16_t probe : probes) {
+                QString text(length, QLatin1Char('a'));
+                text[at] = QChar(probe);
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << int(probe));
+                EXPECT_EQ(xmlCharsOnly(text), reference(text));
+                EXPECT_EQ(isXmlCharsOnly(text),
+                          reference(text) == text && !QChar::isSurrogate(probe));
+            }
+    // A pair split across the end of an eight-character stretch stays a pair.
+    const QString pair = QStringLiteral("abcdefg") + QString::fromUtf8("😀") + QStringLiteral("h");
+    EXPECT_EQ(xmlCharsOnly(pair), pair);
+}
+
 } // namespace

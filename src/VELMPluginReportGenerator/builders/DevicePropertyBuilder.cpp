@@ -174,16 +174,24 @@ void buildDevicePropertyReport(ReportBuild& build) {
     const auto isSimple = [&](const DBSRow& row) {
         return columns.value(row, ColumnName) == valueColumn;
     };
+    const ReportDocument::Name deviceName = build.document.name(QStringLiteral("Device"));
+    std::vector<const DBSRow*> tableCells;
     for (const QString& id : build.selection.deviceIds) {
-        DOMElement* device = build.document.appendWithId(build.body, QStringLiteral("Device"), id);
+        DOMElement* device = build.document.appendWithId(build.body, deviceName, id);
         const QList<const DBSRow*> rows = rowsByDevice.value(id);
         DeviceProperties properties(build.document, device, columns, rows.size());
-        for (const DBSRow* row : rows)
-            if (columns.contains(*row, ColumnName) && isSimple(*row))
+        // Simple properties first, then the tables, each in answer order.
+        tableCells.clear();
+        for (const DBSRow* row : rows) {
+            if (!columns.contains(*row, ColumnName))
+                continue;
+            if (isSimple(*row))
                 properties.addSimple(*row);
-        for (const DBSRow* row : rows)
-            if (columns.contains(*row, ColumnName) && !isSimple(*row))
-                properties.addTableCell(*row);
+            else
+                tableCells.push_back(row);
+        }
+        for (const DBSRow* row : tableCells)
+            properties.addTableCell(*row);
     }
     build.freeWhenFinished(std::move(answer));
 }
