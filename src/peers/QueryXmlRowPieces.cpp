@@ -2,6 +2,10 @@
 
 #include <QThread>
 #include <algorithm>
+#if defined(__linux__)
+#include <pthread.h>
+#include <sched.h>
+#endif
 #include <system_error>
 
 namespace peers::queryxml {
@@ -23,7 +27,10 @@ qsizetype RowPieces::rowStartFrom(QStringView text, qsizetype from) {
 }
 
 RowPieces::RowPieces(QStringView text, const ScanSplit& split, ScanPiece scan)
-    : m_scan(std::move(scan)), m_taken(split.taken), m_waitForThreads(split.waitForThreads) {
+    : m_shared(std::make_shared<Shared>()), m_taken(split.taken),
+      m_waitForThreads(split.waitForThreads) {
+    m_shared->scan = std::move(scan);
+    m_shared->readerWaits = m_waitForThreads;
     QList<qsizetype> starts = split.at;
     if (starts.isEmpty()) {
         const qsizetype step = std::max<qsizetype>(1, split.stretchChars);
@@ -43,38 +50,51 @@ RowPieces::RowPieces(QStringView text, const ScanSplit& split, ScanPiece scan)
         slot->piece.start = starts[i];
         slot->piece.end = starts[i];
         slot->piece.limit = i + 1 < starts.size() ? starts[i + 1] : text.size();
-        m_slots.push_back(std::move(slot));
+        m_shared->stretches.push_back(std::move(slot));
     }
-    m_helpersNext.store(qsizetype(m_slots.size()) - 1);
-    const int helpers = m_slots.empty() ? 0 : std::max(split.threads - 1, m_waitForThreads ? 1 : 0);
-    m_helpers.reserve(helpers);
+    m_shared->helpersNext.store(qsizetype(m_shared->stretches.size()) - 1);
+    const int helpers =
+        m_shared->stretches.empty() ? 0 : std::max(split.threads - 1, m_waitForThreads ? 1 : 0);
     try {
-        for (int i = 0; i < helpers; ++i)
-            m_helpers.emplace_back([this] { help(); });
+        for (; m_helpers < helpers; ++m_helpers)
+            std::thread([shared = m_shared] { help(*shared); }).detach();
     } catch (const std::system_error&) {
         // No thread to be had: the reader reads the stretches itself.
     }
 }
 
 RowPieces::~RowPieces() {
-    for (const auto& slot : m_slots)
+    for (const auto& slot : m_shared->stretches)
         abandon(*slot);
-    for (std::thread& helper : m_helpers)
-        helper.join();
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->done.wait(lock, [&] {
+        return std::none_of(m_shared->stretches.cbegin(), m_shared->stretches.cend(),
+                            [](const auto& slot) { return slot->state.load() == Running; });
+    });
 }
 
-void RowPieces::help() {
-    for (qsizetype at = m_helpersNext.fetch_sub(1); at >= 0; at = m_helpersNext.fetch_sub(1)) {
-        Slot& slot = *m_slots[at];
+void RowPieces::help(Shared& shared) {
+#if defined(__linux__)
+    // Only time no other thread wants: on a busy machine the reader reads on at its own pace
+    // instead of sharing its core with a helper. (A reader that waits for its helpers needs
+    // them to run.)
+    if (!shared.readerWaits) {
+        const sched_param idle{};
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    }
+#endif
+    for (qsizetype at = shared.helpersNext.fetch_sub(1); at >= 0;
+         at = shared.helpersNext.fetch_sub(1)) {
+        Slot& slot = *shared.stretches[at];
         int pending = Pending;
         if (!slot.state.compare_exchange_strong(pending, Running))
             return; // the reader got here first: the stretches before are its own
-        m_scan(slot.piece, slot.stop);
+        shared.scan(slot.piece, slot.stop);
         {
-            std::lock_guard lock(m_mutex);
+            std::lock_guard lock(shared.mutex);
             slot.state.store(Done);
         }
-        m_done.notify_all();
+        shared.done.notify_all();
     }
 }
 
@@ -85,18 +105,19 @@ void RowPieces::abandon(Slot& slot) {
 }
 
 RowPieces::Piece* RowPieces::take(qsizetype pos, bool usable) {
-    while (m_next < m_slots.size() && m_slots[m_next]->piece.start < pos)
-        abandon(*m_slots[m_next++]);
-    if (m_next == m_slots.size() || m_slots[m_next]->piece.start != pos)
+    const auto& stretches = m_shared->stretches;
+    while (m_next < stretches.size() && stretches[m_next]->piece.start < pos)
+        abandon(*stretches[m_next++]);
+    if (m_next == stretches.size() || stretches[m_next]->piece.start != pos)
         return nullptr;
-    Slot& slot = *m_slots[m_next++];
+    Slot& slot = *stretches[m_next++];
     if (!usable) {
         abandon(slot);
         return nullptr;
     }
-    if (m_waitForThreads && !m_helpers.empty()) {
-        std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [&] { return slot.state.load() == Done; });
+    if (m_waitForThreads && m_helpers > 0) {
+        std::unique_lock lock(m_shared->mutex);
+        m_shared->done.wait(lock, [&] { return slot.state.load() == Done; });
     } else if (slot.state.load() != Done) {
         // Not begun, or a helper is at it: reading it here costs no more than waiting for the
         // rest of it, and never waits on a helper that a busy machine gives no core.

@@ -35,14 +35,16 @@ public:
     static constexpr qsizetype none = std::numeric_limits<qsizetype>::max();
 
     RowPieces(QStringView text, const ScanSplit& split, ScanPiece scan);
-    // Stops the scans still running and waits for the helpers.
+    // Stops the scans still running and waits for them; a helper that has not begun yet ends
+    // on its own later without touching the text.
     ~RowPieces();
     RowPieces(const RowPieces&) = delete;
     RowPieces& operator=(const RowPieces&) = delete;
 
     // Where the next stretch not yet passed starts; `none` when there is none.
     qsizetype nextStart() const {
-        return m_next < m_slots.size() ? m_slots[m_next]->piece.start : none;
+        return m_next < m_shared->stretches.size() ? m_shared->stretches[m_next]->piece.start
+                                                   : none;
     }
     // The reader is at `pos`, at or past nextStart(), about to read a child element. When a
     // stretch starts right there, `usable` says the reader would take its rows as rows of the
@@ -60,18 +62,24 @@ private:
         std::atomic<int> state{Pending};
         std::atomic<bool> stop{false};
     };
-    void help();
-    void abandon(Slot& slot);
+    // What the reader shares with the helpers, who keep it as long as they run: the reader
+    // need not wait for a helper that a busy machine has not started yet.
+    struct Shared {
+        ScanPiece scan;
+        bool readerWaits = false;
+        std::vector<std::unique_ptr<Slot>> stretches;
+        std::atomic<qsizetype> helpersNext; // the helpers' next stretch, counting down
+        std::mutex mutex;
+        std::condition_variable done;
+    };
+    static void help(Shared& shared);
+    static void abandon(Slot& slot);
 
-    ScanPiece m_scan;
+    std::shared_ptr<Shared> m_shared;
     int* m_taken;
     bool m_waitForThreads;
-    std::vector<std::unique_ptr<Slot>> m_slots;
-    std::size_t m_next = 0;               // the reader's next stretch
-    std::atomic<qsizetype> m_helpersNext; // the helpers' next stretch, counting down
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    std::vector<std::thread> m_helpers;
+    int m_helpers = 0;
+    std::size_t m_next = 0; // the reader's next stretch
 };
 
 } // namespace peers::queryxml
