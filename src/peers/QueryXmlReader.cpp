@@ -94,7 +94,14 @@ static ParsedBody read(const QByteArray& body, const std::optional<ScanSplit>& f
             text = copy;
         }
         Collector collector(parsed);
-        if (scanPlainXml(text, collector, *fast)) {
+        // Helpers that outlive the scan keep the text alive; a body over storage of someone
+        // else's (raw data) is read on this thread only.
+        std::any owner;
+        if (QByteArray kept = body; !copy.isNull())
+            owner = copy;
+        else if (kept.data_ptr().isMutable())
+            owner = std::move(kept);
+        if (scanPlainXml(text, collector, *fast, owner)) {
             collector.finish();
             return parsed;
         }

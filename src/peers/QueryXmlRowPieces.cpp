@@ -66,11 +66,6 @@ RowPieces::RowPieces(QStringView text, const ScanSplit& split, ScanPiece scan)
 RowPieces::~RowPieces() {
     for (const auto& slot : m_shared->stretches)
         abandon(*slot);
-    std::unique_lock lock(m_shared->mutex);
-    m_shared->done.wait(lock, [&] {
-        return std::none_of(m_shared->stretches.cbegin(), m_shared->stretches.cend(),
-                            [](const auto& slot) { return slot->state.load() == Running; });
-    });
 }
 
 void RowPieces::help(Shared& shared) {

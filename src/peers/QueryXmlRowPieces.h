@@ -35,8 +35,8 @@ public:
     static constexpr qsizetype none = std::numeric_limits<qsizetype>::max();
 
     RowPieces(QStringView text, const ScanSplit& split, ScanPiece scan);
-    // Stops the scans still running and waits for them; a helper that has not begun yet ends
-    // on its own later without touching the text.
+    // Stops the scans still running without waiting for them: a helper keeps what it
+    // shares with the reader (the scan, and with it the text's owner) until it ends.
     ~RowPieces();
     RowPieces(const RowPieces&) = delete;
     RowPieces& operator=(const RowPieces&) = delete;
@@ -63,7 +63,7 @@ private:
         std::atomic<bool> stop{false};
     };
     // What the reader shares with the helpers, who keep it as long as they run: the reader
-    // need not wait for a helper that a busy machine has not started yet.
+    // never waits for a helper that a busy machine gives no time.
     struct Shared {
         ScanPiece scan;
         bool readerWaits = false;

@@ -426,12 +426,16 @@ void scanPiece(QStringView text, RowPieces::Piece& piece, const std::atomic<bool
 
 } // namespace
 
-bool scanPlainXml(QStringView text, Collector& collector, const ScanSplit& split) {
-    if (text.size() < split.minChars || (split.threads < 2 && split.at.isEmpty()))
+bool scanPlainXml(QStringView text, Collector& collector, const ScanSplit& split,
+                  std::any textOwner) {
+    if (text.size() < split.minChars || (split.threads < 2 && split.at.isEmpty()) ||
+        !textOwner.has_value())
         return FastScanner(text, collector).run();
-    RowPieces pieces(text, split, [text](RowPieces::Piece& piece, const std::atomic<bool>& stop) {
-        scanPiece(text, piece, stop);
-    });
+    RowPieces pieces(text, split,
+                     [text, owner = std::move(textOwner)](RowPieces::Piece& piece,
+                                                          const std::atomic<bool>& stop) {
+                         scanPiece(text, piece, stop);
+                     });
     return FastScanner(text, collector, &pieces).run();
 }
 

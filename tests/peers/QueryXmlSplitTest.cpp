@@ -217,6 +217,25 @@ TEST(QueryXmlSplit, LargeBodiesAreSharedAtTheSizeThreshold) {
     }
 }
 
+TEST(QueryXmlSplit, ABodyOverBorrowedStorageIsReadOnThisThreadOnly) {
+    // Helpers may outlive the read, so they keep the body; storage the body does not own
+    // cannot be kept.
+    const QByteArray body = largeBody(3000);
+    const auto expected = inOrder(body);
+    queryxml::ScanSplit split;
+    split.minChars = 0;
+    split.threads = 2;
+    split.stretchChars = 4000;
+    split.waitForThreads = true;
+    int taken = 0;
+    split.taken = &taken;
+    ASSERT_EQ(queryxml::parseBody(QByteArray::fromRawData(body.constData(), body.size()), split),
+              expected);
+    EXPECT_EQ(taken, 0);
+    ASSERT_EQ(queryxml::parseBody(body, split), expected);
+    EXPECT_GT(taken, 10);
+}
+
 TEST(QueryXmlSplit, ConcurrentReadersEachGetTheirOwnAnswer) {
     const QByteArray bodies[] = {largeBody(6000), largeBody(7000)};
     const queryxml::ParsedBody expected[] = {inOrder(bodies[0]), inOrder(bodies[1])};
