@@ -15,6 +15,11 @@ namespace {
 
 const QString name = QStringLiteral("n");
 
+// Counts of both signs and growing lengths that stay far from overflowing.
+qint64 nextCount(qint64 count) {
+    return (count % 1000000000) * -100000 + 1;
+}
+
 // <List><Item><Name>..</Name><Count>..</Count></Item>...</List> for the given texts.
 dom::Element* builtList(const dom::TreeBuilder& tree, const QStringList& texts) {
     dom::Element* list = tree.element(QStringLiteral("List"));
@@ -24,7 +29,7 @@ dom::Element* builtList(const dom::TreeBuilder& tree, const QStringList& texts) 
         tree.append(item, tree.textElement(QStringLiteral("Name"), text));
         tree.append(item, tree.textElement(QStringLiteral("Count"), count));
         tree.append(list, item);
-        count = count * -100000 + 1;
+        count = nextCount(count);
     }
     return list;
 }
@@ -36,7 +41,7 @@ dom::Element* generalList(dom::Element* parent, const QStringList& texts) {
         dom::Element* item = dom::appendElement(list, QStringLiteral("Item"));
         dom::appendTextElement(item, QStringLiteral("Name"), text);
         dom::appendTextElement(item, QStringLiteral("Count"), QString::number(count));
-        count = count * -100000 + 1;
+        count = nextCount(count);
     }
     return list;
 }
