@@ -97,9 +97,9 @@ static ParsedBody read(const QByteArray& body, const std::optional<ScanSplit>& f
         // Helpers that outlive the scan keep the text alive; a body over storage of someone
         // else's (raw data) is read on this thread only.
         std::any owner;
-        if (QByteArray kept = body; !copy.isNull())
+        if (!copy.isNull())
             owner = copy;
-        else if (kept.data_ptr().isMutable())
+        else if (QByteArray kept = body; kept.data_ptr().isMutable())
             owner = std::move(kept);
         if (scanPlainXml(text, collector, *fast, owner)) {
             collector.finish();

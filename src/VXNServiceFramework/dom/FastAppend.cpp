@@ -81,11 +81,16 @@ template <class Child> bool linkLast(DOMParentNode& children, DOMNode* owner, Ch
     return true;
 }
 
+// Links `child` in as the last child of `parent`, the standard way when linkLast cannot.
+template <class Child> void appendLast(Element* parent, Child* child) {
+    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, child))
+        parent->appendChild(child);
+}
+
 } // namespace
 
 void appendNew(Element* parent, Node* child) {
-    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, child))
-        parent->appendChild(child);
+    appendLast(parent, child);
 }
 
 // What Xerces' own parser does for the elements, texts and attributes it reads.
@@ -110,17 +115,15 @@ Node* newText(RawDocument* document, QStringView text) {
 
 Element* appendNewElement(Element* parent, const XMLCh* acceptedName) {
     DOMElementImpl* element = newElementImpl(parent->getOwnerDocument(), acceptedName);
-    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, element))
-        parent->appendChild(element);
+    appendLast(parent, element);
     return element;
 }
 
 Element* appendNewTextElement(Element* parent, const XMLCh* acceptedName, QStringView text) {
     RawDocument* document = parent->getOwnerDocument();
     DOMElementImpl* element = newElementImpl(document, acceptedName);
-    linkLast(element->fParent, element, newTextImpl(document, text));
-    if (!linkLast(static_cast<DOMElementImpl*>(parent)->fParent, parent, element))
-        parent->appendChild(element);
+    appendLast(element, newTextImpl(document, text));
+    appendLast(parent, element);
     return element;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <string_view>
 #include <xercesc/dom/DOM.hpp>
 
 XERCES_CPP_NAMESPACE_USE
@@ -38,7 +39,7 @@ public:
         std::copy_n(text, length, m_data + m_size);
         m_size += length;
     }
-    template <qsizetype N> void put(const char16_t (&text)[N]) { put(text, N - 1); }
+    void put(std::u16string_view text) { put(text.data(), qsizetype(text.size())); }
     // A name of the document: the document keeps one copy of each, so the length of the last
     // few seen is remembered rather than counted again.
     void putName(const XMLCh* name) {
@@ -72,26 +73,26 @@ private:
     std::size_t m_nextName = 0;
 };
 
-// The reference Xerces writes for `c` in `context`, null when the character stays as it is.
+// The reference Xerces writes for `c` in `context`, empty when the character stays as it is.
 // Characters XML cannot carry are answered by isXmlChar, not here.
-const char16_t* reference(char16_t c, Context context) {
+std::u16string_view reference(char16_t c, Context context) {
     switch (c) {
     case u'&':
         return u"&amp;";
     case u'<':
         return u"&lt;";
     case u'>':
-        return context == Context::Text ? u"&gt;" : nullptr;
+        return context == Context::Text ? u"&gt;" : std::u16string_view();
     case u'"':
-        return context == Context::Attribute ? u"&quot;" : nullptr;
+        return context == Context::Attribute ? u"&quot;" : std::u16string_view();
     case u'\t':
-        return context == Context::Attribute ? u"&#x9;" : nullptr;
+        return context == Context::Attribute ? u"&#x9;" : std::u16string_view();
     case u'\n':
-        return context == Context::Attribute ? u"&#xA;" : nullptr;
+        return context == Context::Attribute ? u"&#xA;" : std::u16string_view();
     case u'\r':
         return u"&#xD;";
     default:
-        return nullptr;
+        return {};
     }
 }
 
@@ -119,9 +120,9 @@ bool appendEscaped(Output& out, const XMLCh* text, Context context) {
         if (QChar::isLowSurrogate(c) || c >= 0xFFFE ||
             (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'))
             return false;
-        if (const char16_t* replacement = reference(c, context)) {
+        if (const std::u16string_view replacement = reference(c, context); !replacement.empty()) {
             out.put(run, at - run);
-            out.put(replacement, qsizetype(std::char_traits<char16_t>::length(replacement)));
+            out.put(replacement);
             run = at + 1;
         }
     }
