@@ -1,5 +1,6 @@
 #include "DateFunctionMemo.h"
 
+#include "DateFastPath.h"
 #include "Sqlite.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <sqlite3.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace DateFunctionMemo {
@@ -72,7 +74,8 @@ bool keyOf(int argc, sqlite3_value** argv, std::string& key) {
 
 class MemoFunction {
 public:
-    MemoFunction(sqlite3* helper, const char* name) : m_helper(helper), m_name(name) {}
+    MemoFunction(sqlite3* helper, const char* name)
+        : m_helper(helper), m_name(name), m_fast(DateFastPath::forFunction(name)) {}
 
     void call(sqlite3_context* context, int argc, sqlite3_value** argv) {
         const bool rememberable = keyOf(argc, argv, m_key);
@@ -82,6 +85,13 @@ public:
                     answerWith(context, answer);
                     return;
                 }
+        if (m_fast && m_fast(argc, argv, m_text)) {
+            if (rememberable)
+                answerWith(context, remember(false, m_text));
+            else
+                sqlite3_result_text(context, m_text.data(), int(m_text.size()), SQLITE_TRANSIENT);
+            return;
+        }
         sqlite3_stmt* statement = statementFor(argc);
         if (!statement) {
             sqlite3_result_error(context, sqlite3_errmsg(m_helper), -1);
@@ -95,13 +105,11 @@ public:
         } else {
             const int type = sqlite3_column_type(statement, 0);
             if (rememberable && (type == SQLITE_TEXT || type == SQLITE_NULL)) {
-                Answer& answer = m_answers[m_next];
-                m_next = (m_next + 1) % rememberedAnswers;
-                answer.key = m_key;
-                answer.isNull = type == SQLITE_NULL;
-                answer.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
-                                   std::size_t(sqlite3_column_bytes(statement, 0)));
-                answerWith(context, answer);
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+                answerWith(context, remember(type == SQLITE_NULL,
+                                             std::string_view(
+                                                 text ? text : "",
+                                                 std::size_t(sqlite3_column_bytes(statement, 0)))));
             } else {
                 sqlite3_result_value(context, sqlite3_column_value(statement, 0));
             }
@@ -111,6 +119,16 @@ public:
     }
 
 private:
+    // Keeps the answer to the current call's arguments in place of the oldest one.
+    const Answer& remember(bool isNull, std::string_view text) {
+        Answer& answer = m_answers[m_next];
+        m_next = (m_next + 1) % rememberedAnswers;
+        answer.key = m_key;
+        answer.isNull = isNull;
+        answer.text.assign(text);
+        return answer;
+    }
+
     static void answerWith(sqlite3_context* context, const Answer& answer) {
         if (answer.isNull)
             sqlite3_result_null(context);
@@ -139,10 +157,12 @@ private:
 
     sqlite3* m_helper;
     std::string m_name;
+    DateFastPath::Answer m_fast;
     std::vector<StatementPtr> m_statements;
     std::array<Answer, rememberedAnswers> m_answers;
     std::size_t m_next = 0;
-    std::string m_key; // the arguments of the current call
+    std::string m_key;  // the arguments of the current call
+    std::string m_text; // the fast path's answer to it
 };
 
 // The private connection and the functions asking it; freed with the last registration.

@@ -1,4 +1,5 @@
 #include "suite/SqlEngine.h"
+#include "ZoneForTest.h"
 #include "suite/Sqlite.h"
 
 #include <QTemporaryDir>
@@ -8,25 +9,6 @@
 #include <vector>
 
 namespace {
-// Local time of this process in `zone` while it lives.
-class ZoneForTest {
-public:
-    explicit ZoneForTest(const char* zone) : m_saved(qgetenv("TZ")) {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~ZoneForTest() {
-        if (m_saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", m_saved);
-        tzset();
-    }
-
-private:
-    QByteArray m_saved;
-};
-
 class SqlEngineTest : public ::testing::Test {
 protected:
     void SetUp() override { engine.prepareDatabase(); }
