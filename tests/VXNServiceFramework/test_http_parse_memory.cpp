@@ -147,3 +147,25 @@ TEST(HttpParseMemory, ParsesAtOnceStayWithinTheSharedBudgetAndReturnAllOfIt) {
 }
 
 } // namespace
+
+// Whatever step of the parse the memory runs out at (the parser's own setup, its reader, the
+// document), the parse fails cleanly, gives every byte back and leaves nothing allocated behind.
+TEST(HttpParseMemory, RunningOutAtAnyStepOfTheParseLeavesNothingBehind) {
+    const QByteArray body = manyElements(200);
+    int refused = 0;
+    for (std::size_t limit = 0; limit <= 400 * 1024; limit += 1024) {
+        const SharedLimit shared(limit);
+        {
+            CountRequest request;
+            try {
+                request.parse(body);
+                EXPECT_EQ(request.children, 200);
+            } catch (const WrongPacketFormat&) {
+                ++refused;
+            }
+        }
+        ASSERT_EQ(PacketDOM::sharedParseMemory().used(), 0u) << "at a limit of " << limit;
+    }
+    EXPECT_GT(refused, 10);
+    EXPECT_LT(refused, 400); // the larger limits are enough
+}

@@ -49,7 +49,8 @@ void VELMReport::run() {
                       *m_environment.caller,
                       m_environment.steps,
                       *document,
-                      *this};
+                      *this,
+                      {}};
     buildInfo(build);
     if (!m_settings.type) {
         VELM_ERR << "Report " << m_id << ": ReportType \""

@@ -4,6 +4,7 @@
 #include "VXNServiceFramework/dom/XercesString.h"
 
 #include <QFile>
+#include <optional>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -66,28 +67,36 @@ ParseResult parse(QByteArrayView bytes, const ParseOptions& options) {
 
     MemoryManager* memory =
         options.memory ? options.memory.get() : XMLPlatformUtils::fgMemoryManager;
-    auto parser = std::make_unique<XercesDOMParser>(nullptr, memory);
-    parser->setValidationScheme(XercesDOMParser::Val_Never);
-    parser->setDoNamespaces(false);
-    parser->setDoSchema(false);
-    parser->setLoadSchema(false);
-    parser->setLoadExternalDTD(false);
-    parser->setDisableDefaultEntityResolution(true);
-    parser->setEntityResolver(&resolver);
-    parser->setCreateEntityReferenceNodes(false);
-    parser->setSecurityManager(&limits);
-    parser->setErrorHandler(&errors);
-
-    MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()),
-                             XMLSize_t(bytes.size()), "document", false);
-    // UTF-16 without byte-order mark and without declaration: the first character is '<' in
-    // either byte order (a NUL byte never starts a document in any other encoding).
-    if (bytes.startsWith(QByteArrayView("<\0", 2)))
-        source.setEncoding(u"UTF-16LE");
-    else if (bytes.startsWith(QByteArrayView("\0<", 2)))
-        source.setEncoding(u"UTF-16BE");
+    // Setting up draws on the parse's memory too, so it may run out before the first byte is
+    // read: that is the same error as running out later. The source outlives the parser.
+    std::optional<MemBufInputSource> source;
+    std::unique_ptr<XercesDOMParser> parser;
     try {
-        parser->parse(source);
+        parser = std::make_unique<XercesDOMParser>(nullptr, memory);
+        parser->setValidationScheme(XercesDOMParser::Val_Never);
+        parser->setDoNamespaces(false);
+        parser->setDoSchema(false);
+        parser->setLoadSchema(false);
+        parser->setLoadExternalDTD(false);
+        parser->setDisableDefaultEntityResolution(true);
+        parser->setEntityResolver(&resolver);
+        parser->setCreateEntityReferenceNodes(false);
+        parser->setSecurityManager(&limits);
+        parser->setErrorHandler(&errors);
+
+        // The bytes outlive the parse: the stream reads them in place rather than from a copy,
+        // and is made from the parse's own memory, so a parse that runs out of it while setting
+        // up its reader leaves nothing behind on the global heap.
+        source.emplace(reinterpret_cast<const XMLByte*>(bytes.data()), XMLSize_t(bytes.size()),
+                       "document", false, memory);
+        source->setCopyBufToStream(false);
+        // UTF-16 without byte-order mark and without declaration: the first character is '<'
+        // in either byte order (a NUL byte never starts a document in any other encoding).
+        if (bytes.startsWith(QByteArrayView("<\0", 2)))
+            source->setEncoding(u"UTF-16LE");
+        else if (bytes.startsWith(QByteArrayView("\0<", 2)))
+            source->setEncoding(u"UTF-16BE");
+        parser->parse(*source);
     } catch (const OutOfMemoryException&) {
         errors.message = QStringLiteral("The document needs more memory than allowed");
     } catch (const XMLException& e) {
@@ -95,7 +104,7 @@ ParseResult parse(QByteArrayView bytes, const ParseOptions& options) {
     } catch (const DOMException& e) {
         errors.message = fromXml(e.getMessage());
     }
-    if (errors.message.isEmpty() && !parser->getDocument())
+    if (errors.message.isEmpty() && (!parser || !parser->getDocument()))
         errors.message = QStringLiteral("No document found");
     if (!errors.message.isEmpty()) {
         result.error = errors.message;

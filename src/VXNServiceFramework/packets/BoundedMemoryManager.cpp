@@ -5,10 +5,19 @@
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
+// Each block carries its size in front so deallocate can give it back to the budget, and
+// its place in the list of blocks still out.
+struct BoundedMemoryManager::Block {
+    std::size_t size;
+    Block* previous;
+    Block* next;
+};
+
 namespace {
-// Each block carries its size in front so deallocate can give it back to the budget; the
-// header keeps the payload aligned like operator new's own result.
-constexpr std::size_t kHeader = alignof(std::max_align_t);
+// The header keeps the payload aligned like operator new's own result.
+constexpr std::size_t kAlign = alignof(std::max_align_t);
+constexpr std::size_t kHeader =
+    (sizeof(BoundedMemoryManager::Block) + kAlign - 1) / kAlign * kAlign;
 } // namespace
 
 bool SharedMemoryBudget::tryTake(std::size_t bytes) {
@@ -22,7 +31,14 @@ bool SharedMemoryBudget::tryTake(std::size_t bytes) {
 }
 
 BoundedMemoryManager::~BoundedMemoryManager() {
-    // Blocks still out (none once the document is released) go back with the manager.
+    // Blocks still out go back with the manager. None are once the document is released,
+    // except after a parse that ran out of memory: Xerces then skips its own cleanup (a
+    // stream made just before the reader that did not fit is never deleted).
+    for (Block* block = m_blocks; block;) {
+        Block* next = block->next;
+        ::operator delete(block);
+        block = next;
+    }
     if (m_shared)
         m_shared->give(m_used);
 }
@@ -46,17 +62,22 @@ void* BoundedMemoryManager::allocate(XMLSize_t size) {
             m_shared->give(size);
         refuse(Exhausted::Own);
     }
-    auto* block = static_cast<unsigned char*>(raw);
-    *reinterpret_cast<std::size_t*>(block) = size;
+    auto* block = new (raw) Block{size, nullptr, m_blocks};
+    if (m_blocks)
+        m_blocks->previous = block;
+    m_blocks = block;
     m_used += size;
-    return block + kHeader;
+    return static_cast<unsigned char*>(raw) + kHeader;
 }
 
 void BoundedMemoryManager::deallocate(void* p) {
     if (!p)
         return;
-    auto* block = static_cast<unsigned char*>(p) - kHeader;
-    const std::size_t size = *reinterpret_cast<std::size_t*>(block);
+    auto* block = reinterpret_cast<Block*>(static_cast<unsigned char*>(p) - kHeader);
+    const std::size_t size = block->size;
+    (block->previous ? block->previous->next : m_blocks) = block->next;
+    if (block->next)
+        block->next->previous = block->previous;
     m_used -= size;
     if (m_shared)
         m_shared->give(size);

@@ -27,10 +27,12 @@ private:
 // fixed budget of its own and, when given, against a shared one; an allocation over either
 // throws Xerces' OutOfMemoryException, which the parser passes up untouched. This bounds whatever
 // a body can make the parser build (expanded entities, many tiny nodes, long attribute values).
+// Blocks still out when the manager goes are freed with it.
 // Not thread-safe itself: one parse and its document belong to one packet.
 class BoundedMemoryManager final : public XERCES_CPP_NAMESPACE::MemoryManager {
 public:
     enum class Exhausted { No, Own, Shared };
+    struct Block;
 
     explicit BoundedMemoryManager(std::size_t budget, SharedMemoryBudget* shared = nullptr)
         : m_budget(budget), m_shared(shared) {}
@@ -54,4 +56,5 @@ private:
     SharedMemoryBudget* m_shared;
     std::size_t m_used = 0;
     Exhausted m_exhausted = Exhausted::No;
+    Block* m_blocks = nullptr; // out now, most recent first
 };
