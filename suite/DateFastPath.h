@@ -16,4 +16,8 @@ using Answer = bool (*)(int argc, sqlite3_value** argv, std::string& text);
 
 // The fast path of the date function `name`; nullptr for a function without one.
 Answer forFunction(std::string_view name);
+
+// Whether the fast path of `name` costs less than looking up a remembered answer (it only
+// reads its text arguments; the local time of an instant asks the C library).
+bool cheaperThanRemembering(std::string_view name);
 } // namespace DateFastPath

@@ -75,9 +75,14 @@ bool keyOf(int argc, sqlite3_value** argv, std::string& key) {
 class MemoFunction {
 public:
     MemoFunction(sqlite3* helper, const char* name)
-        : m_helper(helper), m_name(name), m_fast(DateFastPath::forFunction(name)) {}
+        : m_helper(helper), m_name(name), m_fast(DateFastPath::forFunction(name)),
+          m_fastFirst(DateFastPath::cheaperThanRemembering(name)) {}
 
     void call(sqlite3_context* context, int argc, sqlite3_value** argv) {
+        if (m_fastFirst && m_fast(argc, argv, m_text)) {
+            sqlite3_result_text(context, m_text.data(), int(m_text.size()), SQLITE_TRANSIENT);
+            return;
+        }
         const bool rememberable = keyOf(argc, argv, m_key);
         if (rememberable)
             for (const Answer& answer : m_answers)
@@ -85,7 +90,7 @@ public:
                     answerWith(context, answer);
                     return;
                 }
-        if (m_fast && m_fast(argc, argv, m_text)) {
+        if (m_fast && !m_fastFirst && m_fast(argc, argv, m_text)) {
             if (rememberable)
                 answerWith(context, remember(false, m_text));
             else
@@ -158,6 +163,7 @@ private:
     sqlite3* m_helper;
     std::string m_name;
     DateFastPath::Answer m_fast;
+    bool m_fastFirst; // tried before the remembered answers
     std::vector<StatementPtr> m_statements;
     std::array<Answer, rememberedAnswers> m_answers;
     std::size_t m_next = 0;
