@@ -85,30 +85,32 @@ bool datetimeAnswer(int argc, sqlite3_value** argv, std::string& text) {
     return true;
 }
 
-// "YYYY-MM-DD HH:MM:SS" naming a real moment: a day past its month's end or hour 24, which
+// The parts of "YYYY-MM-DD HH:MM:SS" in order, each with its strftime letter, where it stands
+// and how many digits it has.
+enum Part { Year, Month, Day, Hour, Minute, Second, PartCount };
+constexpr std::string_view partLetters = "YmdHMS";
+constexpr std::size_t partAt[PartCount] = {0, 5, 8, 11, 14, 17};
+constexpr int partDigits[PartCount] = {4, 2, 2, 2, 2, 2};
+constexpr std::string_view momentShape = "0000-00-00 00:00:00";
+
+// The parts of a text naming a real moment: a day past its month's end or hour 24, which
 // SQLite reads by carrying over, is not taken.
-struct Moment {
-    int year, month, day, hour, minute, second;
-};
-
-bool readDigits(std::string_view text, std::size_t at, std::size_t count, int& value) {
-    value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
+bool readMoment(std::string_view text, int (&parts)[PartCount]) {
+    if (text.size() != momentShape.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (momentShape[i] == '0' ? !digit : text[i] != momentShape[i])
             return false;
-        value = value * 10 + (text[i] - '0');
     }
-    return true;
-}
-
-bool readMoment(std::string_view text, Moment& m) {
-    return text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
-           text[13] == ':' && text[16] == ':' && readDigits(text, 0, 4, m.year) &&
-           readDigits(text, 5, 2, m.month) && readDigits(text, 8, 2, m.day) &&
-           readDigits(text, 11, 2, m.hour) && readDigits(text, 14, 2, m.minute) &&
-           readDigits(text, 17, 2, m.second) && m.year >= 1 && m.month >= 1 && m.month <= 12 &&
-           m.day >= 1 && m.day <= daysInMonth(m.year, m.month) && m.hour <= 23 && m.minute <= 59 &&
-           m.second <= 59;
+    for (int part = Year; part < PartCount; ++part) {
+        parts[part] = 0;
+        for (int i = 0; i < partDigits[part]; ++i)
+            parts[part] = parts[part] * 10 + (text[partAt[part] + std::size_t(i)] - '0');
+    }
+    return parts[Year] >= 1 && parts[Month] >= 1 && parts[Month] <= 12 && parts[Day] >= 1 &&
+           parts[Day] <= daysInMonth(parts[Year], parts[Month]) && parts[Hour] <= 23 &&
+           parts[Minute] <= 59 && parts[Second] <= 59;
 }
 
 // strftime(format, "YYYY-MM-DD HH:MM:SS") for formats of %Y %m %d %H %M %S %j and plain
@@ -117,8 +119,8 @@ bool strftimeAnswer(int argc, sqlite3_value** argv, std::string& text) {
     if (argc != 2)
         return false;
     const std::string_view format = textOf(argv[0]);
-    Moment m{};
-    if (format.empty() || !readMoment(textOf(argv[1]), m))
+    int parts[PartCount];
+    if (format.empty() || !readMoment(textOf(argv[1]), parts))
         return false;
     text.clear();
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -128,31 +130,14 @@ bool strftimeAnswer(int argc, sqlite3_value** argv, std::string& text) {
         }
         if (++i == format.size())
             return false;
-        switch (format[i]) {
-        case 'Y':
-            appendDigits(text, m.year, 4);
-            break;
-        case 'm':
-            appendDigits(text, m.month, 2);
-            break;
-        case 'd':
-            appendDigits(text, m.day, 2);
-            break;
-        case 'H':
-            appendDigits(text, m.hour, 2);
-            break;
-        case 'M':
-            appendDigits(text, m.minute, 2);
-            break;
-        case 'S':
-            appendDigits(text, m.second, 2);
-            break;
-        case 'j':
-            appendDigits(text, dayOfYear(m.year, m.month, m.day), 3);
-            break;
-        default:
-            return false;
+        if (format[i] == 'j') {
+            appendDigits(text, dayOfYear(parts[Year], parts[Month], parts[Day]), 3);
+            continue;
         }
+        const std::size_t part = partLetters.find(format[i]);
+        if (part == std::string_view::npos)
+            return false;
+        appendDigits(text, parts[part], partDigits[part]);
     }
     return true;
 }
