@@ -7,6 +7,8 @@
 #include "VXNServiceFramework/packets/ResultCodes.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
+#include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -169,3 +171,46 @@ TEST(HttpParseMemory, RunningOutAtAnyStepOfTheParseLeavesNothingBehind) {
     EXPECT_GT(refused, 10);
     EXPECT_LT(refused, 400); // the larger limits are enough
 }
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Resident size of this process in KiB.
+long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// A flood of large bodies must not leave the service at its peak size once they are gone.
+TEST(HttpParseMemory, AFloodOfLargeBodiesGivesItsPagesBackWhenItIsOver) {
+    CountingService service;
+    ServiceRouter router(service);
+    ServerThread server(router, ListenerLimits{});
+    const QByteArray body = manyElements(1000000);
+    const SharedLimit shared(200 * MiB); // some are refused, as in a real flood
+    const long before = residentKiB();
+    std::atomic<long> peak{0};
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 4; ++c)
+        clients.emplace_back([&] {
+            RawClient client(server.port());
+            client.send(request("Count", body));
+            const auto response = responseOf(client.readAnswer());
+            EXPECT_TRUE(response->result() == ResultCode::Ok ||
+                        response->result() == ResultCode::WrongRequestFormat);
+            const long now = residentKiB();
+            long high = peak.load();
+            while (now > high && !peak.compare_exchange_weak(high, now)) {
+            }
+        });
+    for (std::thread& client : clients)
+        client.join();
+    const long after = residentKiB();
+    ASSERT_GT(peak.load() - before, 64 * 1024) << "the parses are expected to need more";
+    EXPECT_LT(after - before, (peak.load() - before) / 2)
+        << before << " " << peak.load() << " " << after;
+}
+#endif

@@ -1,6 +1,10 @@
 #include "VXNServiceFramework/packets/BoundedMemoryManager.h"
 
+#include <algorithm>
 #include <cstdint>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <new>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
@@ -41,6 +45,12 @@ BoundedMemoryManager::~BoundedMemoryManager() {
     }
     if (m_shared)
         m_shared->give(m_used);
+#if defined(__GLIBC__)
+    // A parse this large (a flood of oversized bodies, say) leaves the heap's freed pages with
+    // the process; give them back rather than keep the peak resident.
+    if (m_peak >= trimAfterBytes)
+        malloc_trim(0);
+#endif
 }
 
 void BoundedMemoryManager::refuse(Exhausted which) {
@@ -67,6 +77,7 @@ void* BoundedMemoryManager::allocate(XMLSize_t size) {
         m_blocks->previous = block;
     m_blocks = block;
     m_used += size;
+    m_peak = std::max(m_peak, m_used);
     return static_cast<unsigned char*>(raw) + kHeader;
 }
 

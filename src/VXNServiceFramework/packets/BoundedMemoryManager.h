@@ -34,6 +34,10 @@ public:
     enum class Exhausted { No, Own, Shared };
     struct Block;
 
+    // A manager that held at least this much at once returns the process's free heap pages to
+    // the system when it goes.
+    static constexpr std::size_t trimAfterBytes = std::size_t{64} * 1024 * 1024;
+
     explicit BoundedMemoryManager(std::size_t budget, SharedMemoryBudget* shared = nullptr)
         : m_budget(budget), m_shared(shared) {}
     ~BoundedMemoryManager() override;
@@ -55,6 +59,7 @@ private:
     std::size_t m_budget;
     SharedMemoryBudget* m_shared;
     std::size_t m_used = 0;
+    std::size_t m_peak = 0;
     Exhausted m_exhausted = Exhausted::No;
     Block* m_blocks = nullptr; // out now, most recent first
 };
