@@ -39,6 +39,14 @@ int dayOfYear(int year, int month, int day) {
     return before[month - 1] + day + (month > 2 && isLeapYear(year) ? 1 : 0);
 }
 
+// The parts of "YYYY-MM-DD HH:MM:SS" in order, each with its strftime letter, where it stands
+// and how many digits it has.
+enum Part { Year, Month, Day, Hour, Minute, Second, PartCount };
+constexpr std::string_view partLetters = "YmdHMS";
+constexpr std::size_t partAt[PartCount] = {0, 5, 8, 11, 14, 17};
+constexpr int partDigits[PartCount] = {4, 2, 2, 2, 2, 2};
+constexpr std::string_view momentShape = "0000-00-00 00:00:00";
+
 // The local time of (t, 'unixepoch', 'localtime') as SQLite computes it; false where SQLite
 // would compute it otherwise or the C library cannot.
 bool localTimeOf(int argc, sqlite3_value** argv, std::tm& local) {
@@ -53,45 +61,30 @@ bool localTimeOf(int argc, sqlite3_value** argv, std::tm& local) {
     return localtime_r(&t, &local) && local.tm_sec <= 59;
 }
 
-void appendDate(std::string& text, const std::tm& local) {
-    appendDigits(text, local.tm_year + 1900, 4);
-    text.push_back('-');
-    appendDigits(text, local.tm_mon + 1, 2);
-    text.push_back('-');
-    appendDigits(text, local.tm_mday, 2);
+// The local date, and with `withTime` its time of day, of (t, 'unixepoch', 'localtime'), in
+// the shape of a moment's text.
+bool localAnswer(int argc, sqlite3_value** argv, std::string& text, bool withTime) {
+    std::tm local{};
+    if (!localTimeOf(argc, argv, local))
+        return false;
+    const int parts[PartCount] = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                  local.tm_hour,        local.tm_min,     local.tm_sec};
+    text.clear();
+    for (int part = Year; part <= (withTime ? Second : Day); ++part) {
+        if (part != Year)
+            text.push_back(momentShape[partAt[part] - 1]); // the separator before it
+        appendDigits(text, parts[part], partDigits[part]);
+    }
+    return true;
 }
 
 bool dateAnswer(int argc, sqlite3_value** argv, std::string& text) {
-    std::tm local{};
-    if (!localTimeOf(argc, argv, local))
-        return false;
-    text.clear();
-    appendDate(text, local);
-    return true;
+    return localAnswer(argc, argv, text, false);
 }
 
 bool datetimeAnswer(int argc, sqlite3_value** argv, std::string& text) {
-    std::tm local{};
-    if (!localTimeOf(argc, argv, local))
-        return false;
-    text.clear();
-    appendDate(text, local);
-    text.push_back(' ');
-    appendDigits(text, local.tm_hour, 2);
-    text.push_back(':');
-    appendDigits(text, local.tm_min, 2);
-    text.push_back(':');
-    appendDigits(text, local.tm_sec, 2);
-    return true;
+    return localAnswer(argc, argv, text, true);
 }
-
-// The parts of "YYYY-MM-DD HH:MM:SS" in order, each with its strftime letter, where it stands
-// and how many digits it has.
-enum Part { Year, Month, Day, Hour, Minute, Second, PartCount };
-constexpr std::string_view partLetters = "YmdHMS";
-constexpr std::size_t partAt[PartCount] = {0, 5, 8, 11, 14, 17};
-constexpr int partDigits[PartCount] = {4, 2, 2, 2, 2, 2};
-constexpr std::string_view momentShape = "0000-00-00 00:00:00";
 
 // The parts of a text naming a real moment: a day past its month's end or hour 24, which
 // SQLite reads by carrying over, is not taken.

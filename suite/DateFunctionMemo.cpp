@@ -80,7 +80,7 @@ public:
 
     void call(sqlite3_context* context, int argc, sqlite3_value** argv) {
         if (m_fastFirst && m_fast(argc, argv, m_text)) {
-            sqlite3_result_text(context, m_text.data(), int(m_text.size()), SQLITE_TRANSIENT);
+            answerText(context, m_text);
             return;
         }
         const bool rememberable = keyOf(argc, argv, m_key);
@@ -92,9 +92,8 @@ public:
                 }
         if (m_fast && !m_fastFirst && m_fast(argc, argv, m_text)) {
             if (rememberable)
-                answerWith(context, remember(false, m_text));
-            else
-                sqlite3_result_text(context, m_text.data(), int(m_text.size()), SQLITE_TRANSIENT);
+                remember(false, m_text);
+            answerText(context, m_text);
             return;
         }
         sqlite3_stmt* statement = statementFor(argc);
@@ -134,12 +133,15 @@ private:
         return answer;
     }
 
+    static void answerText(sqlite3_context* context, const std::string& text) {
+        sqlite3_result_text(context, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    }
+
     static void answerWith(sqlite3_context* context, const Answer& answer) {
         if (answer.isNull)
             sqlite3_result_null(context);
         else
-            sqlite3_result_text(context, answer.text.data(), int(answer.text.size()),
-                                SQLITE_TRANSIENT);
+            answerText(context, answer.text);
     }
 
     // "SELECT name(?1, ..., ?argc)" on the private connection, prepared once per count.
