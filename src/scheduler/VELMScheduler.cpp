@@ -38,6 +38,11 @@ VELMScheduler::~VELMScheduler() {
 
 std::unique_ptr<CmdSchRegisterResponse>
 VELMScheduler::registerItem(CmdSchRegisterRequest& request) {
+    // Registration makes the interval at least 1 for every caller: an in-process request (the
+    // template commands) arrives as it was built, without the reading that does it for a
+    // request from the wire. A 0 would leave a recurring item without a next run.
+    if (request.item.intervalValue <= 0)
+        request.item.intervalValue = 1;
     const ScheduleItem& item = request.item;
     VELM_INFO << "CmdSchRegister: Service= " << request.serviceName;
     VELM_INFO << " Starttime = " << secondsOf(item.startTime);

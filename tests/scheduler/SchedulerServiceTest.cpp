@@ -10,6 +10,7 @@
 
 #include <QThread>
 #include <future>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -103,6 +104,25 @@ TEST_F(SchedulerService, AssignsIdsAfterTheLargest) {
     unregister("RG", "2,3,4");
     EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 5}));
     EXPECT_EQ(registerItem("RG", -1), 6);
+}
+
+// In-process callers hand over the packet they built; an interval below 1 must not leave a
+// recurring item without a next run.
+TEST_F(SchedulerService, AnIntervalBelowOneFromAnInProcessCallerBecomesOne) {
+    waitForLoad();
+    for (const qint32 value : {0, -5, std::numeric_limits<qint32>::min()}) {
+        auto request = registerRequest("RG", -1, QDateTime::currentDateTime().addDays(30), true,
+                                       QStringLiteral("<VXNRequest command=\"X\">"), {});
+        request->item.intervalValue = value;
+        const auto response = scheduler->registerItem(*request);
+        ASSERT_EQ(response->result(), 0) << response->details().toStdString();
+        const auto stored = [&] {
+            return get("RG", QString::number(response->scheduleId))->items.at(response->scheduleId);
+        };
+        EXPECT_EQ(stored().intervalValue, 1) << value;
+        // The worker plans the item on its next pass.
+        EXPECT_TRUE(eventually([&] { return stored().nextTime.has_value(); }, 5s)) << value;
+    }
 }
 
 TEST_F(SchedulerService, ReplaceKeepsTheIdAndUnknownIdsAnswerMinusTwo) {
