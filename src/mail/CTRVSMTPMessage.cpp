@@ -6,14 +6,30 @@
 
 namespace {
 
-QByteArray addressList(const QList<CTRVSMTPAddress>& addresses, QByteArrayView charset) {
-    QByteArray out;
-    for (const CTRVSMTPAddress& address : addresses) {
-        if (!out.isEmpty())
+// RFC 5322 2.1.1: a line holds at most 998 characters before its CR LF.
+constexpr qsizetype kMaxLineLength = 998;
+
+// "Name: a,b,c" with its CR LF. A list too long for one line is folded before the address that
+// would take the line past the limit (after the comma, which ends the line); a list that fits
+// stays on one line.
+QByteArray addressField(QByteArrayView name, const QList<CTRVSMTPAddress>& addresses,
+                        QByteArrayView charset) {
+    QByteArray out = name.toByteArray() + ": ";
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < addresses.size(); ++i) {
+        const QByteArray text = addresses[i].ToHeaderText(charset);
+        if (i > 0) {
             out.append(',');
-        out.append(address.ToHeaderText(charset));
+            // Room for the address and the comma a following one would add.
+            if (out.size() - lineStart + text.size() + 1 > kMaxLineLength) {
+                out.append("\r\n");
+                lineStart = out.size();
+                out.append(' ');
+            }
+        }
+        out.append(text);
     }
-    return out;
+    return out.append("\r\n");
 }
 
 bool hasLineBreak(const CTRVSMTPAddress& address) {
@@ -102,9 +118,9 @@ QByteArray CTRVSMTPMessage::GetHeader(const QDateTime& localTime) const {
     const QByteArray charset = Charset();
     QByteArray out;
     out += "From: " + m_from.ToHeaderText(charset) + "\r\n";
-    out += "To: " + addressList(m_to, charset) + "\r\n";
+    out += addressField("To", m_to, charset);
     if (!m_cc.isEmpty())
-        out += "Cc: " + addressList(m_cc, charset) + "\r\n";
+        out += addressField("Cc", m_cc, charset);
     out += "Subject: " + MimeCodecs::EncodeWords(m_subject, charset) + "\r\n";
     if (!m_xMailer.isEmpty())
         out += "X-Mailer: " + m_xMailer + "\r\n";

@@ -67,6 +67,32 @@ TEST(Message, PlainTextHeaderBlockInItsExactOrder) {
     EXPECT_EQ(message.RootPart().Text(), QByteArray("line\r\nnext"));
 }
 
+// A long distribution list: every line within RFC 5322's 998 characters, and unfolded the field
+// is the list as written (a fold adds only a line break and the blank after it).
+TEST(Message, LongAddressListsAreFoldedBetweenAddresses) {
+    CTRVSMTPMessage message;
+    QByteArrayList to;
+    QByteArrayList cc;
+    for (int i = 0; i < 150; ++i) {
+        to.append("recipient" + QByteArray::number(i) + "@example.com");
+        message.AddRecipient(CTRVSMTPAddress::Parse(to.last()));
+        cc.append("Copy " + QByteArray::number(i) + " <copy" + QByteArray::number(i) +
+                  "@example.com>");
+        message.AddRecipient(CTRVSMTPAddress::Parse(cc.last()), CTRVSMTPMessage::CC);
+    }
+    const QByteArray header = message.GetHeader(kWhen);
+    int folds = 0;
+    for (const QByteArray& line : header.split('\n')) {
+        EXPECT_LE(line.size(), 998 + 1) << line.constData(); // + the CR
+        folds += line.startsWith(' ');
+    }
+    EXPECT_GE(folds, 4);
+    QByteArray unfolded = header;
+    unfolded.replace("\r\n ", "");
+    EXPECT_TRUE(unfolded.contains("\r\nTo: " + to.join(",") + "\r\nCc: " + cc.join(",") + "\r\n"))
+        << header.constData();
+}
+
 TEST(Message, PriorityAndOptionalFields) {
     CTRVSMTPMessage message;
     message.SetXMailer("");

@@ -130,6 +130,23 @@ TEST_F(MimeInterop, PlainTextMessageReadsBackAsWritten) {
                           "audit@example.com"}));
 }
 
+TEST_F(MimeInterop, ALongDistributionListReachesEveryRecipient) {
+    CTRVSMTPMessage message = composedMessage();
+    QJsonArray expected = {pair(QString::fromUtf8("Müller, Hans"), "hans@example.com"),
+                           pair("", "ops@example.com")};
+    for (int i = 0; i < 120; ++i) {
+        const QString address = QStringLiteral("reader%1@example.com").arg(i);
+        message.AddRecipient(CTRVSMTPAddress::Parse(address.toUtf8()));
+        expected.append(pair("", address));
+    }
+    QString error;
+    ASSERT_TRUE(send(message, &error)) << error.toStdString();
+    const QJsonObject parsed = m_server.Inspect(1, m_out.path());
+    EXPECT_EQ(parsed["defects"].toArray(), QJsonArray());
+    EXPECT_EQ(parsed["to"].toArray(), expected);
+    EXPECT_EQ(m_server.Envelope(1)["rcpt_tos"].toArray().size(), 124);
+}
+
 TEST_F(MimeInterop, AttachmentsArriveByteForByteBesideTheText) {
     QByteArray small;
     for (int i = 0; i < 100; ++i)
