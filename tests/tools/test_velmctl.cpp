@@ -96,6 +96,29 @@ TEST(Velmctl, FailuresEndWithDistinctCodes) {
     EXPECT_EQ(refusal.err, "velmctl: the service refused (Result 103)\n");
 }
 
+// The readable verbs read the envelope as the raw form does: a service that does not handle the
+// command, or an answer that is no VXNResponse, is never shown as success.
+TEST(Velmctl, VerbsDoNotTakeAnEmptyEnvelopeOrAForeignDocumentForSuccess) {
+    ScriptedHttpPeer peer;
+    const QStringList verbs[] = {{"schedule", "list"},
+                                 {"schedule", "remove", "all"},
+                                 {"template", "list"},
+                                 {"service", "version"}};
+    for (const QStringList& verb : verbs) {
+        peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse/>"));
+        const Outcome notHandled = velmctl(QStringList{"--url", peer.url().toString()} + verb);
+        EXPECT_EQ(notHandled.exitCode, 3) << verb.join(' ').toStdString();
+        EXPECT_TRUE(notHandled.err.contains("no service at this address handles"))
+            << notHandled.err.constData();
+
+        peer.enqueue(ScriptedHttpPeer::ok("<html><body>hi</body></html>"));
+        const Outcome foreign = velmctl(QStringList{"--url", peer.url().toString()} + verb);
+        EXPECT_EQ(foreign.exitCode, 2) << verb.join(' ').toStdString();
+        EXPECT_TRUE(foreign.err.contains("not a VXNResponse")) << foreign.err.constData();
+        EXPECT_TRUE(foreign.out.isEmpty()) << foreign.out.constData();
+    }
+}
+
 TEST(MessageText, DecodesEveryAcceptedEncoding) {
     const QString text = QStringLiteral("<a>\u00e9</a>");
     EXPECT_EQ(MessageText::decode(text.toUtf8()), text);

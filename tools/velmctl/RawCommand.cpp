@@ -1,5 +1,6 @@
 #include "RawCommand.h"
 
+#include "AnswerEnvelope.h"
 #include "ExitCodes.h"
 #include "MessageText.h"
 #include "Session.h"
@@ -17,20 +18,19 @@ namespace {
 // The exit code the answer stands for; what is wrong with it goes to standard error (the
 // answer itself is printed as it is in any case).
 int outcomeOf(const QString& command, const QByteArray& answer) {
+    const AnswerEnvelope::Check envelope = AnswerEnvelope::check(command, answer);
+    switch (envelope.kind) {
+    case AnswerEnvelope::Kind::Unreadable:
+        Session::err() << "velmctl: " << envelope.problem << Qt::endl;
+        return ExitCode::CommunicationFailed;
+    case AnswerEnvelope::Kind::NotHandled:
+        Session::err() << "velmctl: " << envelope.problem << Qt::endl;
+        return ExitCode::ServiceRefused;
+    case AnswerEnvelope::Kind::Response:
+        break;
+    }
     ResponsePacket packet;
     packet.parse(answer);
-    if (!packet.document()) {
-        Session::err() << "velmctl: the answer is no response document: " << packet.details()
-                       << Qt::endl;
-        return ExitCode::CommunicationFailed;
-    }
-    // Every answer carries a Result, except the empty envelope: the answer to a command no
-    // service here handles, and RGPCancelReport's answer when it cancelled.
-    if (!packet.firstElement(QStringLiteral("Result")) &&
-        command != QLatin1String("RGPCancelReport")) {
-        Session::err() << "velmctl: no service at this address handles " << command << Qt::endl;
-        return ExitCode::ServiceRefused;
-    }
     return Session::accepted(packet) ? ExitCode::Ok : ExitCode::ServiceRefused;
 }
 

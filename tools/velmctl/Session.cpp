@@ -1,8 +1,10 @@
 #include "Session.h"
 
+#include "AnswerEnvelope.h"
 #include "MessageText.h"
 
 #include "VXNServiceFramework/http/HttpClient.h"
+#include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <cstdio>
 
@@ -47,4 +49,17 @@ QByteArray Session::exchange(Packet& request) {
     if (m_xmlOutput)
         standardOutput() << MessageText::decode(answer) << Qt::endl;
     return answer;
+}
+
+QString Session::envelopeRefusal(const QString& command, const QByteArray& answer) {
+    const AnswerEnvelope::Check envelope = AnswerEnvelope::check(command, answer);
+    switch (envelope.kind) {
+    case AnswerEnvelope::Kind::Unreadable:
+        throw WrongPacketFormat(envelope.problem);
+    case AnswerEnvelope::Kind::NotHandled:
+        return envelope.problem;
+    case AnswerEnvelope::Kind::Response:
+        break;
+    }
+    return {};
 }

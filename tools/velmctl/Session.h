@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VXNServiceFramework/packets/Packet.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -18,9 +19,15 @@ public:
     // --xml: every answer is printed as it came, and out() prints nothing.
     bool xmlOutput() const { return m_xmlOutput; }
 
+    // An answer that is no response document throws WrongPacketFormat; the empty envelope of a
+    // service that does not handle the command answers as a refusal with Result 2.
     template <class R> std::unique_ptr<R> call(Packet& request) {
+        const QByteArray answer = exchange(request);
+        const QString refusal = envelopeRefusal(request.command(), answer);
         auto response = std::make_unique<R>();
-        response->parse(exchange(request));
+        response->parse(answer);
+        if (!refusal.isEmpty())
+            response->setResult(ResultCode::UnknownCommand, refusal);
         return response;
     }
 
@@ -32,6 +39,8 @@ public:
 
 private:
     QByteArray exchange(Packet& request);
+    // Throws for an unreadable answer; the refusal text of an empty envelope, else empty.
+    static QString envelopeRefusal(const QString& command, const QByteArray& answer);
 
     QUrl m_url;
     bool m_xmlOutput;

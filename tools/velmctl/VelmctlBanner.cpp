@@ -32,7 +32,7 @@ Examples (the demo of scripts/run; velm-peers listens on port 8470):
       the scheduler's planned items ("no scheduled items" on a fresh service)
   velmctl --url http://127.0.0.1:8480/ RGPGetReportCategories
       the first example as a raw command: prints the service's XML answer as it is
-  echo '<ReportID>0</ReportID>' | velmctl --url http://127.0.0.1:8480/ RGPGetReportStatus -
+  echo '<Report ID="0"/>' | velmctl --url http://127.0.0.1:8480/ RGPGetReportStatus -
       a raw command with its parameters from standard input
 
 Exit status:

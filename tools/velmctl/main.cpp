@@ -85,8 +85,9 @@ template <class Run> int reachingService(const QUrl& url, Run run) {
                        << " failed: the answer did not arrive complete" << Qt::endl;
         return ExitCode::CommunicationFailed;
     } catch (const WrongPacketFormat& e) {
-        Session::err() << "velmctl: the answer of " << url.toString()
-                       << " could not be read: " << e.what() << Qt::endl;
+        Session::err() << "velmctl: the answer of " << url.toString() << " could not be read: "
+                       << (e.message().isEmpty() ? QString::fromLatin1(e.what()) : e.message())
+                       << Qt::endl;
         return ExitCode::CommunicationFailed;
     }
 }
