@@ -188,6 +188,15 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
         {"--url", url, "schedule", "add", "--start", "2026-12-08T07:00", "--every", "fortnight",
          "--send", "RGPGetReportCategories"},
         {"--url", url, "schedule", "remove", "three"},
+        // Times the scheduler cannot carry, and commands that are no names.
+        {"--url", url, "schedule", "add", "--start", "3000-01-01T00:00", "--every", "day", "--send",
+         "RGPGetReportCategories"},
+        {"--url", url, "schedule", "add", "--start", "1969-12-31T12:00", "--every", "day", "--send",
+         "RGPGetReportCategories"},
+        {"--url", url, "schedule", "add", "--start", "2026-12-08T07:00", "--every", "day", "--send",
+         ""},
+        {"--url", url, "schedule", "add", "--start", "2026-12-08T07:00", "--every", "day", "--send",
+         "a\"b>c"},
         {"--url", url, "report", "generate", "--type", "RT_DEVICE_LIST", "--period", "P_LASTWEEK"},
         {"--url", url, "report", "generate", "--type", "RT_DEVICE_LIST", "--from", "yesterday"},
         {"--url", url, "report", "status", "-1"},
@@ -202,7 +211,7 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
     }
     EXPECT_FALSE(peer.waitForRequests(1, 300));
     EXPECT_TRUE(velmctl(refused[0]).err.contains("2026-02-30T07:00"));
-    EXPECT_TRUE(velmctl(refused[6]).err.contains("https is not supported"));
+    EXPECT_TRUE(velmctl(refused[10]).err.contains("https is not supported"));
 }
 
 TEST(Velmctl, AUrlWithoutSchemeIsPlainHttp) {

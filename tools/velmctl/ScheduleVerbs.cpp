@@ -108,6 +108,15 @@ std::optional<Interval> intervalFrom(const QString& text) {
 }
 
 std::optional<QString> commandText(const QString& command, const QString& bodyFile) {
+    // Command names are plain words; anything else could not be told from the stored text.
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
+    if (!name.match(command).hasMatch()) {
+        VerbArguments::usageError(Family,
+                                  QStringLiteral("--send must name a command such as "
+                                                 "RGPGenerateAndSendReportByEmail, not \"%1\"")
+                                      .arg(command));
+        return std::nullopt;
+    }
     QByteArray input;
     if (!bodyFile.isEmpty()) {
         const auto read = VerbArguments::fileOrStandardInput(bodyFile);
@@ -179,8 +188,9 @@ int add(Session& session, const QStringList& arguments) {
     }
     CmdSchRegisterRequest request;
     request.serviceName = parser.value(serviceOption);
-    const auto startTime =
-        VerbArguments::localDateTime(QStringLiteral("--start"), parser.value(start));
+    // The scheduler carries times as unsigned 32-bit seconds since 1970.
+    const auto startTime = VerbArguments::localDateTimeWithin(
+        QStringLiteral("--start"), parser.value(start), std::numeric_limits<quint32>::max());
     const auto interval = startTime ? intervalFrom(parser.value(every)) : std::nullopt;
     const auto text = interval ? commandText(parser.value(send), parser.value(body)) : std::nullopt;
     if (!text)

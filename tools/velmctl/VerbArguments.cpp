@@ -57,11 +57,29 @@ std::optional<QDateTime> localDateTime(const QString& what, const QString& text)
     return std::nullopt;
 }
 
+std::optional<QDateTime> localDateTimeWithin(const QString& what, const QString& text,
+                                             qint64 maximumSeconds) {
+    const auto time = localDateTime(what, text);
+    if (!time)
+        return std::nullopt;
+    const qint64 seconds = time->toSecsSinceEpoch();
+    if (seconds >= 0 && seconds <= maximumSeconds)
+        return time;
+    complain(QStringLiteral("%1 must lie from %2 to %3, not \"%4\"")
+                 .arg(what,
+                      QDateTime::fromSecsSinceEpoch(0).toString(QStringLiteral("yyyy-MM-ddTHH:mm")),
+                      QDateTime::fromSecsSinceEpoch(maximumSeconds)
+                          .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+                      text));
+    return std::nullopt;
+}
+
 std::optional<qint64> secondsSince1970(const QString& what, const QString& text) {
     static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    constexpr qint64 maximum = std::numeric_limits<qint32>::max();
     if (digits.match(text.trimmed()).hasMatch())
-        return number(what, text, 0, std::numeric_limits<qint32>::max());
-    if (const auto time = localDateTime(what, text))
+        return number(what, text, 0, maximum);
+    if (const auto time = localDateTimeWithin(what, text, maximum))
         return time->toSecsSinceEpoch();
     return std::nullopt;
 }

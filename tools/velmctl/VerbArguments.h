@@ -22,6 +22,9 @@ std::optional<qint64> number(const QString& what, const QString& text, qint64 mi
 
 // A local date and time: YYYY-MM-DDTHH:MM[:SS] (a blank may stand for the T).
 std::optional<QDateTime> localDateTime(const QString& what, const QString& text);
+// The same for a time the services carry as seconds since 1970: from 0 to `maximumSeconds`.
+std::optional<QDateTime> localDateTimeWithin(const QString& what, const QString& text,
+                                             qint64 maximumSeconds);
 
 // A point in time as the services carry it (seconds since 1970): the seconds themselves, or
 // a local date and time as above.
