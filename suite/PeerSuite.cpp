@@ -41,6 +41,7 @@ PeerSuite::~PeerSuite() {
 }
 
 bool PeerSuite::start() {
+    m_engine.allowQueries();
     try {
         m_engine.prepareDatabase();
     } catch (const SqliteError& e) {
@@ -74,6 +75,8 @@ bool PeerSuite::start() {
 void PeerSuite::stop(std::chrono::milliseconds drainPoll) {
     if (m_listener)
         m_listener->close();
+    // A long statement would hold the drain below for as long as it runs.
+    m_engine.stopQueries();
     m_host.setDrainPollInterval(drainPoll);
     m_host.stopServices();
     m_listener.reset();

@@ -3,6 +3,7 @@
 #include "Sqlite.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -41,8 +42,13 @@ public:
                       int idleConnections = defaultIdleConnections);
     ~SqlConnectionPool();
 
-    // A configured connection, kept or newly opened. Throws SqliteError.
+    // A configured connection, kept or newly opened. Throws SqliteError, also while stopped.
     std::unique_ptr<Lease> acquire();
+
+    // Ends the statements running on leased connections (they fail as interrupted) and refuses
+    // new leases until allowed again: a service that stops does not wait for a long query.
+    void stop();
+    void allow();
 
     int idleCount() const;
 
@@ -55,4 +61,6 @@ private:
     int m_idleConnections;
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Pooled>> m_idle;
+    // Read by every connection's progress handler, which outlives no lease of this pool.
+    std::atomic<bool> m_stopped{false};
 };

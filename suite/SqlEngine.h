@@ -56,6 +56,10 @@ public:
 
     const QString& path() const { return m_path; }
 
+    // Running statements fail as interrupted and new requests are refused, until allowed.
+    void stopQueries() const { m_pool.stop(); }
+    void allowQueries() const { m_pool.allow(); }
+
 private:
     QString m_path;
     int m_busyTimeoutMs;

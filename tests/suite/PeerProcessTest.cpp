@@ -249,4 +249,25 @@ TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(peers.terminate(), 0);
     EXPECT_TRUE(peers.output().contains(QStringLiteral("Stopped")));
 }
+
+// A statement that would never end neither keeps the process from stopping nor answers success.
+TEST(PeerProcessLifecycle, StopsPromptlyWhileAQueryRuns) {
+    QTemporaryDir dir;
+    ChildProcess peers;
+    ASSERT_TRUE(peers.startPeers(dir.filePath(QStringLiteral("new.db")),
+                                 dir.filePath(QStringLiteral("html"))))
+        << peers.output().toStdString();
+    std::unique_ptr<CmdDBSProcessQueryResponse> answer;
+    std::thread caller([&] {
+        CmdDBSProcessQueryRequest request;
+        request.addQuery(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
+                                        "FROM c) SELECT count(*) AS n FROM c"));
+        answer = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(peers.terminate(), 0) << peers.output().toStdString();
+    caller.join();
+    ASSERT_NE(answer, nullptr);
+    EXPECT_NE(answer->result(), 0);
+}
 } // namespace
