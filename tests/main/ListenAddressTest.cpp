@@ -61,6 +61,26 @@ TEST_F(ListenAddressTest, AnAddressThatIsNoneStopsTheServiceInsteadOfListeningEv
     EXPECT_FALSE(output.contains("Listening incomming requests"));
 }
 
+// A ServiceURL that cannot be listened on or called back stops the service: on another port it
+// would register itself with the naming service under a URL nobody configured.
+TEST_F(ListenAddressTest, AServiceUrlThatIsNoneStopsTheServiceInsteadOfListeningElsewhere) {
+    ScriptedHttpPeer naming;
+    for (const char* url : {"http://127.0.0.1:99999/", "http://127.0.0.1:-5/", "not a url",
+                            "https://127.0.0.1:8480/", "http://:8480/"}) {
+        ReportProcess process;
+        process.writeConfig(("<VELMReport><ServiceURL>" + QString::fromLatin1(url) +
+                             "</ServiceURL><DispatcherURL>" + naming.url().toString() +
+                             "</DispatcherURL></VELMReport>")
+                                .toUtf8());
+        ASSERT_TRUE(process.run({QStringLiteral("-e")})) << url;
+        EXPECT_NE(process.exitCode(), 0) << url;
+        const QByteArray output = process.standardOutput();
+        EXPECT_TRUE(output.contains("ServiceURL is no http URL")) << output.data();
+        EXPECT_FALSE(output.contains("Listening incomming requests")) << output.data();
+    }
+    EXPECT_FALSE(naming.waitForRequests(1, 200));
+}
+
 TEST_F(ListenAddressTest, ThePeersListenWhereAsked) {
     QTemporaryDir dir;
     ChildProcess peers;

@@ -20,6 +20,14 @@
 
 namespace {
 
+// Where peers can call this process back: plain HTTP (what the listener speaks), a host, and a
+// port that can be listened on (none given: 80).
+bool isServiceUrl(const QUrl& url) {
+    const int port = url.port(80);
+    return url.isValid() && url.scheme() == QLatin1String("http") && !url.host().isEmpty() &&
+           port >= 1 && port <= 65535;
+}
+
 std::atomic<Application*> g_application{nullptr};
 
 } // namespace
@@ -146,8 +154,17 @@ void Application::start() {
         }
     }
     if (!config.serviceUrl.isEmpty()) {
+        const QUrl url(config.serviceUrl);
+        if (!isServiceUrl(url)) {
+            // Another port would go to the naming service as ours, taking the commands from an
+            // instance that listens where peers are told to call.
+            VELM_ERR << "ServiceURL is no http URL with a host and a port from 1 to 65535: "
+                     << config.serviceUrl;
+            quitApplication(1);
+            return;
+        }
         QMutexLocker lock(&m_urlLock);
-        m_ownUrl = QUrl(config.serviceUrl);
+        m_ownUrl = url;
     }
     if (!config.listenAddress.isEmpty()) {
         const auto address = listenAddress::fromText(config.listenAddress);
