@@ -231,12 +231,18 @@ TEST_F(PeerProcessTest, AFileOfOver40MBArrivesByteIdentical) {
     EXPECT_TRUE(file.readAll() == upload.data);
 }
 
-TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
+// velm-peers on a database file it creates.
+struct PeersOnANewDatabase {
     QTemporaryDir dir;
     ChildProcess peers;
-    ASSERT_TRUE(peers.startPeers(dir.filePath(QStringLiteral("new.db")),
-                                 dir.filePath(QStringLiteral("html"))))
-        << peers.output().toStdString();
+    bool started = peers.startPeers(dir.filePath(QStringLiteral("new.db")),
+                                    dir.filePath(QStringLiteral("html")));
+};
+
+TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
+    PeersOnANewDatabase fresh;
+    ChildProcess& peers = fresh.peers;
+    ASSERT_TRUE(fresh.started) << peers.output().toStdString();
     CmdDBSProcessQueryRequest request;
     request.addQuery(QStringLiteral("INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, "
                                     "IntervalType, IntervalValue, StopTime, CommandToSend, Tag) "
@@ -252,11 +258,9 @@ TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
 
 // A statement that would never end neither keeps the process from stopping nor answers success.
 TEST(PeerProcessLifecycle, StopsPromptlyWhileAQueryRuns) {
-    QTemporaryDir dir;
-    ChildProcess peers;
-    ASSERT_TRUE(peers.startPeers(dir.filePath(QStringLiteral("new.db")),
-                                 dir.filePath(QStringLiteral("html"))))
-        << peers.output().toStdString();
+    PeersOnANewDatabase fresh;
+    ChildProcess& peers = fresh.peers;
+    ASSERT_TRUE(fresh.started) << peers.output().toStdString();
     std::unique_ptr<CmdDBSProcessQueryResponse> answer;
     std::thread caller([&] {
         CmdDBSProcessQueryRequest request;
