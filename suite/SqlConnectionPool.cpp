@@ -122,15 +122,14 @@ int SqlConnectionPool::idleCount() const {
     return int(m_idle.size());
 }
 
-std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() const {
+std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() {
     auto pooled = std::make_unique<Pooled>(m_path);
     sqlite3* handle = pooled->db.handle();
     sqlite3_busy_timeout(handle, m_busyTimeoutMs);
     pooled->db.exec(QString::fromLatin1(kConnectionPragmas));
     DateFunctionMemo::install(handle);
     sqlite3_set_authorizer(handle, &Pooled::watch, pooled.get());
-    sqlite3_progress_handler(handle, kStepsBetweenStopChecks, &stopRequested,
-                             const_cast<std::atomic<bool>*>(&m_stopped));
+    sqlite3_progress_handler(handle, kStepsBetweenStopChecks, &stopRequested, &m_stopped);
     return pooled;
 }
 

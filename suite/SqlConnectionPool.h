@@ -53,7 +53,7 @@ public:
     int idleCount() const;
 
 private:
-    std::unique_ptr<Pooled> open() const;
+    std::unique_ptr<Pooled> open();
     void giveBack(std::unique_ptr<Pooled> pooled);
 
     QString m_path;

@@ -57,8 +57,8 @@ public:
     const QString& path() const { return m_path; }
 
     // Running statements fail as interrupted and new requests are refused, until allowed.
-    void stopQueries() const { m_pool.stop(); }
-    void allowQueries() const { m_pool.allow(); }
+    void stopQueries() { m_pool.stop(); }
+    void allowQueries() { m_pool.allow(); }
 
 private:
     QString m_path;

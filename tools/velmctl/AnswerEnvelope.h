@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+
+class PacketDOM;
 
 // What the envelope of an answer says before its command's own elements are read: a response
 // document, something else entirely, or the empty envelope of a service that does not handle
@@ -19,6 +20,7 @@ struct Check {
     QString problem; // for the user, when not a Response
 };
 
-Check check(const QString& command, const QByteArray& answer);
+// `answer` is the answer as parsed (its document is null when it was unreadable).
+Check check(const QString& command, const PacketDOM& answer);
 
 } // namespace AnswerEnvelope

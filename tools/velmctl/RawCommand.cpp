@@ -18,7 +18,9 @@ namespace {
 // The exit code the answer stands for; what is wrong with it goes to standard error (the
 // answer itself is printed as it is in any case).
 int outcomeOf(const QString& command, const QByteArray& answer) {
-    const AnswerEnvelope::Check envelope = AnswerEnvelope::check(command, answer);
+    ResponsePacket packet;
+    packet.parse(answer);
+    const AnswerEnvelope::Check envelope = AnswerEnvelope::check(command, packet);
     switch (envelope.kind) {
     case AnswerEnvelope::Kind::Unreadable:
         Session::err() << "velmctl: " << envelope.problem << Qt::endl;
@@ -29,8 +31,6 @@ int outcomeOf(const QString& command, const QByteArray& answer) {
     case AnswerEnvelope::Kind::Response:
         break;
     }
-    ResponsePacket packet;
-    packet.parse(answer);
     return Session::accepted(packet) ? ExitCode::Ok : ExitCode::ServiceRefused;
 }
 

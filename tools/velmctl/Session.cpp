@@ -51,7 +51,7 @@ QByteArray Session::exchange(Packet& request) {
     return answer;
 }
 
-QString Session::envelopeRefusal(const QString& command, const QByteArray& answer) {
+QString Session::envelopeRefusal(const QString& command, const PacketDOM& answer) {
     const AnswerEnvelope::Check envelope = AnswerEnvelope::check(command, answer);
     switch (envelope.kind) {
     case AnswerEnvelope::Kind::Unreadable:

@@ -108,13 +108,14 @@ void Application::setListenerLimits(const ListenerLimits& limits) {
 }
 
 bool Application::openListener() {
+    // A configured URL was checked when read: http, with a port that can be listened on.
     const QUrl configured = ownUrl();
     if (configured.isValid()) {
         const int port = configured.port(80);
         m_listener =
             std::make_unique<Listener>(m_host, *m_connections, nullptr, static_cast<quint16>(port),
                                        m_listenerLimits, m_listenAddress);
-        if (port < 0 || port > 65535 || !m_listener->isListening()) {
+        if (!m_listener->isListening()) {
             VELM_ERR << "Error listening port: " << port;
             return false;
         }
