@@ -32,6 +32,37 @@ QByteArray addressField(QByteArrayView name, const QList<CTRVSMTPAddress>& addre
     return out.append("\r\n");
 }
 
+// Where a line too long for the limit may be folded: the last place within it before a blank
+// (RFC 5322 2.2.3: folding is a line break before white space) or between two encoded words
+// (RFC 2047 6.2: white space between them is not part of the text), after the field's name;
+// 0 when there is none.
+qsizetype foldPoint(QByteArrayView line, qsizetype nameEnd) {
+    for (qsizetype at = kMaxLineLength; at > nameEnd; --at) {
+        if (line[at] == ' ' || (line.sliced(at - 2).startsWith("?==?")))
+            return at;
+    }
+    return 0;
+}
+
+// "Name: text" with its CR LF, text as it goes on the wire (encoded words included). Text too
+// long for one line is folded where foldPoint() allows; text that fits stays on one line.
+QByteArray unstructuredField(QByteArrayView name, QByteArrayView text) {
+    QByteArray line = name.toByteArray() + ": " + text.toByteArray();
+    qsizetype nameEnd = name.size() + 1;
+    QByteArray out;
+    while (line.size() > kMaxLineLength) {
+        const qsizetype at = foldPoint(line, nameEnd);
+        if (at == 0)
+            break;
+        out.append(line.first(at)).append("\r\n");
+        line = line.sliced(at);
+        if (!line.startsWith(' '))
+            line.prepend(' ');
+        nameEnd = 1;
+    }
+    return out.append(line).append("\r\n");
+}
+
 bool hasLineBreak(const CTRVSMTPAddress& address) {
     return MimeCodecs::ContainsLineBreak(address.name) ||
            MimeCodecs::ContainsLineBreak(address.address);
@@ -121,7 +152,7 @@ QByteArray CTRVSMTPMessage::GetHeader(const QDateTime& localTime) const {
     out += addressField("To", m_to, charset);
     if (!m_cc.isEmpty())
         out += addressField("Cc", m_cc, charset);
-    out += "Subject: " + MimeCodecs::EncodeWords(m_subject, charset) + "\r\n";
+    out += unstructuredField("Subject", MimeCodecs::EncodeWords(m_subject, charset));
     if (!m_xMailer.isEmpty())
         out += "X-Mailer: " + m_xMailer + "\r\n";
     if (m_mime) {

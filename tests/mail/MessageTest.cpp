@@ -93,6 +93,32 @@ TEST(Message, LongAddressListsAreFoldedBetweenAddresses) {
         << header.constData();
 }
 
+// A long subject, plain or encoded: every line within the limit; a plain one unfolds to itself.
+TEST(Message, LongSubjectsAreFoldedAtBlanksOrBetweenEncodedWords) {
+    QByteArrayList words;
+    for (int i = 0; i < 200; ++i)
+        words.append("usage" + QByteArray::number(i));
+    const QByteArray plain = words.join(' ');
+    const QByteArray encoded = QString::fromUtf8("Zählerstände für Köln ").repeated(80).toUtf8();
+    for (const QByteArray& subject : {plain, encoded}) {
+        CTRVSMTPMessage message;
+        message.SetCharset("utf-8");
+        message.SetSubject(subject);
+        const QByteArray header = message.GetHeader(kWhen);
+        int folds = 0;
+        for (const QByteArray& line : header.split('\n')) {
+            EXPECT_LE(line.size(), 998 + 1) << line.left(60).constData(); // + the CR
+            folds += line.startsWith(' ');
+        }
+        EXPECT_GE(folds, 1);
+    }
+    CTRVSMTPMessage message;
+    message.SetSubject(plain);
+    QByteArray unfolded = message.GetHeader(kWhen);
+    unfolded.replace("\r\n ", " ");
+    EXPECT_TRUE(unfolded.contains("\r\nSubject: " + plain + "\r\n"));
+}
+
 TEST(Message, PriorityAndOptionalFields) {
     CTRVSMTPMessage message;
     message.SetXMailer("");

@@ -147,6 +147,22 @@ TEST_F(MimeInterop, ALongDistributionListReachesEveryRecipient) {
     EXPECT_EQ(m_server.Envelope(1)["rcpt_tos"].toArray().size(), 124);
 }
 
+TEST_F(MimeInterop, ALongSubjectReadsBackAsWritten) {
+    const QString subjects[] = {
+        QStringLiteral("Monthly usage of the Berlin printers ").repeated(40),
+        kSubject.repeated(20)};
+    int sent = 0;
+    for (const QString& subject : subjects) {
+        CTRVSMTPMessage message = composedMessage();
+        message.SetSubject(subject.toUtf8());
+        QString error;
+        ASSERT_TRUE(send(message, &error)) << error.toStdString();
+        const QJsonObject parsed = m_server.Inspect(++sent, m_out.path());
+        EXPECT_EQ(parsed["defects"].toArray(), QJsonArray());
+        EXPECT_EQ(parsed["subject"].toString(), subject);
+    }
+}
+
 TEST_F(MimeInterop, AttachmentsArriveByteForByteBesideTheText) {
     QByteArray small;
     for (int i = 0; i < 100; ++i)

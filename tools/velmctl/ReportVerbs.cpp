@@ -52,9 +52,10 @@ const QString Help = QStringLiteral(
       --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
       --format FORMAT      TABLE or Chart (counter reports)
       --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
-      --sort-by COLUMN     the order of the devices: a column of the device list such as
-                           IP (the default: most reports list their devices first, and the
-                           service refuses an empty order), HostName, Serial
+      --sort-by COLUMN     the order of the devices in reports that list them before their
+                           rows (alert history, firmware upgrades, consumables): a column of
+                           the device list such as IP (the default; the service refuses an
+                           empty order), HostName, Serial. RT_DEVICE_LIST keeps its own order
       --category NAME, --group-by NAME, --summary
       --device ID, --group ID, --model NAME   the devices, each repeatable (default: all)
       --user ID, --user-group ID             job accounting: the users, each repeatable
