@@ -103,6 +103,24 @@ TEST_F(AlertTrendQueries, CountsPerDeviceAndDayByTheAlertsOwnTime) {
             "DeviceID=3|Jam=|SupplyAlert=|DeviceAlert=|ServiceAlert=|Total=0|Period=2008-03-21"}));
 }
 
+TEST_F(AlertTrendQueries, AnAlertStoredAgainWhileItLastsCountsOnce) {
+    // Device 3: a jam stored by three samples, the last on the next day, and an open cover
+    // stored twice; each is one alert of the period of its own time.
+    QStringList fill;
+    fill << alert(3, 1, at(20, 11), "jam", at(20, 10)) << alert(3, 1, at(20, 12), "jam", at(20, 10))
+         << alert(3, 1, at(21, 9), "jam", at(20, 10))
+         << alert(3, 2, at(21, 9), "coverOpen", at(21, 8))
+         << alert(3, 1, at(21, 10), "coverOpen", at(21, 8));
+    db.exec(fill);
+    const QStringList rows =
+        run(trend(), columns("DeviceID")).filter(QStringLiteral("DeviceID=3|"));
+    EXPECT_EQ(
+        rows,
+        (QStringList{
+            "DeviceID=3|Jam=1|SupplyAlert=|DeviceAlert=|ServiceAlert=|Total=1|Period=2008-03-20",
+            "DeviceID=3|Jam=|SupplyAlert=|DeviceAlert=1|ServiceAlert=|Total=1|Period=2008-03-21"}));
+}
+
 TEST_F(AlertTrendQueries, ChartsAddTheDevicesUpPerDay) {
     auto p = trend();
     p.chart = true;

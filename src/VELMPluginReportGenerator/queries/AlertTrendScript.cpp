@@ -27,10 +27,14 @@ constexpr const char* propertyValues =
     "ON R_DevID = R_DeviceID WHERE R_PropertyID = _%16_;\n";
 
 // Alerts are counted in the period of their own time (column 6), which may differ from the
-// time of the sample that stored them.
+// time of the sample that stored them. The alert table is stored again with every sample while
+// an alert lasts, so an alert is its device, code and own time, counted as often as one sample
+// holds it, however many samples repeat it.
 constexpr const char* countsPerPeriod =
-    "INSERT INTO temp_%1_ SELECT NULL, t1.R_DeviceID, count(*), strftime('%Y', datetime(t2.Value, "
-    "'unixepoch', 'localtime')), _%3_ \n"
+    "INSERT INTO temp_%1_ SELECT NULL, R_DeviceID, sum(n), dt, dt2 FROM (\n"
+    "SELECT R_DeviceID, max(n) AS n, dt, dt2 FROM (\n"
+    "SELECT t1.R_DeviceID, t1.Value AS code, t2.Value AS alertTime, count(*) AS n, "
+    "strftime('%Y', datetime(t2.Value, 'unixepoch', 'localtime')) AS dt, _%3_ \n"
     "FROM devIDs_%1_ d \n"
     "JOIN DevicePropertyHistory t1 ON t1.R_DeviceID = d.R_DevID AND t1.R_PropertyID = 30 AND "
     "_%70_ \n"
@@ -38,7 +42,9 @@ constexpr const char* countsPerPeriod =
     "t1.R_PropertyID AND t2.R_ColumnID = 6 AND t2.RowIndex = t1.RowIndex AND t2.TimeValue = "
     "t1.TimeValue \n"
     "WHERE t2.Value + 0 >= _%17_ AND t2.Value + 0<= _%18_ \n"
-    "GROUP BY t1.r_DeviceID, dt2;\n";
+    "GROUP BY t1.R_DeviceID, code, alertTime, t1.TimeValue) \n"
+    "GROUP BY R_DeviceID, code, alertTime) \n"
+    "GROUP BY R_DeviceID, dt2;\n";
 
 constexpr const char* alertCodeRows =
     "t1.R_ColumnID = 1 \nJOIN AlertTrendGroup ON AlertValue = t1.Value AND AlertTrendGroup = _%4_";
