@@ -199,6 +199,31 @@ TEST_F(ServiceClientTest, CommandUnknownToNamingServiceIsLookedUpFiveTimes) {
     EXPECT_TRUE(client.cachedUrl(QStringLiteral("RGPGetReportStatus")).isEmpty());
 }
 
+TEST_F(ServiceClientTest, NamingServiceThatDoesNotAnswerALookupIsAskedOnce) {
+    // It takes each lookup and lets it wait past the answer limit (a stopped process does
+    // that); asking it again would wait as long again, for each of the five attempts.
+    ScriptedHttpPeer naming;
+    naming.setResponder([](const ScriptedHttpPeer::Request&) {
+        ScriptedHttpPeer::Reply reply = ScriptedHttpPeer::ok(findAnswer(0, "http://x/"));
+        reply.delayMs = 1500;
+        return reply;
+    });
+    HttpClientLimits limits;
+    limits.readTimeoutMs = 300;
+    client.setHttpLimits(limits);
+    client.setNamingServiceUrl(naming.url());
+    CapturedLog log;
+
+    RequestPacket request(QStringLiteral("WEBUploadTemporaryFile"));
+    std::unique_ptr<ResponsePacket> response = client.sendCommand<ResponsePacket>(request, true);
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->result(), 6);
+    EXPECT_EQ(response->details(), QStringLiteral("Communication with service failed"));
+    EXPECT_EQ(naming.requests().size(), 1u);
+    EXPECT_EQ(sleeps, 0);
+    EXPECT_TRUE(client.cachedUrl(QStringLiteral("WEBUploadTemporaryFile")).isEmpty());
+}
+
 TEST_F(ServiceClientTest, MovedServiceIsLookedUpAgainAndCached) {
     ScriptedHttpPeer service;
     service.setResponder(

@@ -10,16 +10,23 @@ bool isOwnCommand(const QString& command) {
            command == QLatin1String("NSFindService") || command == QLatin1String("VXNGetVersion");
 }
 
-std::optional<QString> findService(ServiceClient& client, const QString& command, bool probe) {
+bool Lookup::unanswered() const {
+    return result == ResultCode::CommunicationFailed;
+}
+
+Lookup findService(ServiceClient& client, const QString& command, bool probe) {
     NSFindServiceRequest request;
     request.Command = command;
     const std::unique_ptr<NSFindServiceResponse> response =
         probe ? client.probe<NSFindServiceResponse>(request)
               : client.sendCommand<NSFindServiceResponse>(request, true);
-    if (!response || response->Result != ResultCode::Ok) {
-        return std::nullopt;
+    if (!response) {
+        return {{}, ResultCode::CommunicationFailed};
     }
-    return response->ServiceURL;
+    if (response->Result != ResultCode::Ok) {
+        return {{}, response->Result};
+    }
+    return {response->ServiceURL, ResultCode::Ok};
 }
 
 bool registerService(ServiceClient& client, const QUrl& ownUrl, const QStringList& commands) {

@@ -9,8 +9,6 @@
 #include <QStringList>
 #include <QUrl>
 
-#include <optional>
-
 class ServiceClient;
 
 using NSFindServiceRequest = BindRequest<NSFindService_Request::c_VXNRequest>;
@@ -24,10 +22,18 @@ namespace NamingService {
 // Commands that go to the naming service itself, never looked up.
 bool isOwnCommand(const QString& command);
 
-// The URL the naming service gives for `command`; none when it answers a failure (or cannot be
-// reached after the client's retries, or at once when `probe`).
-std::optional<QString> findService(ServiceClient& client, const QString& command,
-                                   bool probe = false);
+// What the naming service said about a command.
+struct Lookup {
+    QString url; // empty unless found
+    int result = 0;
+    // The naming service took the request but gave no usable answer in time: asking it again at
+    // once would only wait as long once more.
+    bool unanswered() const;
+};
+
+// Asks the naming service for the URL of `command`; `result` is the lookup's own Result (after the
+// client's retries, or at once when `probe`).
+Lookup findService(ServiceClient& client, const QString& command, bool probe = false);
 
 // Registers `ownUrl` as the place of `commands` (one method element each, in the given order).
 bool registerService(ServiceClient& client, const QUrl& ownUrl, const QStringList& commands);

@@ -233,14 +233,19 @@ QString ServiceClient::resolveServiceUrl(const QString& command, bool forceLooku
             return it.value();
         }
     }
-    const std::optional<QString> url =
+    const NamingService::Lookup lookup =
         NamingService::findService(*this, command, reach == Reach::Probe);
-    if (!url) {
+    if (lookup.unanswered()) {
+        // A naming service that hangs is not one that does not know the command: every
+        // further lookup would wait the full answer limit again.
+        throw CommunicationError();
+    }
+    if (lookup.result != ResultCode::Ok) {
         throw UnknownCommand();
     }
     std::unique_lock lock(m_cacheMutex);
-    m_urlCache.insert(command, *url);
-    return *url;
+    m_urlCache.insert(command, lookup.url);
+    return lookup.url;
 }
 
 bool ServiceClient::registerService(const QUrl& ownUrl, const QStringList& commands) {

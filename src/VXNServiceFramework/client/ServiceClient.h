@@ -90,7 +90,8 @@ public:
 
     // The URL of the service for `command`: the naming service itself for its own commands and
     // VXNGetVersion, else the cached URL unless `forceLookup`, else asked with NSFindService
-    // (sent with `reach`). Throws UnknownCommand when the naming service does not give one.
+    // (sent with `reach`). Throws UnknownCommand when the naming service does not give one, and
+    // CommunicationError when it took the lookup but did not answer it.
     QString resolveServiceUrl(const QString& command, bool forceLookup,
                               Reach reach = Reach::Retried);
 
