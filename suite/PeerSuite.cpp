@@ -48,6 +48,13 @@ bool PeerSuite::start() {
         VELM_ERR << "Cannot open the database " << m_options.databasePath << ": " << e.message();
         return false;
     }
+    try {
+        m_names.keepIn(m_options.databasePath, m_options.busyTimeoutMs);
+    } catch (const SqliteError& e) {
+        VELM_ERR << "Cannot keep the naming service's registrations in " << m_options.databasePath
+                 << ": " << e.message();
+        return false;
+    }
     if (!QDir().mkpath(m_options.htmlRoot)) {
         VELM_ERR << "Cannot create the web directory " << m_options.htmlRoot;
         return false;

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -254,6 +255,32 @@ TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(response->resultSets()[1].rows[0].value(QStringLiteral("n")), QStringLiteral("8784"));
     EXPECT_EQ(peers.terminate(), 0);
     EXPECT_TRUE(peers.output().contains(QStringLiteral("Stopped")));
+}
+
+// velm-report registers once, when it starts: a naming service that forgot it after its own
+// restart would leave every other process unable to find the report commands.
+TEST(PeerProcessLifecycle, RegistrationsSurviveAKilledSuite) {
+    PeersOnANewDatabase fresh;
+    ASSERT_TRUE(fresh.started) << fresh.peers.output().toStdString();
+    NSRegisterRequest registration;
+    registration.URL = QStringLiteral("http://127.0.0.1:1003/");
+    registration.method = {QStringLiteral("RGPGenerateReport")};
+    ASSERT_EQ(callOverHttp<NSRegisterResponse>(fresh.peers.url(), registration)->result(), 0);
+    ASSERT_EQ(::kill(pid_t(fresh.peers.processId()), SIGKILL), 0);
+    ASSERT_TRUE(fresh.peers.waitForExit(5000));
+
+    ChildProcess restarted;
+    ASSERT_TRUE(restarted.startPeers(fresh.dir.filePath(QStringLiteral("new.db")),
+                                     fresh.dir.filePath(QStringLiteral("html"))))
+        << restarted.output().toStdString();
+    const auto find = [&](const char* command) {
+        NSFindRequest request;
+        request.Command = QString::fromLatin1(command);
+        return callOverHttp<NSFindResponse>(restarted.url(), request);
+    };
+    EXPECT_EQ(find("RGPGenerateReport")->ServiceURL, registration.URL);
+    EXPECT_EQ(find("DBSProcessQuery")->ServiceURL, restarted.url().toString())
+        << "the suite's own commands are found where it listens now";
 }
 
 // A statement that would never end neither keeps the process from stopping nor answers success.

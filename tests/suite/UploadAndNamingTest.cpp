@@ -43,4 +43,30 @@ TEST(NamingTable, TheLaterRegistrationWins) {
     EXPECT_EQ(table.find(QStringLiteral("SchRegister")), QStringLiteral("http://b:2/"));
     EXPECT_EQ(table.find(QStringLiteral("Unknown")), QString());
 }
+
+TEST(NamingTable, RegistrationsKeptInTheDatabaseOutliveTheTable) {
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("names.db"));
+    {
+        NamingTable table;
+        table.keepIn(database, 1000);
+        table.registerService(QStringLiteral("http://a:1/"),
+                              {QStringLiteral("RGPGenerateReport"), QStringLiteral("SchRegister")});
+        table.registerService(QStringLiteral("http://b:2/"), {QStringLiteral("SchRegister")});
+    }
+    NamingTable restarted;
+    // Registered before the kept ones are read: the newer registration stays.
+    restarted.registerService(QStringLiteral("http://c:3/"), {QStringLiteral("RGPGenerateReport")});
+    restarted.keepIn(database, 1000);
+    EXPECT_EQ(restarted.find(QStringLiteral("RGPGenerateReport")), QStringLiteral("http://c:3/"));
+    EXPECT_EQ(restarted.find(QStringLiteral("SchRegister")), QStringLiteral("http://b:2/"));
+    EXPECT_EQ(restarted.size(), 2);
+
+    // A table only in memory keeps nothing.
+    NamingTable memory;
+    memory.registerService(QStringLiteral("http://d:4/"), {QStringLiteral("SchRegister")});
+    NamingTable again;
+    again.keepIn(database, 1000);
+    EXPECT_EQ(again.find(QStringLiteral("SchRegister")), QStringLiteral("http://b:2/"));
+}
 } // namespace
