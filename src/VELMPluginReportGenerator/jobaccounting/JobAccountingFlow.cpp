@@ -42,6 +42,15 @@ template <class Request> Request forReport(int handle) {
     return request;
 }
 
+// A flow that ends before it fetched the plug-in's result still lets the plug-in drop it: kept,
+// it would hold the plug-in's memory and one of its report places for an hour. Not waited for,
+// so that a cancel or a plug-in that stopped answering does not hold the report up.
+void releasePluginResult(PeerCaller& caller, int handle) {
+    auto request = std::make_unique<RGPDeleteJACReportResultRequest>();
+    request->JACReportID = handle;
+    caller.callAsync(std::move(request));
+}
+
 } // namespace
 
 void JobAccountingFlow::build(ReportBuild& build) {
@@ -73,17 +82,25 @@ void JobAccountingFlow::build(ReportBuild& build) {
         status = build.caller.call<RGPGetJACReportStatusResponse>(statusRequest);
         examine();
     }
-    if (build.progress.isStopRequested())
+    if (build.progress.isStopRequested()) {
+        releasePluginResult(build.caller, handle);
         return endWith(build, JACTexts::generatorStopped);
-    if (status->result() != ResultCode::Ok)
+    }
+    if (status->result() != ResultCode::Ok) {
+        releasePluginResult(build.caller, handle);
         return callFailed(build, JACTexts::statusFailed, status->details());
+    }
 
     auto resultRequest = forReport<RGPGetJACReportResultRequest>(handle);
     const auto result = build.caller.call<RGPGetJACReportResultResponse>(resultRequest);
-    if (build.progress.isStopRequested())
+    if (build.progress.isStopRequested()) {
+        releasePluginResult(build.caller, handle);
         return endWith(build, JACTexts::generatorStopped);
-    if (result->result() != ResultCode::Ok)
+    }
+    if (result->result() != ResultCode::Ok) {
+        releasePluginResult(build.caller, handle);
         return callFailed(build, JACTexts::resultFailed, result->details());
+    }
     // The Report element as the answer carried it, built straight into Body.
     if (result->Report)
         appendJACReport(build.body, *result->Report);
