@@ -68,14 +68,7 @@ protected:
     }
 
     ReportQueryParams trend() const {
-        ReportQueryParams p;
-        p.reportId = 33;
-        p.reportType = RT_ALERT_TREND;
-        p.period = dayInterval;
-        p.selectionKind = SelectionKind::AllDevices;
-        p.start = at(20, 0);
-        p.end = at(21, 23) + 59 * 60;
-        return p;
+        return periodReport(33, RT_ALERT_TREND, dayInterval, at(20, 0), at(21, 23) + 59 * 60);
     }
 };
 

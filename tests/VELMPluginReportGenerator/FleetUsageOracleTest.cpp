@@ -194,13 +194,7 @@ protected:
 
     static QStringList reported(int type, qint64 start, qint64 end, int interval,
                                 const QStringList& columns) {
-        ReportQueryParams params;
-        params.reportId = 5;
-        params.reportType = type;
-        params.period = interval;
-        params.selectionKind = SelectionKind::AllDevices;
-        params.start = start;
-        params.end = end;
+        ReportQueryParams params = periodReport(5, type, interval, start, end);
         return PeerDatabase::texts(s_db->reportRows(composeReportSql(params)), columns);
     }
 

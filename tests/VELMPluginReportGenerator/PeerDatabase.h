@@ -50,6 +50,19 @@ private:
     bool m_started = false;
 };
 
+// A period report of every device: its type, interval and range.
+inline ReportQueryParams periodReport(int reportId, int type, int interval, qint64 start,
+                                      qint64 end) {
+    ReportQueryParams p;
+    p.reportId = reportId;
+    p.reportType = type;
+    p.period = interval;
+    p.selectionKind = SelectionKind::AllDevices;
+    p.start = start;
+    p.end = end;
+    return p;
+}
+
 // Tests that run composed report scripts on their own fresh database.
 class ReportScriptTest : public testing::Test {
 protected:

@@ -29,14 +29,9 @@ qint64 endOf(int y, int m, int d) {
 
 ReportQueryParams usage(int type, int interval, qint64 start, qint64 end,
                         const QString& devices = QStringLiteral("1,2,3")) {
-    ReportQueryParams p;
-    p.reportId = 21;
-    p.reportType = type;
-    p.period = interval;
+    ReportQueryParams p = periodReport(21, type, interval, start, end);
     p.selectionKind = SelectionKind::Devices;
     p.selectionIds = devices;
-    p.start = start;
-    p.end = end;
     return p;
 }
 
