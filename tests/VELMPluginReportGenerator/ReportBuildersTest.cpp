@@ -62,6 +62,22 @@ TEST_F(ReportGeneratorTest, TheIpSortOrdersDevicesAndTheirRowsGoToThem) {
         << deviceListQuery.toStdString();
 }
 
+TEST_F(ReportGeneratorTest, ADeviceNamedTwiceInTheSelectionHasItsRowsOnce) {
+    peers.onDatabase(reportDatabase({device("1", "10.0.0.1"), device("2", "10.0.0.2")},
+                                    {alert("1", "jam"), alert("2", "door")}));
+    const int id =
+        start(reportDefinition({{"ReportType", "RT_ALERT_HISTORY"}, {"SortBy", "HostName"}},
+                               {{"1", "2", "01", "1"}, {}, {}, {}, {}}));
+    EXPECT_EQ(body(id).toStdString(),
+              "Body("
+              "Device[ID=1](HostName=h1,IP=10.0.0.1,Serial=s1,Report(Row(AlertText=jam))),"
+              "Device[ID=2](HostName=h2,IP=10.0.0.2,Serial=s2,Report(Row(AlertText=door))))");
+    EXPECT_TRUE(peers.queries()
+                    .filter(QRegularExpression("^SELECT D\\."))
+                    .value(0)
+                    .contains("WHERE deviceid in (1,2) ORDER BY HostName"));
+}
+
 TEST_F(ReportGeneratorTest, SortKeysMapToColumnsAndOtherSortTextsSendNoDeviceList) {
     peers.onDatabase(reportDatabase({device("1", "10.0.0.1")}, {alert("1", "jam")}));
     const int byName =

@@ -25,7 +25,8 @@ bool takesSelectionAsWritten(std::optional<int> type) {
                     (*type >= RT_JAC_USER_BASIC && *type <= RT_JAC_DEVICE_SCAN_DETAILS));
 }
 
-// The ids in canonical decimal form; the first one that is not a decimal id goes to `bad`.
+// The ids in canonical decimal form, each once in the order first written (a device named twice
+// would otherwise get its rows twice); the first one that is not a decimal id goes to `bad`.
 QStringList canonicalIds(const QStringList& ids, QString& bad) {
     QStringList result;
     for (const QString& id : ids) {
@@ -34,6 +35,7 @@ QStringList canonicalIds(const QStringList& ids, QString& bad) {
         else if (bad.isNull())
             bad = id;
     }
+    result.removeDuplicates();
     return result;
 }
 
