@@ -113,16 +113,17 @@ TEST_F(ExportCommandTest, TheHtmlExportIsTheStylesheetsOutputAndAnUnknownFormatA
     EXPECT_TRUE(uploads[1].data.isEmpty());
 }
 
-TEST_F(ExportCommandTest, AFailedUploadAnswersZeroWithAnEmptyPath) {
+TEST_F(ExportCommandTest, AFailedUploadAnswersTheUploadsFailureAndNoPath) {
     const int id = finishedDeviceList();
     peers.fail("WEBUploadTemporaryFile", ScriptedWebUpload::storeFailed, "disk full");
     const auto answer = exportReport(QString::number(id), "XML");
-    EXPECT_EQ(answer->result(), 0);
-    EXPECT_EQ(answer->details(), ReportResult::okText);
+    EXPECT_EQ(answer->result(), ScriptedWebUpload::storeFailed);
+    EXPECT_EQ(answer->details(), "disk full");
     EXPECT_EQ(answer->filePath, "");
     // The plain call, as the e-mail step makes it, says the same.
     const ExportOutcome outcome = exportReportById(*service, QString::number(id), "CSV", "en");
-    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.result, ScriptedWebUpload::storeFailed);
+    EXPECT_EQ(outcome.details, "disk full");
     EXPECT_EQ(outcome.filePath, "");
 }
 

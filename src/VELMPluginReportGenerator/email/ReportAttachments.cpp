@@ -47,13 +47,14 @@ QStringList reportAttachments(VELMReport& report, const QStringList& fileFormats
     for (const QString& format : fileFormats) {
         // A format left out or carrying no report is said in the log only: the answer to the
         // mail request keeps its form, and the message goes with the other files.
-        const QString path = exportReport(report, format, locale, caller);
-        if (path.isEmpty()) {
+        const ExportOutcome exported = exportAndUpload(report, format, locale, caller);
+        if (exported.filePath.isEmpty()) {
             VELM_ERR << "Report " << report.id() << " mailed without its " << format
-                     << " file: the exported file was not stored by the web service";
+                     << " file: the exported file was not stored by the web service ("
+                     << exported.result << " " << exported.details << ")";
             continue;
         }
-        files.append(servedFile(path));
+        files.append(servedFile(exported.filePath));
         if (const QString why = whyNotTheReport(report, format, locale); !why.isEmpty())
             VELM_ERR << "Report " << report.id() << " mailed with a " << format
                      << " file that does not hold the report: " << why;

@@ -103,7 +103,7 @@ std::optional<ExportSource> sourceOf(VELMReport& report) {
     return source;
 }
 
-QString upload(const ExportFile& file, PeerCaller& caller) {
+ExportOutcome upload(const ExportFile& file, PeerCaller& caller) {
     CmdWebUploadTemporaryFileRequest request;
     request.fileName = file.name;
     request.data = file.data;
@@ -111,9 +111,15 @@ QString upload(const ExportFile& file, PeerCaller& caller) {
     if (answer->result() != ResultCode::Ok) {
         VELM_ERR << "Export: upload of " << file.name << " failed: " << answer->result() << " "
                  << answer->details();
-        return {};
+        return {answer->result(), answer->details(), {}};
     }
-    return answer->path;
+    return {ResultCode::Ok, ReportResult::okText, answer->path};
+}
+
+// The outcome when the report's document could not be written (the reason is in the log).
+ExportOutcome unwritableDocument() {
+    return {
+        ResultCode::HandlerException, QStringLiteral("The report document cannot be written"), {}};
 }
 
 } // namespace
@@ -159,15 +165,15 @@ struct FreedPagesReturned {
 
 } // namespace
 
-QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
-                     PeerCaller& caller) {
+ExportOutcome exportAndUpload(VELMReport& report, const QString& fileFormat, const QString& locale,
+                              PeerCaller& caller) {
     const FreedPagesReturned freedPagesReturned;
     const exportFormat::Format format = exportFormat::byName(fileFormat);
     if (format.maker == exportFormat::Maker::Stylesheet) {
         // The processor's tree is let go inside: the upload's body is never held next to it.
         std::optional<QByteArray> data = styledFile(report, format.extension, locale);
         if (!data)
-            return {};
+            return unwritableDocument();
         return upload(
             {exportFormat::fileName(report.creationTime(), format.extension), std::move(*data)},
             caller);
@@ -175,10 +181,15 @@ QString exportReport(VELMReport& report, const QString& fileFormat, const QStrin
     // The document text goes into the file's making and is let go there.
     std::optional<ExportSource> source = sourceOf(report);
     if (!source)
-        return {};
+        return unwritableDocument();
     const ExportFile file = makeExportFile(std::move(*source), fileFormat, locale);
     source.reset();
     return upload(file, caller);
+}
+
+QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
+                     PeerCaller& caller) {
+    return exportAndUpload(report, fileFormat, locale, caller).filePath;
 }
 
 ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& reportId,
@@ -189,6 +200,5 @@ ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& re
         return {ReportResult::InvalidReportId, ReportResult::invalidReportIdText, {}};
     if (!report->isFinished())
         return {ReportResult::InProgress, ReportResult::inProgressText, {}};
-    return {ResultCode::Ok, ReportResult::okText,
-            exportReport(*report, fileFormat, locale, generator.caller())};
+    return exportAndUpload(*report, fileFormat, locale, generator.caller());
 }

@@ -35,21 +35,26 @@ std::optional<QString> exportStylesheetPath(int reportType, const QString& group
 // installation path now. The source's document text is let go as soon as it has been read.
 ExportFile makeExportFile(ExportSource source, const QString& fileFormat, const QString& locale);
 
-// Exports a report: makes the file and uploads it with WEBUploadTemporaryFile. Answers the
-// web service's path of the file, empty when the document could not be written or the upload
-// failed. No lock of the report is held while transforming or uploading.
-QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
-                     PeerCaller& caller);
-
-// The outcome of "RGPExportReport" for a report id as the request carries it.
+// The outcome of an export: the web service's path of the file, or why there is none.
 struct ExportOutcome {
     int result = 0;
     QString details;
-    QString filePath; // empty when the upload failed (result stays 0)
+    QString filePath; // empty unless result is 0
 };
 
+// Exports a report: makes the file and uploads it with WEBUploadTemporaryFile. A file the web
+// service did not store answers the upload's Result and Details (or -1 when the document could
+// not be written), so that no caller takes it for an exported file. No lock of the report is
+// held while transforming or uploading.
+ExportOutcome exportAndUpload(VELMReport& report, const QString& fileFormat, const QString& locale,
+                              PeerCaller& caller);
+
+// exportAndUpload's path of the file; empty when there is none.
+QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
+                     PeerCaller& caller);
+
 // "RGPExportReport" as a plain call: 107 for an id that is empty, not a number or unknown, 108
-// while the report runs, otherwise 0 with the uploaded file's path. A failed report exports
-// what it holds.
+// while the report runs, otherwise exportAndUpload's outcome. A failed report exports what it
+// holds.
 ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& reportId,
                                const QString& fileFormat, const QString& locale);

@@ -12,6 +12,7 @@
 #include "VELMPluginReportGenerator/Commands/CmdRGPReportIdRequest.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -101,6 +102,27 @@ TEST_F(ExportOverHttp, ExportedFilesLieBelowTheInstallationsHtmlDirectoryUnderTh
     ASSERT_FALSE(missing->filePath.isEmpty());
     EXPECT_TRUE(fileAt(installation.path() + "/html/" + missing->filePath)
                     .contains("ReportResult_type2_htm.xsl"));
+}
+
+// A file the web service did not store is no export: the answer says why instead of OK.
+TEST_F(ExportOverHttp, AFileTheWebServiceDidNotStoreAnswersItsRefusal) {
+    const QString id = finishedDeviceList();
+    const QString uploads = installation.path() + "/html/temp";
+    QDir(uploads).removeRecursively();
+    QFile blocker(uploads); // where the web service makes a directory per file
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const auto refused = exportReport(id, "XML", "");
+    EXPECT_NE(refused->result(), 0);
+    EXPECT_TRUE(refused->details().contains("Cannot create the directory"))
+        << refused->details().toStdString();
+    EXPECT_TRUE(refused->filePath.isEmpty());
+
+    ASSERT_TRUE(QFile::remove(uploads));
+    const auto stored = exportReport(id, "XML", "");
+    EXPECT_EQ(stored->result(), 0) << stored->details().toStdString();
+    EXPECT_FALSE(stored->filePath.isEmpty());
 }
 
 TEST_F(ExportOverHttp, AnUnknownReportIsRefused) {
