@@ -214,6 +214,41 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
     EXPECT_TRUE(velmctl(refused[10]).err.contains("https is not supported"));
 }
 
+// 02:30 on the last Sunday of March does not exist in Berlin: the user is told so, not that the
+// form is wrong, and nothing is sent.
+TEST(Velmctl, ALocalTimeTheClockSkipsIsNamedAsSuch) {
+    ScriptedHttpPeer peer;
+    const QString url = peer.url().toString();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TZ", "Europe/Berlin");
+    const auto run = [&](const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"),
+                      QStringList{"--url", url} + arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return Outcome{process.exitCode(), {}, QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QString skipped = "does not exist in local time";
+    for (const QString start : {"2027-03-28T02:30", "2027-03-28 02:00:00"}) {
+        const Outcome scheduled = run({"schedule", "add", "--start", start, "--every", "day",
+                                       "--send", "RGPGetReportCategories"});
+        EXPECT_EQ(scheduled.exitCode, 64);
+        EXPECT_TRUE(scheduled.err.contains(start + " " + skipped)) << scheduled.err.toStdString();
+    }
+    const Outcome templated =
+        run({"template", "add", "--name", "T", "--type", "RT_DEVICE_LIST", "--mail-to", "a@b.c",
+             "--schedule", "Periodic", "--every", "I_DAY", "--start", "2027-03-28T02:59"});
+    EXPECT_EQ(templated.exitCode, 64);
+    EXPECT_TRUE(templated.err.contains(skipped)) << templated.err.toStdString();
+    // The hour before and the hour that repeats in October are times like any other; a day
+    // that does not exist keeps its own message.
+    EXPECT_FALSE(run({"schedule", "add", "--start", "2027-02-30T02:30", "--every", "day", "--send",
+                      "RGPGetReportCategories"})
+                     .err.contains(skipped));
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+}
+
 TEST(Velmctl, AUrlWithoutSchemeIsPlainHttp) {
     ScriptedHttpPeer peer;
     peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"

@@ -118,7 +118,11 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
         if (!parser.isSet(QLatin1String(option)))
             return true;
         const auto parsed = timeFromOption(parser.value(QLatin1String(option)));
-        if (!parsed)
+        if (!parsed && VerbArguments::isSkippedLocalTime(parser.value(QLatin1String(option))))
+            err() << "velmctl: --" << option << ": "
+                  << VerbArguments::skippedLocalTimeMessage(parser.value(QLatin1String(option)))
+                  << Qt::endl;
+        else if (!parsed)
             err() << "velmctl: --" << option << " takes seconds since 1970 or a date and time "
                   << "such as 2026-12-08T09:00" << Qt::endl;
         field = parsed.value_or(QDateTime());

@@ -41,15 +41,45 @@ std::optional<qint64> number(const QString& what, const QString& text, qint64 mi
     return std::nullopt;
 }
 
-std::optional<QDateTime> localDateTime(const QString& what, const QString& text) {
+namespace {
+
+// `text` as ISO date and time when it has the form of a local date and time; empty otherwise.
+QString isoForm(const QString& text) {
     static const QRegularExpression form(
         QStringLiteral("^\\d{4}-\\d{2}-\\d{2}[T ]\\d{2}:\\d{2}(:\\d{2})?$"));
-    if (form.match(text.trimmed()).hasMatch()) {
-        QString iso = text.trimmed();
-        iso[10] = QLatin1Char('T');
+    QString iso = text.trimmed();
+    if (!form.match(iso).hasMatch())
+        return {};
+    iso[10] = QLatin1Char('T');
+    return iso;
+}
+
+} // namespace
+
+bool isSkippedLocalTime(const QString& text) {
+    const QString iso = isoForm(text);
+    if (iso.isEmpty())
+        return false;
+    const QDate date = QDate::fromString(iso.left(10), Qt::ISODate);
+    const QTime time = QTime::fromString(iso.mid(11), Qt::ISODate);
+    return date.isValid() && time.isValid() && !QDateTime(date, time).isValid();
+}
+
+QString skippedLocalTimeMessage(const QString& text) {
+    return QStringLiteral("%1 does not exist in local time: the clock skips that hour when "
+                          "daylight saving time begins; choose a time outside it")
+        .arg(text.trimmed());
+}
+
+std::optional<QDateTime> localDateTime(const QString& what, const QString& text) {
+    if (const QString iso = isoForm(text); !iso.isEmpty()) {
         const QDateTime time = QDateTime::fromString(iso, Qt::ISODate);
         if (time.isValid())
             return time;
+        if (isSkippedLocalTime(text)) {
+            complain(what + QStringLiteral(": ") + skippedLocalTimeMessage(text));
+            return std::nullopt;
+        }
     }
     complain(QStringLiteral("%1 must be a local date and time such as 2026-12-08T07:00, "
                             "not \"%2\"")

@@ -22,6 +22,11 @@ std::optional<qint64> number(const QString& what, const QString& text, qint64 mi
 
 // A local date and time: YYYY-MM-DDTHH:MM[:SS] (a blank may stand for the T).
 std::optional<QDateTime> localDateTime(const QString& what, const QString& text);
+// Whether `text` is a date and time of that form that the local clock skips: the hour lost at
+// a change to daylight saving time.
+bool isSkippedLocalTime(const QString& text);
+// The message for a time the local clock skips.
+QString skippedLocalTimeMessage(const QString& text);
 // The same for a time the services carry as seconds since 1970: from 0 to `maximumSeconds`.
 std::optional<QDateTime> localDateTimeWithin(const QString& what, const QString& text,
                                              qint64 maximumSeconds);
