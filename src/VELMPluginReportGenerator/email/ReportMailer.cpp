@@ -39,8 +39,7 @@ ReportEmailOutcome sendWith(CVELMAbstractSMTPClient& client, const SmtpSettings&
 
 ReportEmailOutcome sendReportByEmail(VELMReportGenerator& generator,
                                      const ReportEmailRequest& request) {
-    if (request.reportId.isEmpty())
-        return {};
+    // No id names no report: nothing can be sent, which is not the success of sending it.
     const std::shared_ptr<VELMReport> report = reportNamed(generator, request.reportId);
     if (!report)
         return {ReportResult::InvalidReportId, ReportResult::invalidReportIdText};

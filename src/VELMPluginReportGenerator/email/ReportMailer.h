@@ -8,7 +8,7 @@ class VELMReportGenerator;
 
 // What to mail about which report.
 struct ReportEmailRequest {
-    QString reportId; // decimal; empty: nothing is sent
+    QString reportId; // decimal; empty names no report (107, nothing is sent)
     QStringList recipients;
     QString subject; // empty: "Quillex Report"
     QString content; // empty: "Quillex report"
