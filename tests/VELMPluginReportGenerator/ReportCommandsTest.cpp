@@ -165,6 +165,23 @@ TEST(CurrentUsageCounters, RefreshTheDeviceFirstThenReadItsCounters) {
                                                   {"copy", "", "", "", "7"}}));
 }
 
+TEST(CurrentUsageCounters, ADatabaseThatFailsIsNoDeviceWithoutCounters) {
+    ScriptedReportPeers peers;
+    peers.answer(CmdDMSGetDeviceListRequest::commandName,
+                 [](const QByteArray&) { return std::make_unique<ResponsePacket>(); });
+    peers.onDatabase([](const QStringList&) { return ScriptedReportPeers::failure(); });
+    CatalogueCommands commands(peers);
+    CmdRGPGetCurrentUsageCountersRequest request;
+    request.deviceId = "12";
+    QByteArray body;
+    commands.getCurrentUsageCounters(request)->serialize(body);
+    CmdRGPGetCurrentUsageCountersResponse read;
+    read.parse(body);
+    EXPECT_EQ(read.result(), ScriptedReportPeers::failure().result);
+    EXPECT_EQ(read.details(), ScriptedReportPeers::failure().details);
+    EXPECT_TRUE(read.counters.isEmpty());
+}
+
 TEST(CurrentUsageCounters, ADeviceIdThatIsNoNumberAsksNobody) {
     ScriptedReportPeers peers;
     CatalogueCommands commands(peers);

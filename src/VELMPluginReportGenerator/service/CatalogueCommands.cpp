@@ -58,7 +58,10 @@ CatalogueCommands::getCurrentUsageCounters(CmdRGPGetCurrentUsageCountersRequest&
         return response;
     refreshCounters(deviceId->toInt());
     const auto answer = ReportDatabase(m_caller).runScript(*script);
-    if (answer->result() == ResultCode::Ok && !answer->resultSets().isEmpty())
+    // Counters that could not be read are not a device without counters.
+    if (answer->result() != ResultCode::Ok)
+        response->setResult(answer->result(), answer->details());
+    else if (!answer->resultSets().isEmpty())
         for (const DBSRow& row : answer->resultSets().first().rows)
             response->counters.append(counterOf(row));
     return response;
