@@ -53,7 +53,13 @@
     <xsl:param name="owner-fields" select="/.."/>
     <xsl:param name="columns"/>
     <xsl:param name="rows"/>
-    <xsl:for-each select="$owner-fields | $columns">
+    <xsl:for-each select="$owner-fields">
+      <xsl:call-template name="label-field"><xsl:with-param name="key" select="name()"/></xsl:call-template>
+      <xsl:value-of select="$csv-separator"/>
+    </xsl:for-each>
+    <xsl:for-each select="$columns">
+      <xsl:sort select="string-length(substring-before(concat($column-order, name(), ' '), concat(' ', name(), ' ')))"
+                data-type="number"/>
       <xsl:if test="position() &gt; 1"><xsl:value-of select="$csv-separator"/></xsl:if>
       <xsl:call-template name="label-field"><xsl:with-param name="key" select="name()"/></xsl:call-template>
     </xsl:for-each>
@@ -65,6 +71,8 @@
         <xsl:value-of select="$csv-separator"/>
       </xsl:for-each>
       <xsl:for-each select="$columns">
+        <xsl:sort select="string-length(substring-before(concat($column-order, name(), ' '), concat(' ', name(), ' ')))"
+                  data-type="number"/>
         <xsl:if test="position() &gt; 1"><xsl:value-of select="$csv-separator"/></xsl:if>
         <xsl:call-template name="field"><xsl:with-param name="value" select="$row/*[name() = name(current())]"/></xsl:call-template>
       </xsl:for-each>

@@ -271,6 +271,8 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
       <thead>
         <tr>
           <xsl:for-each select="$columns">
+            <xsl:sort select="string-length(substring-before(concat($column-order, name(), ' '), concat(' ', name(), ' ')))"
+                      data-type="number"/>
             <th>
               <!-- A column of numbers has its heading over them, on the right. -->
               <xsl:if test="string(number(.)) != 'NaN'"><xsl:attribute name="class">n</xsl:attribute></xsl:if>
@@ -284,6 +286,8 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
           <xsl:variable name="row" select="."/>
           <tr>
             <xsl:for-each select="$columns">
+              <xsl:sort select="string-length(substring-before(concat($column-order, name(), ' '), concat(' ', name(), ' ')))"
+                        data-type="number"/>
               <xsl:call-template name="cell">
                 <xsl:with-param name="value" select="$row/*[name() = name(current())]"/>
               </xsl:call-template>

@@ -41,6 +41,23 @@
     <k:c>Email</k:c><k:c>FTP</k:c><k:c>SMB</k:c><k:c>Application</k:c><k:c>USB</k:c>
   </k:kind>
 
+  <!-- Columns of the row reports in the order their queries answer them: a report holds a row's
+       columns by name in alphabetical order, which would put "Copy" before the device and the
+       device id after its counters. Columns a type does not list follow in the row's order. -->
+  <k:columns type="RT_DEVICE_DISCOVERY_HISTORY" order="DeviceID IP DevStatus HostName ModelName MAC StartTime"/>
+  <k:columns type="RT_DEVICE_FW_UPGRADE" order="DeviceID FwType FwVersionNew FwVersionOld UpgradeTime"/>
+  <k:columns type="RT_CONSUMABLE_INFO" order="DeviceID RowIndex SupplyType Description Unit MaxCapacity Level"/>
+  <k:columns type="RT_ALERT_HISTORY"
+             order="DeviceID TimeValue AlertTime SeverityLevel TrainingLevel AlertCode AlertGroup Description"/>
+  <k:columns type="RT_DEVICE_LIST" order="DeviceID ModelName IP MAC Status HostName Location Serial"/>
+  <k:columns type="RT_DEVICE_FIRMWARE_INFO" order="DeviceID EngineVer NicVer"/>
+  <k:columns type="RT_CONSUMABLE_TONER" order="DeviceID ModelName IP MAC ErrorState HostName Location Serial"/>
+  <k:columns type="RT_USAGE_CURRENT_TOTAL_PAGES"
+             order="deviceid IP ModelName Serial CountMarker Print_Counter Copy_Counter IncomingFax_Counter Scan_Counter Report_Counter"/>
+  <!-- Blank-separated with a blank at each end, so that " name " finds a whole column name. -->
+  <xsl:variable name="column-order"
+                select="concat(' ', document('')/*/k:columns[@type = string($info/ReportType)]/@order, ' ')"/>
+
   <!-- The records of the job accounting report and the counter columns of their data kind; a kind
        this list does not know shows the counters its first record holds. A column's counter name
        is concat(self::k:c, name(self::*[not(self::k:c)])): the text of a listed k:c, or the name

@@ -190,6 +190,24 @@ QList<const dom::Element*> childElements(const dom::Element* parent, const QStri
     return found;
 }
 
+const QStringList deviceListColumns{"DeviceID", "ModelName", "IP",       "MAC",
+                                    "Status",   "HostName",  "Location", "Serial"};
+const QStringList currentTotalPagesColumns{
+    "deviceid",      "IP",           "ModelName",           "Serial",       "CountMarker",
+    "Print_Counter", "Copy_Counter", "IncomingFax_Counter", "Scan_Counter", "Report_Counter"};
+
+const QStringList alertHistoryColumns{"TimeValue", "AlertTime",  "SeverityLevel", "TrainingLevel",
+                                      "AlertCode", "AlertGroup", "Description"};
+
+QStringList childTextsInOrder(const dom::Element* parent, const QStringList& names) {
+    for (const dom::Element* child : childElements(parent))
+        EXPECT_TRUE(names.contains(dom::name(child))) << dom::name(child).toStdString();
+    QStringList texts;
+    for (const QString& name : names)
+        texts.append(dom::textContent(dom::firstChild(parent, name)));
+    return texts;
+}
+
 QStringList childTexts(const dom::Element* parent) {
     QStringList texts;
     for (const dom::Element* child : childElements(parent))

@@ -62,4 +62,10 @@ QHash<QString, QString> wholeHistory(QHash<QString, QString> parameters);
 
 // Values as they lie in a report document, for comparing with what an export shows.
 QStringList childTexts(const dom::Element* parent);
+// The texts of the children named, in the order of `names`; a child not named fails the test.
+QStringList childTextsInOrder(const dom::Element* parent, const QStringList& names);
+// A row's columns in the order the exports show them: as the report's query answers them.
+extern const QStringList deviceListColumns;
+extern const QStringList currentTotalPagesColumns;
+extern const QStringList alertHistoryColumns; // without the device id: each device has a table
 QList<const dom::Element*> childElements(const dom::Element* parent, const QString& name = {});

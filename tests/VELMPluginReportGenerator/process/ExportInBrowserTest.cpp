@@ -160,10 +160,30 @@ TEST_F(ExportInBrowser, DeviceListShowsEveryRowAsTheDocumentHoldsItAndRunsNoMark
         ASSERT_EQ(tables.size(), 1);
         ASSERT_EQ(tables[0].body.size(), rows.size());
         for (qsizetype r = 0; r < rows.size(); ++r)
-            EXPECT_EQ(cellTexts(tables[0].body[r]), childTexts(rows[r]));
+            EXPECT_EQ(cellTexts(tables[0].body[r]), childTextsInOrder(rows[r], deviceListColumns));
         EXPECT_FALSE(page.dom().contains("<b>Annex"));
         EXPECT_TRUE(page.dom().contains("&lt;b&gt;Annex&lt;/b&gt; &amp; \"Lab\""));
     }
+}
+
+TEST_F(ExportInBrowser, CurrentTotalPagesShowTheDeviceFirstAndItsCountersInTheQueriesOrder) {
+    const QString id = generateReport({{"ReportType", "RT_USAGE_CURRENT_TOTAL_PAGES"}});
+    ASSERT_FALSE(id.isEmpty());
+    const dom::Document document = exportDocument(id);
+    const auto rows =
+        childElements(dom::firstChild(dom::firstChild(document.root(), "Body"), "Report"), "Row");
+    ASSERT_FALSE(rows.isEmpty());
+
+    const RenderedPage page = openExport(id, QStringLiteral("en"));
+    const auto tables = page.tables();
+    ASSERT_EQ(tables.size(), 1);
+    EXPECT_EQ(cellTexts(tables[0].head.value(0)),
+              QStringList({"Device ID", "IP address", "Model", "Serial number", "Page counter",
+                           "Print", "Copy", "Incoming fax", "Scan", "Reports"}));
+    ASSERT_EQ(tables[0].body.size(), rows.size());
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        EXPECT_EQ(cellTexts(tables[0].body[r]),
+                  childTextsInOrder(rows[r], currentTotalPagesColumns));
 }
 
 TEST_F(ExportInBrowser, DevicePropertySummaryShowsEachDevicesPropertiesAndPropertyTables) {
@@ -229,7 +249,8 @@ TEST_F(ExportInBrowser, AlertHistoryShowsATablePerDeviceWithAlertsAndANoteForThe
         for (qsizetype t = 0; t < tables.size(); ++t) {
             ASSERT_EQ(tables[t].body.size(), rowsPerDevice[t].size());
             for (qsizetype r = 0; r < rowsPerDevice[t].size(); ++r)
-                EXPECT_EQ(cellTexts(tables[t].body[r]), childTexts(rowsPerDevice[t][r]));
+                EXPECT_EQ(cellTexts(tables[t].body[r]),
+                          childTextsInOrder(rowsPerDevice[t][r], alertHistoryColumns));
         }
         EXPECT_EQ(page.texts("p").filter(locale == "de" ? "Keine Daten" : "No data").size(),
                   devices.size() - rowsPerDevice.size());
