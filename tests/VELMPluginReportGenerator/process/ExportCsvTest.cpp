@@ -105,31 +105,6 @@ TEST_F(ExportCsv, DeviceListReadsBackCellForCellWithFormulasGuardedAndQuotingKep
     }
 }
 
-TEST_F(ExportCsv, CurrentTotalPagesStartWithTheDeviceAndShowItsCountersInTheQueriesOrder) {
-    const QString id = generateReport({{"ReportType", "RT_USAGE_CURRENT_TOTAL_PAGES"}});
-    ASSERT_FALSE(id.isEmpty());
-    const dom::Document document = exportDocument(id);
-    const auto rows =
-        childElements(dom::firstChild(dom::firstChild(document.root(), "Body"), "Report"), "Row");
-    ASSERT_FALSE(rows.isEmpty());
-
-    const QHash<QString, QStringList> headers{
-        {"en",
-         {"Device ID", "IP address", "Model", "Serial number", "Page counter", "Print", "Copy",
-          "Incoming fax", "Scan", "Reports"}},
-        {"de",
-         {"Geräte-ID", "IP-Adresse", "Modell", "Seriennummer", "Seitenzähler", "Druck", "Kopie",
-          "Fax-Eingang", "Scan", "Berichte"}}};
-    for (const QString& locale : {QStringLiteral("en"), QStringLiteral("de")}) {
-        SCOPED_TRACE(locale.toStdString());
-        const CsvTable table = exportCsv(id, locale);
-        ASSERT_EQ(table.rows.size(), rows.size() + 1);
-        EXPECT_EQ(table.rows[0], headers[locale]);
-        for (qsizetype r = 0; r < rows.size(); ++r)
-            EXPECT_EQ(table.rows[r + 1], childTextsInOrder(rows[r], currentTotalPagesColumns));
-    }
-}
-
 TEST_F(ExportCsv, UsageTableKeepsCountersAndNegativeResetsAsNumbers) {
     const QString id = generateReport(wholeHistory({{"ReportType", "RT_USAGE_COLOR_MONO"},
                                                     {"ReportFormat", "TABLE"},

@@ -174,16 +174,48 @@ TEST_F(ExportInBrowser, CurrentTotalPagesShowTheDeviceFirstAndItsCountersInTheQu
         childElements(dom::firstChild(dom::firstChild(document.root(), "Body"), "Report"), "Row");
     ASSERT_FALSE(rows.isEmpty());
 
-    const RenderedPage page = openExport(id, QStringLiteral("en"));
-    const auto tables = page.tables();
-    ASSERT_EQ(tables.size(), 1);
-    EXPECT_EQ(cellTexts(tables[0].head.value(0)),
-              QStringList({"Device ID", "IP address", "Model", "Serial number", "Page counter",
-                           "Print", "Copy", "Incoming fax", "Scan", "Reports"}));
-    ASSERT_EQ(tables[0].body.size(), rows.size());
-    for (qsizetype r = 0; r < rows.size(); ++r)
-        EXPECT_EQ(cellTexts(tables[0].body[r]),
-                  childTextsInOrder(rows[r], currentTotalPagesColumns));
+    const QHash<QString, QStringList> headers{
+        {"en",
+         {"Device ID", "IP address", "Model", "Serial number", "Page counter", "Print", "Copy",
+          "Incoming fax", "Scan", "Reports"}},
+        {"de",
+         {"Geräte-ID", "IP-Adresse", "Modell", "Seriennummer", "Seitenzähler", "Druck", "Kopie",
+          "Fax-Eingang", "Scan", "Berichte"}}};
+    for (const QString& locale : bothLocales) {
+        SCOPED_TRACE(locale.toStdString());
+        const auto tables = openExport(id, locale).tables();
+        ASSERT_EQ(tables.size(), 1);
+        EXPECT_EQ(cellTexts(tables[0].head.value(0)), headers[locale]);
+        ASSERT_EQ(tables[0].body.size(), rows.size());
+        // The spreadsheet file has the same columns in the same order.
+        const CsvTable csv = CsvTable::read(exportReport(id, QStringLiteral("CSV"), locale).path,
+                                            locale == "de" ? ';' : ',');
+        ASSERT_TRUE(csv.ok) << csv.error.toStdString();
+        ASSERT_EQ(csv.rows.size(), rows.size() + 1);
+        EXPECT_EQ(csv.rows[0], headers[locale]);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            const QStringList expected = childTextsInOrder(rows[r], currentTotalPagesColumns);
+            EXPECT_EQ(csv.rows[r + 1], expected);
+            EXPECT_EQ(cellTexts(tables[0].body[r]).mid(0, 4), expected.mid(0, 4));
+        }
+    }
+}
+
+TEST_F(ExportInBrowser, FirmwareInformationWhoseBodyStaysEmptyShowsItsTitleAndNoError) {
+    // Its type has no stylesheet name of its own: the export looks for "_htm.xsl".
+    const QString id = generateReport({{"ReportType", "RT_DEVICE_FIRMWARE_INFO"}}, {"1"});
+    ASSERT_FALSE(id.isEmpty());
+    const QHash<QString, QStringList> texts{{"en", {"Firmware information", "No data"}},
+                                            {"de", {"Firmware-Informationen", "Keine Daten"}}};
+    for (const QString& locale : bothLocales) {
+        SCOPED_TRACE(locale.toStdString());
+        const RenderedPage page = openExport(id, locale);
+        EXPECT_EQ(page.texts("h1"), QStringList{texts[locale][0]});
+        EXPECT_EQ(page.texts("p").filter(texts[locale][1]).size(), 1);
+        EXPECT_FALSE(page.dom().contains("Exception"));
+        EXPECT_EQ(exportReport(id, QStringLiteral("CSV"), locale).bytes,
+                  QByteArrayLiteral("\xEF\xBB\xBF"));
+    }
 }
 
 TEST_F(ExportInBrowser, DevicePropertySummaryShowsEachDevicesPropertiesAndPropertyTables) {
