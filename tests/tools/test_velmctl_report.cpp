@@ -47,6 +47,21 @@ TEST(TextTable, AlignsColumnsAndKeepsEveryRowOnOneLine) {
                                                   "      b           10.0.0.10\n");
 }
 
+TEST(TextTable, AlignsByTheColumnsATerminalShowsAndPrintsNoControlCharacters) {
+    TextTable table;
+    // A decomposed umlaut (u and a combining diaeresis) takes one column, each ideograph two.
+    table.addRow({{"Location", QString::fromUtf8("Mu\u0308nchen")}, {"IP", "10.0.0.1"}});
+    table.addRow({{"Location", QString::fromUtf8("\u6771\u4EAC")}, {"IP", "10.0.0.2"}});
+    // An escape sequence from a device would recolour the terminal; a right-to-left override
+    // would reverse the rest of the line.
+    table.addRow({{"Location", QString::fromUtf8("\x1b[31mred\u202E")}, {"IP", "10.0.0.3"}});
+    EXPECT_EQ(table.format(), QString::fromUtf8("Location   IP\n"
+                                                "---------  --------\n"
+                                                "Mu\u0308nchen    10.0.0.1\n"
+                                                "\u6771\u4EAC       10.0.0.2\n"
+                                                " [31mred   10.0.0.3\n"));
+}
+
 TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
     ScriptedHttpPeer peer;
     peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"7\"/>"));
@@ -76,6 +91,31 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
     EXPECT_TRUE(
         generate.contains("<Selection><DeviceID>3</DeviceID><DeviceID>4</DeviceID></Selection>"));
     EXPECT_EQ(requests[3].target, "RGPGetReportResults");
+}
+
+TEST(VelmctlReport, DevicesAreOrderedByIpUnlessTheReportIsJobAccounting) {
+    // A job accounting report refuses a device list column as its order: it has keys of its own.
+    const QList<QPair<QStringList, QString>> cases{
+        {{"--type", "RT_ALERT_HISTORY"}, "<SortBy>IP</SortBy>"},
+        {{"--type", "RT_ALERT_HISTORY", "--sort-by", "Serial"}, "<SortBy>Serial</SortBy>"},
+        {{"--type", "RT_JAC_USER_BASIC"}, ""},
+        {{"--type", "RT_JAC_USER_BASIC", "--sort-by", "SB_USER_LOGIN"},
+         "<SortBy>SB_USER_LOGIN</SortBy>"}};
+    for (const auto& [options, sortBy] : cases) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        ScriptedHttpPeer peer;
+        peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+        const Outcome run = velmctl(peer, QStringList{"report", "generate"} + options);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        ASSERT_TRUE(peer.waitForRequests(1));
+        const QByteArray body = peer.requests().at(0).body;
+        const QString generate = QString::fromUtf16(
+            reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+        if (sortBy.isEmpty())
+            EXPECT_FALSE(generate.contains("SortBy")) << generate.toStdString();
+        else
+            EXPECT_TRUE(generate.contains(sortBy)) << generate.toStdString();
+    }
 }
 
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {

@@ -56,7 +56,7 @@ QString formatJobAccountingReport(const dom::Element* report) {
     int entries = 0;
     dom::forEachChild(grouping, [&](dom::Element* entry) {
         ++entries;
-        text += heading(entry, byUser) + QLatin1Char('\n');
+        text += printableLine(heading(entry, byUser)) + QLatin1Char('\n');
         TextTable table;
         dom::forEachChild(
             entry, [&](dom::Element* record) { table.addRow(recordCells(record)); },

@@ -55,7 +55,10 @@ const QString Help = QStringLiteral(
       --sort-by COLUMN     the order of the devices in reports that list them before their
                            rows (alert history, firmware upgrades, consumables): a column of
                            the device list such as IP (the default; the service refuses an
-                           empty order), HostName, Serial. RT_DEVICE_LIST keeps its own order
+                           empty order), HostName, Serial. RT_DEVICE_LIST keeps its own order;
+                           job accounting reports take SB_USER_LOGIN, SB_USER_NAME, SB_IPADDR,
+                           SB_DEVICE_NAME, SB_MODEL_NAME, SB_SERIAL_NUM, SB_MAC_ADDR or
+                           SB_LOCATION (none by default)
       --category NAME, --group-by NAME, --summary
       --device ID, --group ID, --model NAME   the devices, each repeatable (default: all)
       --user ID, --user-group ID             job accounting: the users, each repeatable
@@ -141,8 +144,10 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
             definition.parameters.insert(
                 option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
-    if (!parser.isSet(QStringLiteral("sort-by")))
-        definition.parameters.insert(QStringLiteral("SortBy"), defaultSortBy);
+    const QString defaultOrder =
+        defaultSortByFor(definition.parameters.value(QStringLiteral("ReportType")));
+    if (!parser.isSet(QStringLiteral("sort-by")) && !defaultOrder.isEmpty())
+        definition.parameters.insert(QStringLiteral("SortBy"), defaultOrder);
     if (parser.isSet(QStringLiteral("summary")))
         definition.parameters.insert(QStringLiteral("IsSummary"), QStringLiteral("Yes"));
     definition.selection.deviceIds = parser.values(QStringLiteral("device"));
@@ -342,6 +347,10 @@ int run(Session& session, const QStringList& arguments) {
 }
 
 } // namespace
+
+QString defaultSortByFor(const QString& reportType) {
+    return reportType.startsWith(QLatin1String("RT_JAC_")) ? QString() : QStringLiteral("IP");
+}
 
 QList<QCommandLineOption> definitionOptionList() {
     QList<QCommandLineOption> list;

@@ -13,8 +13,9 @@ namespace ReportVerbs {
 VerbFamily family();
 
 // The device order a definition from options gets when none is given: an empty one fails every
-// report that lists devices.
-inline const QString defaultSortBy = QStringLiteral("IP");
+// report that lists devices. Job accounting reports sort by keys of their own (SB_USER_LOGIN ...)
+// and refuse a device list column, so they get none.
+QString defaultSortByFor(const QString& reportType);
 
 // The options that describe a report (--type, --period, --device ...), for every verb that
 // takes a report definition.

@@ -35,8 +35,8 @@ QString indexedTable(const dom::Element* property, const QString& indent) {
 }
 
 QString deviceText(const dom::Element* device) {
-    QString text = QStringLiteral("Device ") + dom::attribute(device, QStringLiteral("ID")) +
-                   QLatin1Char('\n');
+    QString text = QStringLiteral("Device ") +
+                   printableLine(dom::attribute(device, QStringLiteral("ID"))) + QLatin1Char('\n');
     dom::forEachChild(device, [&](dom::Element* child) {
         if (dom::name(child) == QLatin1String("Report"))
             text += rowsTable(child, QStringLiteral("    "));
@@ -44,7 +44,7 @@ QString deviceText(const dom::Element* device) {
             text += indexedTable(child, QStringLiteral("  "));
         else
             text += QStringLiteral("  ") + dom::name(child) + QStringLiteral(": ") +
-                    dom::textContent(child) + QLatin1Char('\n');
+                    printableLine(dom::textContent(child)) + QLatin1Char('\n');
     });
     return text;
 }
@@ -63,7 +63,8 @@ QString formatReportBody(const dom::Element* body) {
         else if (name == QLatin1String("Device"))
             text += deviceText(part);
         else if (name == QLatin1String("ChartPath"))
-            text += QStringLiteral("Chart: ") + dom::textContent(part) + QLatin1Char('\n');
+            text += QStringLiteral("Chart: ") + printableLine(dom::textContent(part)) +
+                    QLatin1Char('\n');
     });
     return text.isEmpty() ? QStringLiteral("(empty report)\n") : text;
 }

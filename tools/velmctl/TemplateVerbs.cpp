@@ -216,12 +216,12 @@ QString scheduleText(const TemplateSchedule& schedule) {
 }
 
 int add(Session& session, const QStringList& files, const QCommandLineParser& parser) {
-    // As for report generate: without an order every report that lists devices fails.
-    ReportTemplate fromOptions;
-    fromOptions.report.sortBy = ReportVerbs::defaultSortBy;
-    const auto record = templateToSend(files, parser, fromOptions);
+    auto record = templateToSend(files, parser, ReportTemplate());
     if (!record)
         return UsageError;
+    // As for report generate: without an order every report that lists devices fails.
+    if (files.isEmpty() && !parser.isSet(QStringLiteral("sort-by")))
+        record->report.sortBy = ReportVerbs::defaultSortByFor(record->report.reportType);
     if (record->name.isEmpty() || record->report.reportType.isEmpty())
         return usage(QStringLiteral("template add needs a FILE or --name and --type"));
     CCmdRGAddReportTemplateRequest request;

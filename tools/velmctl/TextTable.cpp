@@ -2,18 +2,47 @@
 
 namespace {
 
-QString oneLine(QString text) {
-    for (QChar& c : text)
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
-            c = QLatin1Char(' ');
-    return text;
+// Bidirectional embeddings, overrides and isolates reorder whatever follows them on the line.
+bool reordersText(char32_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Columns a character takes in a terminal: none for combining marks and invisible formatting,
+// two for the wide East Asian forms and pictographs, one otherwise.
+int columnsOf(char32_t c) {
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+        return 0;
+    default:
+        break;
+    }
+    static constexpr std::pair<char32_t, char32_t> wide[] = {
+        {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},  {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3},  {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},  {0x1F300, 0x1F64F},
+        {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD}};
+    for (const auto& [first, last] : wide)
+        if (c >= first && c <= last)
+            return 2;
+    return 1;
+}
+
+qsizetype columnsOf(const QString& text) {
+    qsizetype columns = 0;
+    for (const char32_t c : text.toUcs4())
+        columns += columnsOf(c);
+    return columns;
 }
 
 QString line(const QString& indent, const QStringList& cells, const QList<qsizetype>& widths) {
     QString text = indent;
     for (qsizetype i = 0; i < widths.size(); ++i) {
-        const QString cell = oneLine(cells.value(i));
-        text += i + 1 < widths.size() ? cell.leftJustified(widths[i] + 2) : cell;
+        const QString cell = printableLine(cells.value(i));
+        text += cell;
+        if (i + 1 < widths.size())
+            text += QString(widths[i] + 2 - columnsOf(cell), QLatin1Char(' '));
     }
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
@@ -21,6 +50,20 @@ QString line(const QString& indent, const QStringList& cells, const QList<qsizet
 }
 
 } // namespace
+
+QString printableLine(const QString& text) {
+    QString printable;
+    printable.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph || reordersText(c))
+            printable += QLatin1Char(' ');
+        else
+            printable += QChar::fromUcs4(c);
+    }
+    return printable;
+}
 
 void TextTable::addRow(const QList<QPair<QString, QString>>& cells) {
     QStringList row(columns.size());
@@ -39,10 +82,10 @@ void TextTable::addRow(const QList<QPair<QString, QString>>& cells) {
 QString TextTable::format(const QString& indent) const {
     QList<qsizetype> widths;
     for (const QString& column : columns)
-        widths.append(column.size());
+        widths.append(columnsOf(printableLine(column)));
     for (const QStringList& row : rows)
         for (qsizetype i = 0; i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], oneLine(row.value(i)).size());
+            widths[i] = std::max(widths[i], columnsOf(printableLine(row.value(i))));
     QStringList rules;
     for (qsizetype width : widths)
         rules.append(QString(width, QLatin1Char('-')));
