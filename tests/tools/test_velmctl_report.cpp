@@ -118,6 +118,31 @@ TEST(VelmctlReport, DevicesAreOrderedByIpUnlessTheReportIsJobAccounting) {
     }
 }
 
+TEST(VelmctlReport, ResultsShowTheDeviceFirstAndCountersInTheReportsColumnOrder) {
+    // The report holds a row's columns alphabetically.
+    const QList<QPair<QString, QString>> cases{
+        {"<Columns><Column field=\"Mono_Counter\" label=\"#I18N_MONO#\"/>"
+         "<Column field=\"Color_Counter\" label=\"#I18N_COLOR#\"/></Columns>"
+         "<Report><Row><Color_Counter>5</Color_Counter><DeviceID>1</DeviceID><IP>10.0.0.1</IP>"
+         "<Mono_Counter>7</Mono_Counter><Total>12</Total></Row></Report>",
+         "DeviceID  IP        Mono_Counter  Color_Counter  Total\n"
+         "--------  --------  ------------  -------------  -----\n"
+         "1         10.0.0.1  7             5              12\n"},
+        {"<Report><Row><Copy_Counter>3</Copy_Counter><IP>10.0.0.9</IP><deviceid>9</deviceid>"
+         "</Row></Report>",
+         "deviceid  Copy_Counter  IP\n"
+         "--------  ------------  --------\n"
+         "9         3             10.0.0.9\n"}};
+    for (const auto& [body, shown] : cases) {
+        ScriptedHttpPeer peer;
+        peer.enqueue(
+            answer("<Result>0</Result><Details>OK</Details><Info/><Body>" + body + "</Body>"));
+        const Outcome run = velmctl(peer, {"report", "results", "4"});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, shown);
+    }
+}
+
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
     ScriptedHttpPeer peer;
     peer.enqueue(
