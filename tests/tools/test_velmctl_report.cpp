@@ -143,6 +143,20 @@ TEST(VelmctlReport, ResultsShowTheDeviceFirstAndCountersInTheReportsColumnOrder)
     }
 }
 
+TEST(VelmctlReport, AnAlertTrendSummaryWithoutGroupingIsRefusedBeforeAnythingIsSent) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+    const Outcome refused =
+        velmctl(peer, {"report", "generate", "--type", "RT_ALERT_TREND", "--summary"});
+    EXPECT_EQ(refused.exitCode, 64);
+    EXPECT_TRUE(refused.err.contains("--group-by")) << refused.err.toStdString();
+    EXPECT_TRUE(peer.requests().empty());
+    const Outcome sent = velmctl(peer, {"report", "generate", "--type", "RT_ALERT_TREND",
+                                        "--summary", "--group-by", "Group"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+}
+
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
     ScriptedHttpPeer peer;
     peer.enqueue(

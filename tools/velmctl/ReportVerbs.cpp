@@ -392,6 +392,15 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
         for (const QString& id : parser.values(option))
             if (!number(QStringLiteral("--%1").arg(option), id, 0, maxId))
                 return false;
+    // The alert trend sums a summary's alerts per grouping value and names that column after
+    // the grouping: without one the database refuses the column and the report fails.
+    if (parser.value(QStringLiteral("type")) == QLatin1String("RT_ALERT_TREND") &&
+        parser.isSet(QStringLiteral("summary")) &&
+        parser.value(QStringLiteral("group-by")).isEmpty()) {
+        usageError(Family, QStringLiteral("an RT_ALERT_TREND --summary needs --group-by: Group "
+                                          "or a device property such as ModelName or Location"));
+        return false;
+    }
     return true;
 }
 
