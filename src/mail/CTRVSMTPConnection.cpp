@@ -85,6 +85,7 @@ bool CTRVSMTPConnection::ReadResponse(QByteArray& buffer, qsizetype bufferSize, 
         case CTRVSMTPSocket::WaitResult::Failed:
             return false;
         case CTRVSMTPSocket::WaitResult::TimedOut:
+            m_replyTimedOut = true;
             SetSMTPLastSystemError(kErrorTimedOut);
             OnError(QStringLiteral("CTRVSMTPConnection::ReadResponse, Timed Out waiting for "
                                    "response from SMTP server"));
@@ -158,6 +159,7 @@ bool CTRVSMTPConnection::Connect(const QString& host, int method, const QString&
         return false;
     }
     m_connected = true;
+    m_replyTimedOut = false;
 
     if (!ReadCommandResponse(220)) {
         OnError(QStringLiteral(
@@ -224,7 +226,7 @@ bool CTRVSMTPConnection::Disconnect(bool sendQuit) {
         return false;
     }
     bool quitAccepted = false;
-    if (sendQuit) {
+    if (sendQuit && !m_replyTimedOut) {
         if (!send("QUIT\r\n"))
             OnError(withSystemError("CTRVSMTPConnection::Disconnect, Failed in call to send QUIT "
                                     "command, GetLastError returns: "));

@@ -77,6 +77,9 @@ private:
     QByteArray m_lastResponse;
     QByteArray m_heloHostName{"auto"};
     bool m_connected = false;
+    // A reply did not come within the time-out: the server is not listening to us, so the
+    // goodbye is closing the connection, not a QUIT whose reply would be waited for as long.
+    bool m_replyTimedOut = false;
     quint32 m_timeout = kDefaultTimeout;
     int m_lastResponseCode = 0;
 };
