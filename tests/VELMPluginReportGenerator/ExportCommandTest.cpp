@@ -8,6 +8,8 @@
 
 #include "VXNServiceFramework/dom/DomParser.h"
 #include "VXNServiceFramework/dom/DomRead.h"
+#include "VXNServiceFramework/packets/ResponsePacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 #include "support/ScriptedWebUpload.h"
 
 #include <thread>
@@ -125,6 +127,17 @@ TEST_F(ExportCommandTest, AFailedUploadAnswersTheUploadsFailureAndNoPath) {
     EXPECT_EQ(outcome.result, ScriptedWebUpload::storeFailed);
     EXPECT_EQ(outcome.details, "disk full");
     EXPECT_EQ(outcome.filePath, "");
+}
+
+TEST_F(ExportCommandTest, AnUploadAnsweredWithoutAPathIsNoExportedFile) {
+    const int id = finishedDeviceList();
+    // What a process that does not serve uploads answers: an envelope without elements.
+    peers.answer("WEBUploadTemporaryFile",
+                 [](const QByteArray&) { return std::make_unique<ResponsePacket>(); });
+    const auto answer = exportReport(QString::number(id), "XML");
+    EXPECT_EQ(answer->result(), ResultCode::WrongResponseFormat);
+    EXPECT_EQ(answer->details(), "Wrong response format: the web service answered no file path");
+    EXPECT_EQ(answer->filePath, "");
 }
 
 TEST_F(ExportCommandTest, AFailedReportExportsWhatItHolds) {

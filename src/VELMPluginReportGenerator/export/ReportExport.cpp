@@ -103,6 +103,10 @@ std::optional<ExportSource> sourceOf(VELMReport& report) {
     return source;
 }
 
+// The Details of an upload answered without a path; callers see it as it is.
+const QString noUploadPathText =
+    ResultText::wrongResponsePrefix + QStringLiteral("the web service answered no file path");
+
 ExportOutcome upload(const ExportFile& file, PeerCaller& caller) {
     CmdWebUploadTemporaryFileRequest request;
     request.fileName = file.name;
@@ -112,6 +116,12 @@ ExportOutcome upload(const ExportFile& file, PeerCaller& caller) {
         VELM_ERR << "Export: upload of " << file.name << " failed: " << answer->result() << " "
                  << answer->details();
         return {answer->result(), answer->details(), {}};
+    }
+    // An answer without a path (a process that does not serve uploads answers an empty
+    // envelope, which reads as 0) stored no file that anybody could fetch.
+    if (answer->path.isEmpty()) {
+        VELM_ERR << "Export: upload of " << file.name << " answered no path";
+        return {ResultCode::WrongResponseFormat, noUploadPathText, {}};
     }
     return {ResultCode::Ok, ReportResult::okText, answer->path};
 }
