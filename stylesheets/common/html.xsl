@@ -288,9 +288,19 @@ img.chart { display: block; margin: 8px 0; border: 1px solid #cbd2d9; max-width:
             <xsl:for-each select="$columns">
               <xsl:sort select="string-length(substring-before(concat($column-order, name(), ' '), concat(' ', name(), ' ')))"
                         data-type="number"/>
-              <xsl:call-template name="cell">
-                <xsl:with-param name="value" select="$row/*[name() = name(current())]"/>
-              </xsl:call-template>
+              <xsl:choose>
+                <!-- Page counters read as the counter reports show them. -->
+                <xsl:when test="name() = 'CountMarker' or substring-after(name(), '_') = 'Counter'">
+                  <xsl:call-template name="counter-cell">
+                    <xsl:with-param name="value" select="$row/*[name() = name(current())]"/>
+                  </xsl:call-template>
+                </xsl:when>
+                <xsl:otherwise>
+                  <xsl:call-template name="cell">
+                    <xsl:with-param name="value" select="$row/*[name() = name(current())]"/>
+                  </xsl:call-template>
+                </xsl:otherwise>
+              </xsl:choose>
             </xsl:for-each>
           </tr>
         </xsl:for-each>
