@@ -33,6 +33,25 @@ void readScheduleId(const QString& text, CmdSchRegisterRequest& request) {
     request.scheduleId = id < 0 ? -1 : id;
 }
 
+// Times travel as unsigned 32-bit seconds since 1970, intervals as int; blank reads as 0.
+bool isBlankOrSeconds(const QString& text) {
+    bool ok = true;
+    if (!text.trimmed().isEmpty())
+        text.trimmed().toUInt(&ok);
+    return ok;
+}
+
+bool isBlankOrInteger(const QString& text) {
+    bool ok = true;
+    if (!text.trimmed().isEmpty())
+        text.trimmed().toInt(&ok);
+    return ok;
+}
+
+QString named(const QString& field, const QString& text) {
+    return field + QStringLiteral(" \"") + text + QLatin1Char('"');
+}
+
 } // namespace
 
 bool CmdSchRegisterRequest::hasValidScheduleId() const {
@@ -48,11 +67,21 @@ void CmdSchRegisterRequest::parse(const QByteArray& body) {
     serviceName = elementText(QStringLiteral("ServiceName"));
     readScheduleId(elementText(QStringLiteral("ScheduleID")), *this);
     item = ScheduleItem{};
-    item.startTime = timeFromText(elementText(QStringLiteral("StartTime")));
-    item.stopTime = optionalTimeFromText(elementText(QStringLiteral("StopTime")));
+    const QString start = elementText(QStringLiteral("StartTime"));
+    const QString stop = elementText(QStringLiteral("StopTime"));
+    const QString interval = elementText(QStringLiteral("IntervalValue"));
+    unreadableNumber.clear();
+    if (!isBlankOrSeconds(start))
+        unreadableNumber = named(QStringLiteral("StartTime"), start);
+    else if (!isBlankOrSeconds(stop))
+        unreadableNumber = named(QStringLiteral("StopTime"), stop);
+    else if (!isBlankOrInteger(interval))
+        unreadableNumber = named(QStringLiteral("IntervalValue"), interval);
+    item.startTime = timeFromText(start);
+    item.stopTime = optionalTimeFromText(stop);
     item.intervalType = intervalCodeFromName(elementText(QStringLiteral("IntervalType")));
     bool ok = false;
-    item.intervalValue = elementText(QStringLiteral("IntervalValue")).toInt(&ok);
+    item.intervalValue = interval.toInt(&ok);
     if (!ok || item.intervalValue <= 0)
         item.intervalValue = 1;
     item.permanent = elementText(QStringLiteral("Permanent")).toUpper() == QLatin1String("TRUE");

@@ -21,6 +21,9 @@ public:
     qint64 scheduleId = -1;
     // The ScheduleID text read when it is not a decimal integer in range; null otherwise.
     QString invalidScheduleId;
+    // "StartTime", "StopTime" or "IntervalValue" with the text read when it is not blank and no
+    // number the scheduler carries (read as 0 it would plan another time); empty otherwise.
+    QString unreadableNumber;
     ScheduleItem item;
 };
 

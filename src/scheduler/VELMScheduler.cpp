@@ -15,6 +15,8 @@ QString refusal(const CmdSchRegisterRequest& request) {
     if (!request.hasValidScheduleId())
         return QStringLiteral("ScheduleID is not a decimal integer in range: ") +
                request.invalidScheduleId;
+    if (!request.unreadableNumber.isEmpty())
+        return request.unreadableNumber + QStringLiteral(" is not a number in range");
     return {};
 }
 

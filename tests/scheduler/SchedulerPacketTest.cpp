@@ -123,6 +123,9 @@ TEST(SchRegisterRequest, ReadingRules) {
         SCOPED_TRACE(c.children);
         EXPECT_EQ(r.scheduleId, c.id);
         EXPECT_EQ(r.hasValidScheduleId(), !QByteArray(c.children).contains("<ScheduleID>x"));
+        EXPECT_EQ(r.unreadableNumber, QByteArray(c.children).contains("<StartTime>x")
+                                          ? QStringLiteral("StartTime \"x\"")
+                                          : QString());
         EXPECT_EQ(r.item.intervalType, c.type);
         EXPECT_EQ(r.item.intervalValue, c.value);
         EXPECT_EQ(r.item.permanent, c.permanent);

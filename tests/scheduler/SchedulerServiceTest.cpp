@@ -274,6 +274,42 @@ TEST_F(SchedulerService, RegistrationsWithoutServiceOrWithABadIdAreRefused) {
     EXPECT_EQ(get("RG", "0")->items.at(0).commandToSend, QStringLiteral("<b command=\"B\">"));
 }
 
+// A time or interval that is no number would be planned as 1970 or as 1: refused instead.
+TEST_F(SchedulerService, RegistrationsWithUnreadableTimesOrIntervalsAreRefused) {
+    waitForLoad();
+    const int before = peers.databaseRequests();
+    const auto send = [&](const QString& element, const QString& text) {
+        const QString body =
+            QStringLiteral("<VXNRequest command=\"SchRegister\"><ServiceName>RG</ServiceName>"
+                           "<IntervalType>OCCUR_DAILY</IntervalType><Permanent>True</Permanent>"
+                           "<%1>%2</%1><CommandToSend>&lt;c command=\"C\"&gt;</CommandToSend>"
+                           "</VXNRequest>")
+                .arg(element, text);
+        std::unique_ptr<Packet> answer =
+            scheduler->dispatch(QStringLiteral("SchRegister"), body.toUtf8());
+        return std::make_pair(answer->result(), answer->details());
+    };
+    for (const QString element : {"StartTime", "StopTime", "IntervalValue"}) {
+        for (const QString bad : {"abc", "1.5", "1e9", "99999999999999999999", "0x10"}) {
+            const auto [result, details] = send(element, bad);
+            EXPECT_EQ(result, SchedulerResult::InvalidRequest)
+                << element.toStdString() << bad.toStdString();
+            EXPECT_EQ(details, element + " \"" + bad + "\" is not a number in range");
+        }
+    }
+    for (const QString bad : {"-1", "4294967296"})
+        EXPECT_EQ(send("StartTime", bad).first, SchedulerResult::InvalidRequest)
+            << bad.toStdString();
+    EXPECT_EQ(peers.databaseRequests(), before);
+    EXPECT_TRUE(ids("RG").isEmpty());
+
+    // Blank reads as before, and numbers with blanks around them are numbers.
+    EXPECT_EQ(send("StartTime", "").first, 0);
+    EXPECT_EQ(send("StartTime", " 4000000000 ").first, 0);
+    EXPECT_EQ(send("IntervalValue", "-4").first, 0);
+    EXPECT_EQ(ids("RG").size(), 3);
+}
+
 TEST_F(SchedulerService, UnregisterListsSkipWhatIsNotThere) {
     for (int i = 0; i < 4; ++i)
         registerItem("RG", -1, i % 2 == 0);
