@@ -1,7 +1,7 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!-- A report as one comma-separated table for spreadsheets (RFC 4180): UTF-8 with a byte-order
      mark, the locale's separator, one header row of translated labels, then one line per row of
-     the report. Rows of per-device reports carry their device's columns in front. -->
+     the report. Rows of per-device reports carry their device's id and columns in front. -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
                 xmlns:k="urn:velm:kinds" exclude-result-prefixes="k">
   <xsl:include href="report.xsl"/>
@@ -32,7 +32,7 @@
       <xsl:when test="$jac-kind"><xsl:call-template name="jac-rows"/></xsl:when>
       <xsl:when test="Device/Report">
         <xsl:call-template name="rows">
-          <xsl:with-param name="owner-fields" select="Device[1]/*[not(self::Report)]"/>
+          <xsl:with-param name="owner-fields" select="Device[1]/@ID | Device[1]/*[not(self::Report)]"/>
           <xsl:with-param name="columns" select="(Device/Report/Row)[1]/*"/>
           <xsl:with-param name="rows" select="Device/Report/Row"/>
         </xsl:call-template>
@@ -67,7 +67,7 @@
     <xsl:for-each select="$rows">
       <xsl:variable name="row" select="."/>
       <xsl:for-each select="$owner-fields">
-        <xsl:call-template name="field"><xsl:with-param name="value" select="$row/../../*[name() = name(current())]"/></xsl:call-template>
+        <xsl:call-template name="field"><xsl:with-param name="value" select="$row/../../@*[name() = name(current())] | $row/../../*[name() = name(current())]"/></xsl:call-template>
         <xsl:value-of select="$csv-separator"/>
       </xsl:for-each>
       <xsl:for-each select="$columns">
@@ -84,7 +84,7 @@
   <xsl:template name="counter-rows">
     <xsl:variable name="fields" select="Columns/Column/@field"/>
     <xsl:variable name="rows" select="Device/Report/Row | Report/Row"/>
-    <xsl:variable name="owner-fields" select="Device[Report/Row][1]/*[not(self::Report)]"/>
+    <xsl:variable name="owner-fields" select="Device[Report/Row][1]/@ID | Device[Report/Row][1]/*[not(self::Report)]"/>
     <xsl:variable name="keys" select="$rows[1]/*[not(name() = $fields) and name() != 'Total']"/>
     <xsl:for-each select="$owner-fields | $keys">
       <xsl:call-template name="label-field"><xsl:with-param name="key" select="name()"/></xsl:call-template>
@@ -99,7 +99,7 @@
     <xsl:for-each select="$rows">
       <xsl:variable name="row" select="."/>
       <xsl:for-each select="$owner-fields">
-        <xsl:call-template name="field"><xsl:with-param name="value" select="$row/../../*[name() = name(current())]"/></xsl:call-template>
+        <xsl:call-template name="field"><xsl:with-param name="value" select="$row/../../@*[name() = name(current())] | $row/../../*[name() = name(current())]"/></xsl:call-template>
         <xsl:value-of select="$csv-separator"/>
       </xsl:for-each>
       <xsl:for-each select="$keys">

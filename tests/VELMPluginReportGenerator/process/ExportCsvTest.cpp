@@ -114,10 +114,10 @@ TEST_F(ExportCsv, UsageTableKeepsCountersAndNegativeResetsAsNumbers) {
     ASSERT_FALSE(id.isEmpty());
     const dom::Document document = exportDocument(id);
     const auto* body = dom::firstChild(document.root(), "Body");
-    // Each line: the device's columns, Period, the counters in column order, Total.
+    // Each line: the device's id and columns, Period, the counters in column order, Total.
     QList<QStringList> expected;
     for (const auto* device : childElements(body, "Device")) {
-        QStringList deviceColumns;
+        QStringList deviceColumns{dom::attribute(device, "ID")};
         for (const auto* column : childElements(device))
             if (dom::name(column) != "Report")
                 deviceColumns.append(dom::textContent(column));
@@ -143,6 +143,7 @@ TEST_F(ExportCsv, UsageTableKeepsCountersAndNegativeResetsAsNumbers) {
         SCOPED_TRACE(locale.toStdString());
         const CsvTable table = exportCsv(id, locale);
         ASSERT_EQ(table.rows.size(), expected.size() + 1);
+        EXPECT_EQ(table.rows[0].value(0), locale == "de" ? "Geräte-ID" : "Device ID");
         const QStringList counterLabels = locale == "de"
                                               ? QStringList{"Farbe", "Schwarzweiß", "Summe"}
                                               : QStringList{"Color", "Mono", "Total"};
