@@ -1,10 +1,25 @@
 #include "UploadStore.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QUuid>
 
-UploadStore::UploadStore(QString root) : m_root(std::move(root)) {}
+namespace {
+
+const QString uploadsFolder = QStringLiteral("temp");
+
+// The name this store gives an upload's directory; nothing else under "temp/" is touched.
+bool isUploadDirectoryName(const QString& name) {
+    static const QRegularExpression id(QStringLiteral("^[0-9a-f]{32}$"));
+    return id.match(name).hasMatch();
+}
+
+} // namespace
+
+UploadStore::UploadStore(QString root, UploadRetention retention)
+    : m_root(std::move(root)), m_retention(retention) {}
 
 QString UploadStore::checkFileName(const QString& fileName) {
     if (fileName.isEmpty())
@@ -26,7 +41,9 @@ UploadStore::Outcome UploadStore::store(const QString& fileName, const QByteArra
     outcome.error = checkFileName(fileName);
     if (!outcome.error.isEmpty())
         return outcome;
-    const QString directory = QStringLiteral("temp/") + QUuid::createUuid().toString(QUuid::Id128);
+    sweepIfDue();
+    const QString directory =
+        uploadsFolder + QLatin1Char('/') + QUuid::createUuid().toString(QUuid::Id128);
     if (!QDir(m_root).mkpath(directory)) {
         outcome.error = QStringLiteral("Cannot create the directory ") + directory;
         return outcome;
@@ -41,4 +58,27 @@ UploadStore::Outcome UploadStore::store(const QString& fileName, const QByteArra
     outcome.ok = true;
     outcome.path = relative;
     return outcome;
+}
+
+void UploadStore::sweepIfDue() const {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    qint64 due = m_nextSweepMs.load();
+    if (now < due)
+        return;
+    const qint64 next =
+        now + std::chrono::duration_cast<std::chrono::milliseconds>(m_retention.sweepEvery).count();
+    if (m_nextSweepMs.compare_exchange_strong(due, next))
+        removeOldUploads();
+}
+
+// An upload's directory is written once, when its file is stored, so its own time is the
+// upload's time.
+void UploadStore::removeOldUploads() const {
+    const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-m_retention.keep.count());
+    const QDir uploads(QDir(m_root).filePath(uploadsFolder));
+    for (const QFileInfo& entry :
+         uploads.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        if (isUploadDirectoryName(entry.fileName()) && entry.lastModified() < oldest)
+            QDir(entry.filePath()).removeRecursively();
+    }
 }

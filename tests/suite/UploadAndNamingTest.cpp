@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,6 +33,34 @@ TEST(UploadStore, RefusesNamesThatCouldLeaveItsDirectory) {
         EXPECT_FALSE(outcome.error.isEmpty()) << name;
     }
     EXPECT_TRUE(QDir(root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+// Dates a directory back by `age`, as if it had been written then.
+void ageDirectory(const QString& path, std::chrono::hours age) {
+    const std::filesystem::path directory(path.toStdString());
+    std::filesystem::last_write_time(directory, std::filesystem::last_write_time(directory) - age);
+}
+
+TEST(UploadStore, RemovesItsOwnUploadsOnceTheyAreOlderThanTheRetention) {
+    QTemporaryDir root;
+    const UploadStore store(root.path(), {std::chrono::hours(24), std::chrono::seconds(0)});
+    const auto old = store.store(QStringLiteral("chart.gif"), QByteArray("GIF89a"));
+    const auto recent = store.store(QStringLiteral("report.csv"), QByteArray("a;b"));
+    ASSERT_TRUE(old.ok && recent.ok);
+    const QString oldDirectory = root.filePath(QFileInfo(old.path).path());
+    ageDirectory(oldDirectory, std::chrono::hours(25));
+    ageDirectory(root.filePath(QFileInfo(recent.path).path()), std::chrono::hours(23));
+    // Whatever else lies below temp/ is not the store's to remove.
+    const QString foreign = root.filePath(QStringLiteral("temp/keep-me"));
+    ASSERT_TRUE(QDir().mkpath(foreign));
+    ageDirectory(foreign, std::chrono::hours(100));
+
+    const auto next = store.store(QStringLiteral("next.html"), QByteArray("<p/>"));
+    ASSERT_TRUE(next.ok);
+    EXPECT_FALSE(QDir(oldDirectory).exists());
+    EXPECT_TRUE(QFile::exists(root.filePath(recent.path)));
+    EXPECT_TRUE(QFile::exists(root.filePath(next.path)));
+    EXPECT_TRUE(QDir(foreign).exists());
 }
 
 TEST(NamingTable, TheLaterRegistrationWins) {
