@@ -33,19 +33,24 @@ void readScheduleId(const QString& text, CmdSchRegisterRequest& request) {
     request.scheduleId = id < 0 ? -1 : id;
 }
 
-// Times travel as unsigned 32-bit seconds since 1970, intervals as int; blank reads as 0.
+// Blank reads as 0; anything else must be a decimal number from `min` to `max`.
+bool isBlankOrNumberWithin(const QString& text, qint64 min, qint64 max) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    bool ok = false;
+    const qint64 number = trimmed.toLongLong(&ok);
+    return ok && number >= min && number <= max;
+}
+
+// Times travel as unsigned 32-bit seconds since 1970, intervals as int.
 bool isBlankOrSeconds(const QString& text) {
-    bool ok = true;
-    if (!text.trimmed().isEmpty())
-        text.trimmed().toUInt(&ok);
-    return ok;
+    return isBlankOrNumberWithin(text, 0, std::numeric_limits<quint32>::max());
 }
 
 bool isBlankOrInteger(const QString& text) {
-    bool ok = true;
-    if (!text.trimmed().isEmpty())
-        text.trimmed().toInt(&ok);
-    return ok;
+    return isBlankOrNumberWithin(text, std::numeric_limits<qint32>::min(),
+                                 std::numeric_limits<qint32>::max());
 }
 
 QString named(const QString& field, const QString& text) {

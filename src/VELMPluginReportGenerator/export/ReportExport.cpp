@@ -197,11 +197,6 @@ ExportOutcome exportAndUpload(VELMReport& report, const QString& fileFormat, con
     return upload(file, caller);
 }
 
-QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
-                     PeerCaller& caller) {
-    return exportAndUpload(report, fileFormat, locale, caller).filePath;
-}
-
 ExportOutcome exportReportById(VELMReportGenerator& generator, const QString& reportId,
                                const QString& fileFormat, const QString& locale) {
     const std::optional<int> id = reportIdFrom(reportId);

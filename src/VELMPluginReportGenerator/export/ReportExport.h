@@ -49,10 +49,6 @@ struct ExportOutcome {
 ExportOutcome exportAndUpload(VELMReport& report, const QString& fileFormat, const QString& locale,
                               PeerCaller& caller);
 
-// exportAndUpload's path of the file; empty when there is none.
-QString exportReport(VELMReport& report, const QString& fileFormat, const QString& locale,
-                     PeerCaller& caller);
-
 // "RGPExportReport" as a plain call: 107 for an id that is empty, not a number or unknown, 108
 // while the report runs, otherwise exportAndUpload's outcome. A failed report exports what it
 // holds.

@@ -45,11 +45,26 @@ template <class Request> Request forReport(int handle) {
 // A flow that ends before it fetched the plug-in's result still lets the plug-in drop it: kept,
 // it would hold the plug-in's memory and one of its report places for an hour. Not waited for,
 // so that a cancel or a plug-in that stopped answering does not hold the report up.
-void releasePluginResult(PeerCaller& caller, int handle) {
-    auto request = std::make_unique<RGPDeleteJACReportResultRequest>();
-    request->JACReportID = handle;
-    caller.callAsync(std::move(request));
-}
+class PluginResultRelease {
+public:
+    PluginResultRelease(PeerCaller& caller, int handle) : m_caller(caller), m_handle(handle) {}
+    PluginResultRelease(const PluginResultRelease&) = delete;
+    PluginResultRelease& operator=(const PluginResultRelease&) = delete;
+    ~PluginResultRelease() {
+        if (m_fetched)
+            return;
+        auto request = std::make_unique<RGPDeleteJACReportResultRequest>();
+        request->JACReportID = m_handle;
+        m_caller.callAsync(std::move(request));
+    }
+    // The flow has the result and deletes it on the plug-in itself.
+    void fetched() { m_fetched = true; }
+
+private:
+    PeerCaller& m_caller;
+    const int m_handle;
+    bool m_fetched = false;
+};
 
 } // namespace
 
@@ -60,6 +75,7 @@ void JobAccountingFlow::build(ReportBuild& build) {
     if (created->result() != ResultCode::Ok)
         return callFailed(build, JACTexts::createFailed, created->details());
     const int handle = created->JACReportID;
+    PluginResultRelease release(build.caller, handle);
     build.progress.set(createdProgress);
 
     auto statusRequest = forReport<RGPGetJACReportStatusRequest>(handle);
@@ -82,25 +98,18 @@ void JobAccountingFlow::build(ReportBuild& build) {
         status = build.caller.call<RGPGetJACReportStatusResponse>(statusRequest);
         examine();
     }
-    if (build.progress.isStopRequested()) {
-        releasePluginResult(build.caller, handle);
+    if (build.progress.isStopRequested())
         return endWith(build, JACTexts::generatorStopped);
-    }
-    if (status->result() != ResultCode::Ok) {
-        releasePluginResult(build.caller, handle);
+    if (status->result() != ResultCode::Ok)
         return callFailed(build, JACTexts::statusFailed, status->details());
-    }
 
     auto resultRequest = forReport<RGPGetJACReportResultRequest>(handle);
     const auto result = build.caller.call<RGPGetJACReportResultResponse>(resultRequest);
-    if (build.progress.isStopRequested()) {
-        releasePluginResult(build.caller, handle);
+    if (build.progress.isStopRequested())
         return endWith(build, JACTexts::generatorStopped);
-    }
-    if (result->result() != ResultCode::Ok) {
-        releasePluginResult(build.caller, handle);
+    if (result->result() != ResultCode::Ok)
         return callFailed(build, JACTexts::resultFailed, result->details());
-    }
+    release.fetched();
     // The Report element as the answer carried it, built straight into Body.
     if (result->Report)
         appendJACReport(build.body, *result->Report);
