@@ -93,14 +93,17 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
     EXPECT_EQ(requests[3].target, "RGPGetReportResults");
 }
 
-TEST(VelmctlReport, DevicesAreOrderedByIpUnlessTheReportIsJobAccounting) {
+TEST(VelmctlReport, GenerateSendsTheOrderAndTheFormatAsTheServiceReadsThem) {
     // A job accounting report refuses a device list column as its order: it has keys of its own.
     const QList<QPair<QStringList, QString>> cases{
         {{"--type", "RT_ALERT_HISTORY"}, "<SortBy>IP</SortBy>"},
         {{"--type", "RT_ALERT_HISTORY", "--sort-by", "Serial"}, "<SortBy>Serial</SortBy>"},
         {{"--type", "RT_JAC_USER_BASIC"}, ""},
         {{"--type", "RT_JAC_USER_BASIC", "--sort-by", "SB_USER_LOGIN"},
-         "<SortBy>SB_USER_LOGIN</SortBy>"}};
+         "<SortBy>SB_USER_LOGIN</SortBy>"},
+        // The service tells a chart's query by the spelling "Chart"; a user may write any case.
+        {{"--type", "RT_USAGE_COLOR_MONO", "--format", "chart"},
+         "<ReportFormat>Chart</ReportFormat>"}};
     for (const auto& [options, sortBy] : cases) {
         SCOPED_TRACE(options.join(' ').toStdString());
         ScriptedHttpPeer peer;

@@ -101,6 +101,9 @@ const QList<QPair<QString, QString>> definitionOptions = {
     {"sort-by", "SortBy"},      {"group-by", "GroupBy"},
 };
 
+// The service reads the format in any case but tells a chart's query by this very spelling.
+const QStringList reportFormats = {QStringLiteral("TABLE"), QStringLiteral("Chart")};
+
 QList<QCommandLineOption> generateOptions() {
     QList<QCommandLineOption> list = definitionOptionList();
     list.append(
@@ -144,6 +147,11 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
             definition.parameters.insert(
                 option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
+    if (const QString format = parser.value(QStringLiteral("format")); !format.isEmpty())
+        definition.parameters.insert(QStringLiteral("ReportFormat"),
+                                     VerbArguments::oneOf(QStringLiteral("--format"), format,
+                                                          reportFormats, Qt::CaseInsensitive)
+                                         .value_or(format));
     const QString defaultOrder =
         defaultSortByFor(definition.parameters.value(QStringLiteral("ReportType")));
     if (!parser.isSet(QStringLiteral("sort-by")) && !defaultOrder.isEmpty())
@@ -378,12 +386,15 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
         {QStringLiteral("period"), periodNames()},
         {QStringLiteral("interval"), {"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"}},
         {QStringLiteral("chart-type"), {"CT_BAR", "CT_LINE", "CT_PIE"}},
-        {QStringLiteral("format"), {"TABLE", "Chart"}},
     };
     for (const auto& [option, allowed] : choices)
         if (parser.isSet(option) &&
             !oneOf(QStringLiteral("--") + option, parser.value(option), allowed))
             return false;
+    if (parser.isSet(QStringLiteral("format")) &&
+        !oneOf(QStringLiteral("--format"), parser.value(QStringLiteral("format")), reportFormats,
+               Qt::CaseInsensitive))
+        return false;
     for (const char* option : {"from", "to"})
         if (parser.isSet(option) &&
             !secondsSince1970(QStringLiteral("--%1").arg(option), parser.value(option)))

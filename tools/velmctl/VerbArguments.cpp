@@ -124,9 +124,11 @@ std::optional<QByteArray> fileOrStandardInput(const QString& name) {
     return file.readAll();
 }
 
-std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed) {
-    if (allowed.contains(text))
-        return text;
+std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed,
+                             Qt::CaseSensitivity sensitivity) {
+    for (const QString& choice : allowed)
+        if (choice.compare(text, sensitivity) == 0)
+            return choice;
     complain(QStringLiteral("%1 must be one of %2, not \"%3\"")
                  .arg(what, allowed.join(QStringLiteral(", ")), text));
     return std::nullopt;

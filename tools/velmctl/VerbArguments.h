@@ -38,7 +38,8 @@ std::optional<qint64> secondsSince1970(const QString& what, const QString& text)
 // The bytes of the file `name`, or of standard input for "-"; nothing when it cannot be read.
 std::optional<QByteArray> fileOrStandardInput(const QString& name);
 
-// `text` when it is one of `allowed` exactly.
-std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed);
+// The one of `allowed` that `text` is (exactly, unless `sensitivity` says otherwise).
+std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed,
+                             Qt::CaseSensitivity sensitivity = Qt::CaseSensitive);
 
 } // namespace VerbArguments
