@@ -205,3 +205,20 @@ TEST(VelmctlReport, AnExportWithoutUploadedFileOrFormatFails) {
     EXPECT_TRUE(run.err.contains("did not take the file")) << run.err.toStdString();
     EXPECT_EQ(velmctl(peer, {"report", "export", "4"}).exitCode, 64);
 }
+
+// The categories hold entries of a user interface (RT_JAC_BASIC, RT_SEPARATOR) that are no
+// report types; velmctl names the types that are, and sends nothing for the others.
+TEST(VelmctlReport, ACategoryEntryThatIsNoTypeIsRefusedNamingTheTypes) {
+    ScriptedHttpPeer peer;
+    const Outcome refused = velmctl(peer, {"report", "generate", "--type", "RT_JAC_BASIC"});
+    EXPECT_EQ(refused.exitCode, 64);
+    EXPECT_TRUE(refused.err.contains("RT_JAC_USER_BASIC")) << refused.err.toStdString();
+    const Outcome types = velmctl(peer, {"report", "types"});
+    EXPECT_EQ(types.exitCode, 0) << types.err.toStdString();
+    const QStringList listed = types.out.trimmed().split('\n');
+    EXPECT_EQ(listed.size(), 27);
+    EXPECT_EQ(listed.value(0), "RT_USAGE_COLOR_MONO");
+    EXPECT_TRUE(listed.contains("RT_JAC_DEVICE_SCAN_DETAILS"));
+    EXPECT_FALSE(listed.contains("RT_SEPARATOR"));
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+}

@@ -43,7 +43,7 @@ const QString Help = QStringLiteral(
   report generate --definition FILE [--wait]
       Starts a report and prints its id; with --wait shows the progress, then the rows as
       tables (one per group of rows, each device with its columns and properties).
-      --type TYPE          a report type (see report categories), e.g. RT_DEVICE_LIST
+      --type TYPE          a report type (report types lists them), e.g. RT_DEVICE_LIST
       --period PERIOD      P_LAST_WEEK, P_THIS_WEEK, P_LAST_MONTH, P_THIS_MONTH,
                            P_LAST_TWO_WEEK, P_LAST_TWO_MONTH, P_LAST_SIX_MONTH, P_LAST_YEAR,
                            P_THIS_YEAR or P_CUSTOM
@@ -67,7 +67,8 @@ const QString Help = QStringLiteral(
   report status ID        progress in percent, or the report's error
   report results ID       the rows of a finished report as tables
   report cancel ID        stops and deletes the report
-  report categories       the report types offered, by category
+  report categories       the service's report categories, as its user interface offers them
+  report types            every report type --type takes (known here, nothing is sent)
   report counters DEVICE  the current page counters of a device
   report mail ID --to ADDRESS [--format CSV|HTML|XML] [--subject TEXT] [--text TEXT]
                  [--locale LOCALE]
@@ -265,6 +266,20 @@ int categories(Session& session) {
     return Ok;
 }
 
+// The categories name entries of a user interface (RT_JAC_BASIC, RT_SEPARATOR) that are no
+// report types, and leave out types that are: the types are listed from the table itself.
+QStringList typeNames() {
+    QStringList names;
+    for (int type = 0; type < reportRegistry::reportTypeCount; ++type)
+        names.append(reportRegistry::reportTypeName(type));
+    return names;
+}
+
+int types(Session& session) {
+    session.out() << typeNames().join(QLatin1Char('\n')) << Qt::endl;
+    return Ok;
+}
+
 int counters(Session& session, const QString& device) {
     CmdRGPGetCurrentUsageCountersRequest request;
     request.deviceId = device;
@@ -347,9 +362,11 @@ int run(Session& session, const QStringList& arguments) {
     }
     if (verb == QLatin1String("categories") && arguments.size() == 1)
         return categories(session);
+    if (verb == QLatin1String("types") && arguments.size() == 1)
+        return types(session);
     VerbArguments::usageError(Family, QStringLiteral("unknown report verb \"%1\" (generate, "
                                                      "status, results, cancel, categories, "
-                                                     "counters, export, mail)")
+                                                     "types, counters, export, mail)")
                                           .arg(verb));
     return UsageError;
 }
@@ -377,9 +394,8 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
     constexpr qint64 maxId = std::numeric_limits<qint32>::max();
     if (parser.isSet(QStringLiteral("type")) &&
         !reportRegistry::reportTypeFromName(parser.value(QStringLiteral("type")))) {
-        usageError(Family, QStringLiteral("--type \"%1\" is no report type (velmctl report "
-                                          "categories lists them)")
-                               .arg(parser.value(QStringLiteral("type"))));
+        usageError(Family, QStringLiteral("--type \"%1\" is no report type; the types are %2")
+                               .arg(parser.value(QStringLiteral("type")), typeNames().join(", ")));
         return false;
     }
     const QList<std::pair<QString, QStringList>> choices = {
