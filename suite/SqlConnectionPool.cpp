@@ -3,7 +3,9 @@
 #include "DateFunctionMemo.h"
 
 #include <QStringList>
+#include <QThread>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -86,6 +88,7 @@ SqlConnectionPool::Lease::Lease(SqlConnectionPool& pool, std::unique_ptr<Pooled>
 SqlConnectionPool::Lease::~Lease() {
     if (m_pooled)
         m_pool.giveBack(std::move(m_pooled));
+    m_pool.endTurn();
 }
 
 SqliteConnection& SqlConnectionPool::Lease::connection() {
@@ -96,14 +99,25 @@ void SqlConnectionPool::Lease::discard() {
     m_pooled.reset();
 }
 
-SqlConnectionPool::SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections)
-    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_idleConnections(idleConnections) {}
+int SqlConnectionPool::defaultConcurrentLeases() {
+    return std::max(8, 4 * QThread::idealThreadCount());
+}
+
+SqlConnectionPool::SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections,
+                                     int concurrentLeases)
+    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_idleConnections(idleConnections),
+      m_concurrentLeases(std::max(1, concurrentLeases)) {}
 
 SqlConnectionPool::~SqlConnectionPool() = default;
 
+namespace {
+SqliteError stopping() {
+    return SqliteError(SQLITE_INTERRUPT, QStringLiteral("the database service is stopping"));
+}
+} // namespace
+
 std::unique_ptr<SqlConnectionPool::Lease> SqlConnectionPool::acquire() {
-    if (m_stopped.load())
-        throw SqliteError(SQLITE_INTERRUPT, QStringLiteral("the database service is stopping"));
+    takeTurn();
     std::unique_ptr<Pooled> pooled;
     {
         const std::scoped_lock lock(m_mutex);
@@ -112,14 +126,62 @@ std::unique_ptr<SqlConnectionPool::Lease> SqlConnectionPool::acquire() {
             m_idle.pop_back();
         }
     }
-    if (!pooled)
-        pooled = open();
+    try {
+        if (!pooled)
+            pooled = open();
+    } catch (...) {
+        endTurn();
+        throw;
+    }
     return std::make_unique<Lease>(*this, std::move(pooled));
+}
+
+void SqlConnectionPool::takeTurn() {
+    std::unique_lock lock(m_mutex);
+    if (m_stopped.load())
+        throw stopping();
+    if (m_waiting.empty() && m_leased < m_concurrentLeases) {
+        ++m_leased;
+        return;
+    }
+    Waiter waiter;
+    m_waiting.push_back(&waiter);
+    waiter.turn.wait(lock, [&] { return waiter.granted || m_stopped.load(); });
+    if (waiter.granted) {
+        if (!m_stopped.load())
+            return;
+        endTurnLocked();
+    } else {
+        m_waiting.erase(std::find(m_waiting.begin(), m_waiting.end(), &waiter));
+    }
+    throw stopping();
+}
+
+void SqlConnectionPool::endTurn() {
+    const std::scoped_lock lock(m_mutex);
+    endTurnLocked();
+}
+
+// The turn goes on to the longest waiting request, which keeps the count as it is.
+void SqlConnectionPool::endTurnLocked() {
+    if (m_waiting.empty()) {
+        --m_leased;
+        return;
+    }
+    Waiter* next = m_waiting.front();
+    m_waiting.pop_front();
+    next->granted = true;
+    next->turn.notify_one();
 }
 
 int SqlConnectionPool::idleCount() const {
     const std::scoped_lock lock(m_mutex);
     return int(m_idle.size());
+}
+
+int SqlConnectionPool::waitingCount() const {
+    const std::scoped_lock lock(m_mutex);
+    return int(m_waiting.size());
 }
 
 std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() {
@@ -134,7 +196,10 @@ std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() {
 }
 
 void SqlConnectionPool::stop() {
+    const std::scoped_lock lock(m_mutex);
     m_stopped.store(true);
+    for (Waiter* waiter : m_waiting)
+        waiter->turn.notify_one();
 }
 
 void SqlConnectionPool::allow() {

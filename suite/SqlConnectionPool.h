@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -15,11 +17,19 @@
 // A connection comes back as a fresh one would be: no transaction, no temporary table, view or
 // trigger, no last inserted row id. One whose request failed, ran a pragma or attached a database
 // is closed instead of kept, so no setting of one request reaches the next.
+//
+// At most so many leases run at once; further requests wait their turn, first come first served.
+// Each running script holds page caches of up to 192 MB and builds its answer in memory: a burst
+// of report requests would otherwise take all the machine's memory (hundreds of reports at once
+// took 7.7 GB), and with every core busy more scripts at once finish no sooner. The bound is
+// generous, so that a short query waits only while the machine is flooded.
 class SqlConnectionPool {
     struct Pooled;
 
 public:
     static constexpr int defaultIdleConnections = 4;
+    // Four per core, at least eight.
+    static int defaultConcurrentLeases();
 
     // One request's use of a connection; gives it back when it ends.
     class Lease {
@@ -38,11 +48,12 @@ public:
         std::unique_ptr<Pooled> m_pooled;
     };
 
-    SqlConnectionPool(QString path, int busyTimeoutMs,
-                      int idleConnections = defaultIdleConnections);
+    SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections = defaultIdleConnections,
+                      int concurrentLeases = defaultConcurrentLeases());
     ~SqlConnectionPool();
 
-    // A configured connection, kept or newly opened. Throws SqliteError, also while stopped.
+    // A configured connection, kept or newly opened, once fewer than the bound are leased.
+    // Throws SqliteError, also while stopped (a request waiting for its turn included).
     std::unique_ptr<Lease> acquire();
 
     // Ends the statements running on leased connections (they fail as interrupted) and refuses
@@ -51,16 +62,30 @@ public:
     void allow();
 
     int idleCount() const;
+    // Requests waiting for their turn.
+    int waitingCount() const;
 
 private:
+    // A request waiting for a lease; granted when a finished lease hands its turn on.
+    struct Waiter {
+        std::condition_variable turn;
+        bool granted = false;
+    };
+
+    void takeTurn();
+    void endTurn();
+    void endTurnLocked();
     std::unique_ptr<Pooled> open();
     void giveBack(std::unique_ptr<Pooled> pooled);
 
     QString m_path;
     int m_busyTimeoutMs;
     int m_idleConnections;
+    int m_concurrentLeases;
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Pooled>> m_idle;
+    int m_leased = 0;
+    std::deque<Waiter*> m_waiting;
     // Read by every connection's progress handler, which outlives no lease of this pool.
     std::atomic<bool> m_stopped{false};
 };

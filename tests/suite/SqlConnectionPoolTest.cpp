@@ -2,7 +2,9 @@
 #include "suite/FleetSchema.h"
 
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -108,5 +110,67 @@ TEST_F(SqlConnectionPoolTest, ConcurrentRequestsNeverShareAConnection) {
     for (int t = 0; t < threads; ++t)
         EXPECT_EQ(wrong[t], 0) << t;
     EXPECT_EQ(pool.idleCount(), 2);
+}
+
+// Polls until `pool` has `count` requests waiting for their turn.
+void waitUntilWaiting(const SqlConnectionPool& pool, int count) {
+    while (pool.waitingCount() != count)
+        std::this_thread::yield();
+}
+
+TEST_F(SqlConnectionPoolTest, RequestsBeyondTheBoundWaitTheirTurnInArrivalOrder) {
+    SqlConnectionPool bounded(path, 1000, 2, 2);
+    auto first = bounded.acquire();
+    auto second = bounded.acquire();
+    std::mutex orderMutex;
+    std::vector<int> order;
+    std::vector<std::thread> waiting;
+    for (int request = 0; request < 3; ++request) {
+        waiting.emplace_back([&, request] {
+            const auto lease = bounded.acquire();
+            const std::scoped_lock lock(orderMutex);
+            order.push_back(request);
+        });
+        waitUntilWaiting(bounded, request + 1);
+    }
+    // Two leases run; the three others wait and none got in. One turn freed goes round them
+    // one after the other.
+    EXPECT_TRUE(order.empty());
+    first.reset();
+    for (auto& thread : waiting)
+        thread.join();
+    second.reset();
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(bounded.waitingCount(), 0);
+    // Every turn was handed back: the bound admits two again at once.
+    const auto again = bounded.acquire();
+    const auto andAgain = bounded.acquire();
+    EXPECT_EQ(bounded.waitingCount(), 0);
+}
+
+TEST_F(SqlConnectionPoolTest, AStopEndsTheWaitOfQueuedRequestsAndAllowTakesNewOnes) {
+    SqlConnectionPool bounded(path, 1000, 2, 1);
+    auto running = bounded.acquire();
+    std::atomic<int> interrupted{0};
+    std::vector<std::thread> waiting;
+    for (int request = 0; request < 2; ++request) {
+        waiting.emplace_back([&] {
+            try {
+                bounded.acquire();
+            } catch (const SqliteError& e) {
+                if (e.code() == SQLITE_INTERRUPT)
+                    ++interrupted;
+            }
+        });
+        waitUntilWaiting(bounded, request + 1);
+    }
+    bounded.stop();
+    for (auto& thread : waiting)
+        thread.join();
+    EXPECT_EQ(interrupted.load(), 2);
+    running.reset();
+    bounded.allow();
+    const auto lease = bounded.acquire();
+    EXPECT_EQ(bounded.waitingCount(), 0);
 }
 } // namespace
