@@ -7,6 +7,20 @@
 #include "VELMPluginReportGenerator/templates/GenerateAndSendCommand.h"
 #include "VELMPluginReportGenerator/templates/TemplateCommands.h"
 
+#include "VXNServiceFramework/app/Log.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+std::size_t ReportGeneratorSetup::defaultKeptReportsBudget() {
+    constexpr std::size_t most = std::size_t{4} << 30;
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return most;
+    return std::min(most, std::size_t(pages) / 4 * std::size_t(pageSize));
+}
+
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)
     : m_setup(std::move(setup)), m_reportCommands(std::make_unique<ReportCommands>(*this)),
       m_catalogueCommands(std::make_unique<CatalogueCommands>(*m_setup.caller)),
@@ -59,6 +73,11 @@ int VELMReportGenerator::createReport(const ReportDefinition& definition) {
         id, definition, ReportEnvironment{m_setup.caller, m_setup.clock, m_setup.steps});
     m_threads.start(report);
     m_table.insert(id, std::move(report));
+    // Reports are kept for hours; a flood of them must not take all the memory.
+    for (const auto& evicted : m_table.evictOverBudget(m_setup.keptReportsBudget))
+        VELM_INFO << "Memory: delete report with ID (" << evicted->id()
+                  << "): the finished reports hold more than " << (m_setup.keptReportsBudget >> 20)
+                  << " MiB";
     return id;
 }
 

@@ -24,6 +24,12 @@ struct ReportGeneratorSetup {
         return QDateTime::currentDateTimeUtc();
     };
     CVELMReportGC::Timing collector; // its clock is the one above
+    // What the documents of finished reports may hold together before the ones used longest
+    // ago go, ahead of their six hours.
+    std::size_t keptReportsBudget = defaultKeptReportsBudget();
+
+    // A quarter of the machine's memory, at most 4 GiB.
+    static std::size_t defaultKeptReportsBudget();
 };
 
 // The "RG" service: creates reports, runs each on its own thread, answers their status and

@@ -243,3 +243,41 @@ TEST_F(ReportGeneratorTest, TheWaitThreadStopsAtTheFirstFinishedOrFailedStatus) 
     ASSERT_TRUE(unknown.wait());
     EXPECT_EQ(unknown.lastResponse()->result(), ReportResult::InvalidReportId);
 }
+
+// Reports are kept for hours; when the finished ones hold more than the budget, those used
+// longest ago go first, so a flood of reports cannot take all the memory.
+TEST_F(ReportGeneratorTest, FinishedReportsUsedLongestAgoGoWhenTheKeptOnesHoldMoreThanTheBudget) {
+    peers.onDatabase(oneRowPerSelect);
+    const int sample = start(deviceList());
+    waitForEnd(sample);
+    const std::size_t one = service->findReport(sample)->keptBytes();
+    ASSERT_GT(one, 0u);
+
+    ReportGeneratorSetup setup;
+    setup.caller = &peers;
+    setup.clock = [this] {
+        return clock.now();
+    };
+    setup.collector.wait = std::chrono::hours(1);
+    setup.keptReportsBudget = 2 * one + one / 2;
+    service = std::make_unique<VELMReportGenerator>(std::move(setup));
+
+    const int a = start(deviceList());
+    waitForEnd(a);
+    clock.advance(1);
+    const int b = start(deviceList());
+    waitForEnd(b);
+    clock.advance(1);
+    status(QString::number(a)); // a is now used after b
+    clock.advance(1);
+    const int c = start(deviceList());
+    waitForEnd(c);
+    EXPECT_NE(service->findReport(b), nullptr); // two finished reports fit
+    clock.advance(1);
+    const int d = start(deviceList());
+    EXPECT_EQ(service->findReport(b), nullptr);
+    EXPECT_EQ(status(QString::number(b))->result(), ReportResult::InvalidReportId);
+    for (const int kept : {a, c, d})
+        EXPECT_NE(service->findReport(kept), nullptr) << kept;
+    waitForEnd(d);
+}

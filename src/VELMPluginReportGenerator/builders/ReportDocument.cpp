@@ -12,8 +12,9 @@ constexpr char domExceptionText[] = "DOMException code is:  ";
 } // namespace
 
 ReportDocument::ReportDocument()
-    : m_document(dom::Document::create(QStringLiteral("Root"))), m_elements(m_document.get()),
-      m_id(m_elements.name(QStringLiteral("ID"))) {}
+    : m_memory(std::make_shared<dom::MeteredMemoryManager>()),
+      m_document(dom::Document::create(QStringLiteral("Root"), m_memory)),
+      m_elements(m_document.get()), m_id(m_elements.name(QStringLiteral("ID"))) {}
 
 ReportDocument::DOMElement* ReportDocument::append(DOMElement* parent, Name name,
                                                    const QString& text) {

@@ -2,6 +2,9 @@
 
 #include "VELMPluginReportGenerator/report/VELMReport.h"
 
+#include <algorithm>
+#include <tuple>
+
 int ReportTable::takeId() {
     std::lock_guard locker(m_lock);
     return m_nextId++;
@@ -45,6 +48,39 @@ std::vector<ReportTable::ReportPtr> ReportTable::collect(const QDateTime& now,
         } else {
             ++it;
         }
+    }
+    return removed;
+}
+
+std::vector<ReportTable::ReportPtr> ReportTable::evictOverBudget(std::size_t budget) {
+    std::vector<ReportPtr> removed;
+    std::lock_guard locker(m_lock);
+    struct Kept {
+        qint64 lastAccessMs;
+        int id;
+        std::size_t bytes;
+    };
+    std::vector<Kept> finished;
+    std::size_t held = 0;
+    for (const auto& [id, report] : m_reports) {
+        const std::size_t bytes = report->keptBytes();
+        if (report->isRunning() || bytes == 0)
+            continue;
+        held += bytes;
+        finished.push_back({report->lastAccessMs().value_or(0), id, bytes});
+    }
+    if (held <= budget)
+        return removed;
+    std::sort(finished.begin(), finished.end(), [](const Kept& a, const Kept& b) {
+        return std::tie(a.lastAccessMs, a.id) < std::tie(b.lastAccessMs, b.id);
+    });
+    for (const Kept& kept : finished) {
+        if (held <= budget)
+            break;
+        const auto it = m_reports.find(kept.id);
+        removed.push_back(std::move(it->second));
+        m_reports.erase(it);
+        held -= kept.bytes;
     }
     return removed;
 }

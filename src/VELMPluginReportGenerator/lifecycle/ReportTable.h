@@ -25,6 +25,10 @@ public:
     // Removes every report whose thread has ended and whose last access lies `maxAge` or more
     // from `now` (either way); answers them in id order for the caller to log and release.
     std::vector<ReportPtr> collect(const QDateTime& now, std::chrono::seconds maxAge);
+    // Removes finished reports, the one used longest ago first, while the finished reports'
+    // documents hold more than `budget` bytes together; answers them for the caller to log and
+    // release. Running reports stay whatever they hold.
+    std::vector<ReportPtr> evictOverBudget(std::size_t budget);
     // Empties the table, answering what it held.
     std::vector<ReportPtr> takeAll();
     int size() const;

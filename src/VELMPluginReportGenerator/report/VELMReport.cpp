@@ -50,6 +50,7 @@ void VELMReport::run() {
                       m_environment.steps,
                       *document,
                       *this,
+                      nullptr,
                       {}};
     buildInfo(build);
     if (!m_settings.type) {
@@ -63,6 +64,7 @@ void VELMReport::run() {
     } else {
         buildBody(build);
     }
+    m_keptBytes.store(document->bytes(), std::memory_order_release);
     {
         std::lock_guard locker(m_documentLock);
         m_document = std::move(document);

@@ -70,6 +70,9 @@ public:
     // The same in milliseconds since 1970, cheap enough for the collector's walk.
     std::optional<qint64> lastAccessMs() const;
 
+    // The memory its finished document holds (0 before); read without waiting for readers.
+    std::size_t keptBytes() const { return m_keptBytes.load(std::memory_order_acquire); }
+
     // Whether the report's thread is running; set by whoever starts it.
     bool isRunning() const { return m_running.load(std::memory_order_acquire); }
     void setRunning(bool running) { m_running.store(running, std::memory_order_release); }
@@ -103,6 +106,7 @@ private:
     std::atomic<int> m_progress{0};
     std::atomic<qint64> m_lastAccessMs{noAccess};
     std::atomic<bool> m_running{false};
+    std::atomic<std::size_t> m_keptBytes{0};
 
     ReportEnvironment m_environment;
     ReportDefinition m_definition;

@@ -5,6 +5,7 @@
 #include "VXNServiceFramework/dom/XercesString.h"
 
 #include <xercesc/dom/DOM.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
 
 XERCES_CPP_NAMESPACE_USE
 
@@ -31,11 +32,12 @@ Document& Document::operator=(Document&& other) noexcept {
     return *this;
 }
 
-Document Document::create(const QString& rootName) {
+Document Document::create(const QString& rootName, std::shared_ptr<MemoryManager> memory) {
     xercesRuntime::ensureInitialized();
     static const XMLCh core[] = u"Core";
-    Document result(DOMImplementationRegistry::getDOMImplementation(core)->createDocument(),
-                    nullptr);
+    MemoryManager* manager = memory ? memory.get() : XMLPlatformUtils::fgMemoryManager;
+    Document result(DOMImplementationRegistry::getDOMImplementation(core)->createDocument(manager),
+                    std::move(memory));
     guarded([&] {
         return result.m_document->appendChild(result.m_document->createElement(toXml(rootName)));
     });

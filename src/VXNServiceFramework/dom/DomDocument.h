@@ -17,9 +17,10 @@ public:
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    // A new document whose root element is `rootName`. Throws dom::BuildError when the name is
-    // not a valid XML name.
-    static Document create(const QString& rootName);
+    // A new document whose root element is `rootName`, on `memory` when given. Throws
+    // dom::BuildError when the name is not a valid XML name.
+    static Document create(const QString& rootName,
+                           std::shared_ptr<XERCES_CPP_NAMESPACE::MemoryManager> memory = nullptr);
     // Takes over a document; `memory` (may be null) is what its nodes live on.
     Document(RawDocument* document, std::shared_ptr<XERCES_CPP_NAMESPACE::MemoryManager> memory);
 
