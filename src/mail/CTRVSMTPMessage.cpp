@@ -32,26 +32,38 @@ QByteArray addressField(QByteArrayView name, const QList<CTRVSMTPAddress>& addre
     return out.append("\r\n");
 }
 
-// Where a line too long for the limit may be folded: the last place within it before a blank
+// RFC 2047 2: a line of a header field that holds encoded words has at most 76 characters.
+constexpr qsizetype kMaxEncodedWordLine = 76;
+
+// Where a line longer than `limit` may be folded: the last place within the limit before a blank
 // (RFC 5322 2.2.3: folding is a line break before white space) or between two encoded words
 // (RFC 2047 6.2: white space between them is not part of the text), after the field's name;
-// 0 when there is none.
-qsizetype foldPoint(QByteArrayView line, qsizetype nameEnd) {
-    for (qsizetype at = kMaxLineLength; at > nameEnd; --at) {
-        if (line[at] == ' ' || (line.sliced(at - 2).startsWith("?==?")))
+// else the first such place beyond the limit; 0 when there is none.
+qsizetype foldPoint(QByteArrayView line, qsizetype nameEnd, qsizetype limit) {
+    const auto foldsAt = [&](qsizetype at) {
+        return line[at] == ' ' || (at >= 2 && line.sliced(at - 2).startsWith("?==?"));
+    };
+    for (qsizetype at = std::min(limit, line.size() - 1); at > nameEnd; --at) {
+        if (foldsAt(at))
+            return at;
+    }
+    for (qsizetype at = std::max(limit, nameEnd) + 1; at < line.size(); ++at) {
+        if (foldsAt(at))
             return at;
     }
     return 0;
 }
 
 // "Name: text" with its CR LF, text as it goes on the wire (encoded words included). Text too
-// long for one line is folded where foldPoint() allows; text that fits stays on one line.
+// long for one line (998 characters, or 76 when it holds encoded words) is folded where
+// foldPoint() allows; text that fits stays on one line.
 QByteArray unstructuredField(QByteArrayView name, QByteArrayView text) {
+    const qsizetype limit = text.contains("=?") ? kMaxEncodedWordLine : kMaxLineLength;
     QByteArray line = name.toByteArray() + ": " + text.toByteArray();
     qsizetype nameEnd = name.size() + 1;
     QByteArray out;
-    while (line.size() > kMaxLineLength) {
-        const qsizetype at = foldPoint(line, nameEnd);
+    while (line.size() > limit) {
+        const qsizetype at = foldPoint(line, nameEnd, limit);
         if (at == 0)
             break;
         out.append(line.first(at)).append("\r\n");

@@ -9,6 +9,7 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 constexpr qsizetype kEncodedWordPiece = 70;
+constexpr qsizetype kMaxEncodedWord = 75;
 
 void appendEscaped(QByteArray& out, quint8 byte) {
     out.append('=');
@@ -77,10 +78,27 @@ bool hasHighByte(QByteArrayView text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return quint8(c) >= 0x80; });
 }
 
-// The next piece of at most 70 bytes. In UTF-8 the cut backs off to a character boundary,
-// since every encoded word must hold whole characters (RFC 2047 5).
-qsizetype pieceLength(QByteArrayView rest, bool utf8) {
-    qsizetype length = std::min(rest.size(), kEncodedWordPiece);
+// Each byte of an encoded word's text is written as itself, as "_" (a space) or as "=XX".
+template <typename KeepLiteral> qsizetype encodedSize(quint8 byte, KeepLiteral keepLiteral) {
+    return byte == ' ' || keepLiteral(byte) ? 1 : 3;
+}
+
+// The next piece of the text: as many bytes as one encoded word of at most 75 characters holds
+// (RFC 2047 2), but at most 70. In UTF-8 the cut backs off to a character boundary, since every
+// encoded word must hold whole characters (RFC 2047 5).
+template <typename KeepLiteral>
+qsizetype pieceLength(QByteArrayView rest, QByteArrayView charset, bool utf8,
+                      KeepLiteral keepLiteral) {
+    // "=?" charset "?q?" text "?=".
+    const qsizetype room = kMaxEncodedWord - charset.size() - 7;
+    qsizetype length = 0;
+    qsizetype used = 0;
+    while (length < rest.size() && length < kEncodedWordPiece) {
+        used += encodedSize(quint8(rest[length]), keepLiteral);
+        if (used > room && length > 0)
+            break;
+        ++length;
+    }
     if (!utf8 || length == rest.size())
         return length;
     qsizetype cut = length;
@@ -89,21 +107,19 @@ qsizetype pieceLength(QByteArrayView rest, bool utf8) {
     return cut > 0 ? cut : length;
 }
 
+// The whole text as encoded words, separated by a blank: a decoder drops the white space between
+// two encoded words (RFC 2047 6.2), while an encoded word directly next to other text need not be
+// decoded at all (RFC 2047 5).
 template <typename KeepLiteral>
-QByteArray encodeWordsWith(QByteArrayView text, QByteArrayView charset, bool encodeAll,
-                           KeepLiteral keepLiteral) {
+QByteArray encodeWordsWith(QByteArrayView text, QByteArrayView charset, KeepLiteral keepLiteral) {
     const bool utf8 = charset.compare("utf-8", Qt::CaseInsensitive) == 0 ||
                       charset.compare("utf8", Qt::CaseInsensitive) == 0;
     QByteArray out;
     while (!text.isEmpty()) {
-        const QByteArrayView piece = text.first(pieceLength(text, utf8));
+        const QByteArrayView piece = text.first(pieceLength(text, charset, utf8, keepLiteral));
         text = text.sliced(piece.size());
-        if (!encodeAll && !hasHighByte(piece)) {
-            out.append(piece);
-            continue;
-        }
-        if (encodeAll && !out.isEmpty())
-            out.append(' '); // white space between two encoded words is not part of the text
+        if (!out.isEmpty())
+            out.append(' ');
         out.append("=?").append(charset).append("?q?");
         for (const char c : piece) {
             const auto byte = quint8(c);
@@ -167,15 +183,18 @@ QByteArray Base64Lines(QByteArrayView data) {
 }
 
 QByteArray EncodeWords(QByteArrayView text, QByteArrayView charset) {
-    return encodeWordsWith(text, charset, false, [](quint8 byte) {
-        return byte < 0x80 && byte != '=' && byte != '?' && byte != '_';
+    if (!hasHighByte(text))
+        return text.toByteArray();
+    // RFC 2047 5(1): printable ASCII other than "=", "?" and "_" may stay; controls may not.
+    return encodeWordsWith(text, charset, [](quint8 byte) {
+        return byte > ' ' && byte < 0x7F && byte != '=' && byte != '?' && byte != '_';
     });
 }
 
 QByteArray EncodePhrase(QByteArrayView name, QByteArrayView charset) {
     if (hasHighByte(name)) {
         // RFC 2047 5(3): inside a phrase only letters, digits and "!*+-/" may stay.
-        return encodeWordsWith(name, charset, true, [](quint8 byte) {
+        return encodeWordsWith(name, charset, [](quint8 byte) {
             return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
                    (byte >= '0' && byte <= '9') || QByteArrayView("!*+-/").contains(char(byte));
         });

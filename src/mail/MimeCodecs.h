@@ -23,8 +23,9 @@ QByteArray DotStuff(QByteArrayView text);
 // Base64 in lines of 76 characters, each line (the last one too) ending with CR LF.
 QByteArray Base64Lines(QByteArrayView data);
 
-// Unstructured header text (Subject) as RFC 2047 words: 70-byte pieces, a piece with a byte of
-// 0x80 or above as "=?charset?q?...?=", the others unchanged, joined without separator.
+// Unstructured header text (Subject): unchanged when it is plain ASCII; otherwise all of it as
+// RFC 2047 words "=?charset?q?...?=" of at most 75 characters (and 70 bytes of text) each,
+// separated by one blank, which readers drop between encoded words.
 QByteArray EncodeWords(QByteArrayView text, QByteArrayView charset);
 
 // A display name for an address header: RFC 2047 words restricted to the characters a phrase

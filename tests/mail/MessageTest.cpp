@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -17,7 +18,66 @@ QByteArray writeFile(const QTemporaryDir& dir, const QString& name, const QByteA
     return dir.filePath(name).toUtf8();
 }
 
+// The unfolded value of a header field, or a null array when the header has none.
+QByteArray fieldValue(const QByteArray& header, const QByteArray& name) {
+    QByteArray unfolded = header;
+    unfolded.replace("\r\n ", " ").replace("\r\n\t", "\t");
+    for (const QByteArray& line : unfolded.split('\n')) {
+        if (line.startsWith(name + ": "))
+            return line.sliced(name.size() + 2).chopped(1); // the CR
+    }
+    return {};
+}
+
+// An unstructured field as a reader that keeps to RFC 2047 reads it: only a whole blank-separated
+// word of the encoded-word form is decoded, and the blanks between two such words are dropped.
+QByteArray strictlyDecoded(const QByteArray& value) {
+    static const QRegularExpression word(QStringLiteral("^=\\?[^?]+\\?[qQ]\\?([!->@-~]*)\\?=$"));
+    QByteArray out;
+    QByteArray pendingBlanks;
+    bool afterEncoded = false;
+    for (const QByteArray& token : value.split(' ')) {
+        const QRegularExpressionMatch match = word.match(QString::fromLatin1(token));
+        const bool encoded = match.hasMatch() && token.size() <= 75;
+        if (!(encoded && afterEncoded))
+            out.append(pendingBlanks);
+        if (encoded) {
+            const QByteArray text = match.captured(1).toLatin1().replace('_', ' ');
+            out.append(QByteArray::fromPercentEncoding(text, '='));
+        } else {
+            out.append(token);
+        }
+        afterEncoded = encoded && !token.isEmpty();
+        pendingBlanks = " ";
+    }
+    return out;
+}
+
 } // namespace
+
+TEST(Message, NonAsciiSubjectsReadBackByStrictReaders) {
+    const QByteArray subjects[] = {
+        QString::fromUtf8("Geräteübersicht for the Berlin headquarters, weekly summary of all "
+                          "printers")
+            .toUtf8(),
+        QString::fromUtf8("Zählerstände ").repeated(12).toUtf8(),
+        QString::fromUtf8("Grüße\tund = ? _ Ünterstriche").toUtf8(),
+        QByteArray("Weekly report"),
+    };
+    for (const QByteArray& subject : subjects) {
+        CTRVSMTPMessage message;
+        message.SetCharset("utf-8");
+        message.SetSubject(subject);
+        const QByteArray header = message.GetHeader(kWhen);
+        EXPECT_EQ(strictlyDecoded(fieldValue(header, "Subject")), subject) << header.constData();
+        // RFC 2047 2: lines that hold encoded words stay within 76 characters, beside the
+        // field's name on its first line.
+        for (const QByteArray& line : header.split('\n')) {
+            const qsizetype name = line.startsWith("Subject: ") ? 9 : 0;
+            EXPECT_LE(line.size() - name, 76 + 1) << line.constData(); // + the CR
+        }
+    }
+}
 
 TEST(Address, ParsesNameAndAddress) {
     const struct {

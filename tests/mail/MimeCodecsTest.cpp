@@ -123,21 +123,26 @@ TEST(DotStuffing, DoublesDotsThatStartLines) {
     EXPECT_EQ(MimeCodecs::DotStuff("no dots"), QByteArray("no dots"));
 }
 
-TEST(EncodedWords, AsciiStaysAndHighBytesBecomeQWordsOf70Bytes) {
+TEST(EncodedWords, AsciiStaysAndOtherTextBecomesQWordsOfAtMost75Characters) {
     EXPECT_EQ(MimeCodecs::EncodeWords("Weekly report = 5?", "utf-8"),
               QByteArray("Weekly report = 5?"));
     EXPECT_EQ(MimeCodecs::EncodeWords("Gr\xC3\xBC\xC3\x9F"
                                       "e a_b=c?",
                                       "utf-8"),
               QByteArray("=?utf-8?q?Gr=C3=BC=C3=9Fe_a=5Fb=3Dc=3F?="));
-    // 70 ASCII bytes stay as they are; the piece after them is encoded.
+    // Text beside an encoded word is encoded too: a reader need not decode a word that is not
+    // set apart by white space (RFC 2047 5).
     const QByteArray subject = QByteArray(70, 'A') + "\xE4";
     EXPECT_EQ(MimeCodecs::EncodeWords(subject, "iso-8859-1"),
-              QByteArray(70, 'A') + "=?iso-8859-1?q?=E4?=");
+              "=?iso-8859-1?q?" + QByteArray(58, 'A') + "?= =?iso-8859-1?q?" + QByteArray(12, 'A') +
+                  "=E4?=");
     // A UTF-8 character is never split between two words.
-    const QByteArray umlauts = QByteArray(69, 'B') + "\xC3\xBC";
+    const QByteArray umlauts = QByteArray(62, 'B') + "\xC3\xBC";
     EXPECT_EQ(MimeCodecs::EncodeWords(umlauts, "utf-8"),
-              QByteArray(69, 'B') + "=?utf-8?q?=C3=BC?=");
+              "=?utf-8?q?" + QByteArray(62, 'B') + "?= =?utf-8?q?=C3=BC?=");
+    for (const QByteArray& word :
+         MimeCodecs::EncodeWords(QByteArray(100, '\xE4'), "utf-8").split(' '))
+        EXPECT_LE(word.size(), 75);
 }
 
 TEST(EncodedWords, DisplayNamesAreQuotedOrEncodedForPhrases) {
