@@ -2,6 +2,7 @@
 #include "../scheduler/QtPrinters.h"
 
 #include "VELMPluginReportGenerator/report/ReportResult.h"
+#include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/StoredTemplate.h"
 #include "VELMPluginReportGenerator/templates/TemplateCommands.h"
 #include "VELMPluginReportGenerator/templates/TemplateResult.h"
@@ -200,6 +201,57 @@ TEST_F(TemplateCommandsTest, ScheduleBecomesTheItemsTiming) {
     EXPECT_NEAR(double(secondsOf(plainItem.startTime)),
                 double(secondsOf(QDateTime::currentDateTime().addYears(-1))), 60.0);
     EXPECT_TRUE(get(QString::number(plain))->record.schedule.absent);
+}
+
+TEST_F(TemplateCommandsTest, AScheduleThatWouldRunAtAnotherTimeIsRefused) {
+    const QString periodic = QStringLiteral("<Type>Periodic</Type>");
+    const auto request = [](auto& packet, const QString& schedule, const QString& id) {
+        packet.parse(bodyText::toBody(
+            QStringLiteral("<VXNRequest command=\"%1\">%2<Name>Daily</Name><Report>"
+                           "<ReportType>RT_DEVICE_LIST</ReportType><Selection/></Report>"
+                           "<Schedule>%3</Schedule></VXNRequest>")
+                .arg(packet.command(), id, schedule)));
+    };
+    const QString refused[] = {
+        QStringLiteral("<StartTime>tomorrow 08:00</StartTime><Interval>I_DAY</Interval>") +
+            periodic,
+        QStringLiteral("<StartTime>-1</StartTime><Interval>I_DAY</Interval>") + periodic,
+        QStringLiteral("<StartTime>1796630400</StartTime><Frequency>two</Frequency>"
+                       "<Interval>I_DAY</Interval>") +
+            periodic,
+        QStringLiteral("<StartTime>1796630400</StartTime><Interval>daily</Interval>") + periodic,
+        QStringLiteral("<StartTime>1796630400</StartTime><Interval>i_day</Interval>"),
+    };
+    for (const QString& schedule : refused) {
+        CCmdRGAddReportTemplateRequest add;
+        request(add, schedule, QString());
+        const auto answer = commands.addTemplate(add);
+        EXPECT_EQ(answer->result(), ResultCode::WrongRequestFormat) << schedule.toStdString();
+        EXPECT_TRUE(answer->details().startsWith(QStringLiteral("Wrong request format: Schedule ")))
+            << answer->details().toStdString();
+    }
+    EXPECT_TRUE(list()->entries.isEmpty());
+
+    // Blank values keep their defaults; a single run has no use for an interval.
+    CCmdRGAddReportTemplateRequest plain;
+    request(plain, QStringLiteral("<StartTime></StartTime><Interval>I_DAY</Interval>") + periodic,
+            QString());
+    ASSERT_EQ(commands.addTemplate(plain)->result(), 0);
+    CCmdRGAddReportTemplateRequest once;
+    once.parse(bodyText::toBody(
+        QStringLiteral("<VXNRequest command=\"RGPAddReportTemplate\"><Name>Once</Name><Report>"
+                       "<ReportType>RT_DEVICE_LIST</ReportType><Selection/></Report><Schedule>"
+                       "<StartTime>1796630400</StartTime><Interval>-</Interval><Type>Once</Type>"
+                       "</Schedule></VXNRequest>")));
+    ASSERT_EQ(commands.addTemplate(once)->result(), 0);
+
+    CCmdRGSetReportTemplateRequest set;
+    request(set, refused[0], QStringLiteral("<Template ID=\"0\"/>"));
+    EXPECT_EQ(commands.setTemplate(set)->result(), ResultCode::WrongRequestFormat);
+    const TemplateSchedule kept = get(QStringLiteral("0"))->record.schedule;
+    EXPECT_EQ(kept.interval, QStringLiteral("I_DAY"));
+    EXPECT_NEAR(double(secondsOf(kept.startTime)),
+                double(secondsOf(QDateTime::currentDateTime().addYears(-1))), 60.0);
 }
 
 TEST_F(TemplateCommandsTest, GetAndDeleteNameOneTemplate) {

@@ -6,6 +6,7 @@ void CCmdRGReportTemplateRequest::parse(const QByteArray& body) {
     ReportRequestPacket::parse(body);
     record = templateXml::read(*this, m_namesTemplate);
     templateId = m_namesTemplate ? templateXml::idText(*this) : QString();
+    unplannableSchedule = templateXml::unplannableSchedule(*this);
 }
 
 void CCmdRGReportTemplateRequest::serialize(QByteArray& body) {

@@ -14,6 +14,8 @@ public:
     ReportTemplate record;
     // The Template ID as the request carries it (empty when it names none).
     QString templateId;
+    // Why the schedule as written cannot be planned; empty when it can (or was not parsed).
+    QString unplannableSchedule;
 
 protected:
     CCmdRGReportTemplateRequest(QString command, bool namesTemplate)

@@ -5,8 +5,6 @@
 
 #include "VXNServiceFramework/packets/RequestPacket.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
 
 namespace {
@@ -14,20 +12,16 @@ namespace {
 const QString onceType = QStringLiteral("Once");
 const QString periodicType = QStringLiteral("Periodic");
 
-// Schedule intervals by interval code (code 0, a single run, has none).
-const std::array<QString, 5> intervalNames{QString(), QStringLiteral("I_HOUR"),
-                                           QStringLiteral("I_DAY"), QStringLiteral("I_WEEK"),
-                                           QStringLiteral("I_MONTH")};
-
+// Interval names are listed from code 1 on: code 0, a single run, has none.
 int intervalCodeOf(const TemplateSchedule& schedule) {
     if (schedule.type == onceType)
         return OccurOnce;
-    const auto found = std::find(intervalNames.begin() + 1, intervalNames.end(), schedule.interval);
-    return found == intervalNames.end() ? OccurOnce : int(found - intervalNames.begin());
+    const qsizetype found = templateIntervalNames().indexOf(schedule.interval);
+    return found < 0 ? OccurOnce : int(found) + 1;
 }
 
 QString intervalOfCode(int code) {
-    return code > 0 && code < int(intervalNames.size()) ? intervalNames[code] : QString();
+    return templateIntervalNames().value(code - 1);
 }
 
 TemplateSchedule scheduleOf(const ScheduleItem& item) {

@@ -10,6 +10,7 @@
 #include "scheduler/SchedulerResults.h"
 
 #include "VXNServiceFramework/client/PeerCaller.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 namespace {
 
@@ -24,6 +25,11 @@ template <class Response> std::unique_ptr<Response> answer(int code, const QStri
 
 template <class Response> std::unique_ptr<Response> invalidTemplateId() {
     return answer<Response>(ReportResult::InvalidTemplateId, ReportResult::invalidTemplateIdText);
+}
+
+// A schedule stored as read would run at another time than the one written, or never.
+template <class Response> std::unique_ptr<Response> unplannable(const QString& why) {
+    return answer<Response>(ResultCode::WrongRequestFormat, ResultText::wrongRequestPrefix + why);
 }
 
 // A store without templates answers "Invalid ID(s)": no templates, not a failure.
@@ -68,6 +74,8 @@ std::unique_ptr<CmdSchRegisterResponse> TemplateCommands::store(const ReportTemp
 
 std::unique_ptr<CCmdRGAddTemplateResponse>
 TemplateCommands::addTemplate(CCmdRGAddReportTemplateRequest& request) {
+    if (!request.unplannableSchedule.isEmpty())
+        return unplannable<CCmdRGAddTemplateResponse>(request.unplannableSchedule);
     const auto hold = m_names.reserve(request.record.name);
     const auto stored = storedTemplates(std::nullopt);
     // Without the list the name cannot be checked.
@@ -89,6 +97,8 @@ TemplateCommands::setTemplate(CCmdRGSetReportTemplateRequest& request) {
     const std::optional<qint32> id = templateXml::idFromText(request.templateId);
     if (!id)
         return invalidTemplateId<CCmdRGTemplateResponse>();
+    if (!request.unplannableSchedule.isEmpty())
+        return unplannable<CCmdRGTemplateResponse>(request.unplannableSchedule);
     const auto hold = m_names.reserve(request.record.name);
     const auto stored = storedTemplates(std::nullopt);
     if (stored->result() != ResultCode::Ok)

@@ -183,12 +183,29 @@ TemplateSchedule readSchedule(const dom::Element* element) {
     return schedule;
 }
 
+bool isBlankOrUnsigned(const QString& text) {
+    bool ok = true;
+    if (!text.trimmed().isEmpty())
+        text.trimmed().toULongLong(&ok, 10);
+    return ok;
+}
+
+QString quotedField(const QString& field, const QString& text) {
+    return QStringLiteral("Schedule %1 \"%2\"").arg(field, text);
+}
+
 } // namespace
 
 const QStringList& templateSelectionNames() {
     static const QStringList names{QStringLiteral("DeviceID"), QStringLiteral("GroupID"),
                                    QStringLiteral("Model"), QStringLiteral("UserID"),
                                    QStringLiteral("UserGroupID")};
+    return names;
+}
+
+const QStringList& templateIntervalNames() {
+    static const QStringList names{QStringLiteral("I_HOUR"), QStringLiteral("I_DAY"),
+                                   QStringLiteral("I_WEEK"), QStringLiteral("I_MONTH")};
     return names;
 }
 
@@ -216,6 +233,25 @@ ReportTemplate read(const PacketDOM& packet, bool withId) {
     record.email = readEmail(packet);
     record.schedule = readSchedule(dom::firstDescendant(packet.document(), scheduleTag));
     return record;
+}
+
+QString unplannableSchedule(const PacketDOM& packet) {
+    const dom::Element* element = dom::firstDescendant(packet.document(), scheduleTag);
+    if (!hasChildElement(element))
+        return {};
+    const auto text = [&](const QString& name) {
+        return dom::textContent(dom::firstChild(element, name));
+    };
+    for (const QString& field : {QStringLiteral("StartTime"), QStringLiteral("Frequency")}) {
+        if (!isBlankOrUnsigned(text(field)))
+            return quotedField(field, text(field)) + QStringLiteral(" is not a number");
+    }
+    const QString interval = text(QStringLiteral("Interval"));
+    const bool single = text(QStringLiteral("Type")).toUpper() == once;
+    if (!single && !interval.isEmpty() && !templateIntervalNames().contains(interval))
+        return quotedField(QStringLiteral("Interval"), interval) +
+               QStringLiteral(" is none of I_HOUR, I_DAY, I_WEEK, I_MONTH");
+    return {};
 }
 
 void writeId(PacketDOM& packet, quint32 id) {

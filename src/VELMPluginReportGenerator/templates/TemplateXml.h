@@ -19,6 +19,11 @@ void write(PacketDOM& packet, const ReportTemplate& record, IdPlacement placemen
 // unless `withId`.
 ReportTemplate read(const PacketDOM& packet, bool withId);
 
+// Why the request's Schedule cannot be planned as written: a StartTime or Frequency that is not
+// blank and no number, or an Interval of no known name for a schedule that is not "Once" (read
+// as 0 or as a single run they would plan another time); empty when it can.
+QString unplannableSchedule(const PacketDOM& packet);
+
 // <Template ID="id"/> appended to the root.
 void writeId(PacketDOM& packet, quint32 id);
 // The ID of the single Template element as written; empty when there is none.
