@@ -85,4 +85,31 @@ TEST_F(VelmctlTemplates, AddListChangeAndDeleteAsAUserWould) {
     EXPECT_EQ(run({"get", "first"}).exitCode, 64);
 }
 
+TEST_F(VelmctlTemplates, AnIntervalMakesASingleRunRecurAndUnreadableTimesAreRefused) {
+    ASSERT_EQ(run({"add", "--name", "Once", "--type", "RT_DEVICE_LIST", "--schedule", "Once",
+                   "--start", "2030-01-07T08:00"})
+                  .exitCode,
+              0);
+    // Kept "Once", the service would store the template without its interval.
+    const Outcome changed = run({"set", "0", "--every", "day", "--frequency", "2"});
+    ASSERT_EQ(changed.exitCode, 0) << changed.err.toStdString();
+    const Outcome shown = run({"get", "0"});
+    EXPECT_TRUE(shown.out.contains("Schedule     every 2 days from 2030-01-07 08:00:00"))
+        << shown.out.toStdString();
+    ASSERT_EQ(run({"set", "0", "--schedule", "Once"}).exitCode, 0);
+    EXPECT_TRUE(run({"get", "0"}).out.contains("Schedule     once at 2030-01-07 08:00:00"));
+
+    QFile file(dir.filePath("typo.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<Name>Typo</Name><Report><ReportType>RT_DEVICE_LIST</ReportType></Report>"
+               "<Schedule><StartTime>2030-01-07T08:00</StartTime><Interval>I_DAY</Interval>"
+               "<Type>Periodic</Type></Schedule>");
+    file.close();
+    const Outcome typo = run({"add", file.fileName()});
+    EXPECT_EQ(typo.exitCode, 64);
+    EXPECT_TRUE(typo.err.contains("Schedule StartTime \"2030-01-07T08:00\" is not a number"))
+        << typo.err.toStdString();
+    EXPECT_FALSE(run({"list"}).out.contains("Typo"));
+}
+
 } // namespace

@@ -101,6 +101,11 @@ std::optional<ReportTemplate> templateFromFile(const QString& name) {
         err() << "velmctl: " << name << ": " << e.message() << Qt::endl;
         return std::nullopt;
     }
+    // Read into the record such a value is lost, and the template would run at another time.
+    if (!request.unplannableSchedule.isEmpty()) {
+        err() << "velmctl: " << name << ": " << request.unplannableSchedule << Qt::endl;
+        return std::nullopt;
+    }
     return request.record;
 }
 
@@ -173,6 +178,12 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
             valid = false;
         }
     }
+    // An interval asked for without a type means a recurring schedule, also where the template
+    // ran once so far: kept "Once", the service would drop the interval.
+    const bool recurrenceAsked =
+        parser.isSet(QStringLiteral("every")) && !parser.isSet(QStringLiteral("schedule"));
+    if (recurrenceAsked)
+        schedule.type = QStringLiteral("Periodic");
     if (!schedule.absent && schedule.type.isEmpty())
         schedule.type =
             schedule.interval.isEmpty() ? QStringLiteral("Once") : QStringLiteral("Periodic");
