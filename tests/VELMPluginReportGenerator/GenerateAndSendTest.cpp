@@ -150,6 +150,26 @@ TEST_F(GenerateAndSendTest, AFailedReportSendsANoticeWithItsFailure) {
     EXPECT_EQ(sink.Envelope(1)["rcpt_tos"].toArray().size(), 2);
 }
 
+TEST_F(GenerateAndSendTest, AReportThatCannotBeCreatedForItsGroupSendsANoticeToo) {
+    ASSERT_NE(sink.Port(), 0) << "the aiosmtpd server did not start";
+    // The template's group has lost its devices since it was saved.
+    peers.onDatabase([](const QStringList&) {
+        return ScriptedReportPeers::DatabaseAnswer{{ScriptedReportPeers::rows({})}};
+    });
+    ReportTemplate record = mailedDeviceList();
+    record.report.reportType = QStringLiteral("RT_DEVICE_INFO_SUMMARY");
+    record.report.selectionKind = 1;
+    const auto answer = run(record);
+    EXPECT_EQ(answer->result(), ReportResult::NoDeviceInGroup);
+    EXPECT_EQ(answer->details(), ReportResult::noDeviceInGroupText);
+
+    ASSERT_TRUE(sink.WaitForMessages(1, 5000));
+    const QJsonObject notice = sink.Inspect(1, parts.path());
+    EXPECT_EQ(notice["subject"].toString(), QStringLiteral("Geräte %1 für Köln"));
+    EXPECT_EQ(textOf(notice).trimmed(), ReportResult::noDeviceInGroupText);
+    EXPECT_EQ(sink.Envelope(1)["rcpt_tos"].toArray().size(), 2);
+}
+
 TEST_F(GenerateAndSendTest, MailSettingsThatCannotBeReadAreNamedAsTheReason) {
     peers.onDatabase(oneRowPerSelect);
     peers.fail(QStringLiteral("DMSGetProperties"), ResultCode::UnknownCommand,

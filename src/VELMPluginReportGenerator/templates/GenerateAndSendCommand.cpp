@@ -35,6 +35,12 @@ bool reportFailed(int code) {
     return code >= ReportResult::InProgress && code <= ReportResult::ChartFailed;
 }
 
+// A report that could not even be created for its selection: nothing will be mailed, so the
+// recipients hear of it as of a report that failed later.
+bool creationFailed(int code) {
+    return code == ReportResult::NoDeviceInGroup;
+}
+
 // The e-mail part of a template for `reportId`; without one it names nobody. The id goes in as a
 // field, not into the text, so a "%1" of the mail stays as written.
 ReportEmailRequest emailRequest(const QString& templateText, const QString& reportId) {
@@ -102,8 +108,14 @@ GenerateAndSendCommand::generateAndMail(CmdRGPGenerateAndSendReportByEmailReques
                                     QStringLiteral("<VXNRequest command=\"RGPGenerateReport\">") +
                                     reportPart + QStringLiteral("</VXNRequest>")));
     const auto generated = m_generator.reportCommands().generateReport(generate);
-    if (generated->result() != ResultCode::Ok)
+    if (generated->result() != ResultCode::Ok) {
+        if (creationFailed(generated->result())) {
+            const ReportEmailRequest mail = emailRequest(templateText, QString());
+            sendFailureNotice(m_generator.caller(), mail.subject, mail.recipients,
+                              generated->details());
+        }
         return answer(generated->result(), generated->details());
+    }
 
     CmdRGPGetReportStatusRequest status;
     status.reportId = generated->reportId;
