@@ -143,6 +143,23 @@ bool isPhraseSpecial(char c) {
     return QByteArrayView("()<>[]:;@\\,.\"").contains(c);
 }
 
+// A word a phrase can hold as it is: printable ASCII without specials, and nothing a reader
+// could take for an encoded word.
+bool isPlainAtom(QByteArrayView word) {
+    return !word.isEmpty() && !word.contains("=?") &&
+           std::all_of(word.begin(), word.end(), [](char c) {
+               return quint8(c) > ' ' && quint8(c) < 0x7F && !isPhraseSpecial(c);
+           });
+}
+
+// RFC 2047 5(3): inside a phrase only letters, digits and "!*+-/" may stay in an encoded word.
+QByteArray encodePhraseWords(QByteArrayView text, QByteArrayView charset) {
+    return encodeWordsWith(text, charset, [](quint8 byte) {
+        return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+               (byte >= '0' && byte <= '9') || QByteArrayView("!*+-/").contains(char(byte));
+    });
+}
+
 } // namespace
 
 QByteArray EncodeQuotedPrintable(QByteArrayView text) {
@@ -193,11 +210,33 @@ QByteArray EncodeWords(QByteArrayView text, QByteArrayView charset) {
 
 QByteArray EncodePhrase(QByteArrayView name, QByteArrayView charset) {
     if (hasHighByte(name)) {
-        // RFC 2047 5(3): inside a phrase only letters, digits and "!*+-/" may stay.
-        return encodeWordsWith(name, charset, [](quint8 byte) {
-            return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                   (byte >= '0' && byte <= '9') || QByteArrayView("!*+-/").contains(char(byte));
-        });
+        // Words that are plain atoms stay as they are; each run of other words becomes encoded
+        // words. Readers keep the blank between an atom and an encoded word, whereas some keep
+        // and some drop the one between two encoded words.
+        QByteArray out;
+        QByteArray run;
+        const auto flush = [&] {
+            if (run.isEmpty())
+                return;
+            if (!out.isEmpty())
+                out.append(' ');
+            out.append(encodePhraseWords(run, charset));
+            run.clear();
+        };
+        for (const QByteArray& word : name.toByteArray().split(' ')) {
+            if (!isPlainAtom(word)) {
+                if (!run.isEmpty())
+                    run.append(' ');
+                run.append(word);
+                continue;
+            }
+            flush();
+            if (!out.isEmpty())
+                out.append(' ');
+            out.append(word);
+        }
+        flush();
+        return out;
     }
     const bool quoted = name.size() >= 2 && name.front() == '"' && name.back() == '"';
     if (quoted || std::none_of(name.begin(), name.end(), isPhraseSpecial))

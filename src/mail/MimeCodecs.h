@@ -28,8 +28,9 @@ QByteArray Base64Lines(QByteArrayView data);
 // separated by one blank, which readers drop between encoded words.
 QByteArray EncodeWords(QByteArrayView text, QByteArrayView charset);
 
-// A display name for an address header: RFC 2047 words restricted to the characters a phrase
-// allows, or, for plain ASCII, the name itself (quoted when it holds a special such as ",").
+// A display name for an address header. Plain ASCII: the name itself (quoted when it holds a
+// special such as ","). Otherwise its plain words as they are and each run of other words as
+// RFC 2047 words restricted to the characters a phrase allows.
 QByteArray EncodePhrase(QByteArrayView name, QByteArrayView charset);
 
 // RFC 5322 date-time of the given local time with its own zone offset, English names always:

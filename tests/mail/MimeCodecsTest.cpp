@@ -151,6 +151,12 @@ TEST(EncodedWords, DisplayNamesAreQuotedOrEncodedForPhrases) {
     EXPECT_EQ(MimeCodecs::EncodePhrase("\"Doe, John\"", "utf-8"), QByteArray("\"Doe, John\""));
     EXPECT_EQ(MimeCodecs::EncodePhrase("M\xC3\xBCller, H.", "utf-8"),
               QByteArray("=?utf-8?q?M=C3=BCller=2C_H=2E?="));
+    // Plain words stay, so no reader has to join two encoded words of one long name.
+    EXPECT_EQ(MimeCodecs::EncodePhrase("J\xC3\xBCrgen M\xC3\xBCller from Operations Planning "
+                                       "and Quality Assurance, K\xC3\xB6ln",
+                                       "utf-8"),
+              QByteArray("=?utf-8?q?J=C3=BCrgen_M=C3=BCller?= from Operations Planning and Quality "
+                         "=?utf-8?q?Assurance=2C_K=C3=B6ln?="));
 }
 
 TEST(DateFormat, WritesEnglishNamesAndTheZoneOfTheTime) {
