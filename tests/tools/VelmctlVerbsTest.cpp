@@ -111,6 +111,17 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
                                   "2036-12-08T07:00", "--every", "once", "--send", "X"});
     EXPECT_EQ(replaced.exitCode, 3);
     EXPECT_TRUE(replaced.err.contains("no item 9")) << replaced.err.toStdString();
+
+    // A recurring item started in the past runs next from now on, and says so.
+    const Outcome recurring = run({"schedule", "add", "--start", "2020-01-06T07:00", "--every",
+                                   "day", "--send", "RGPGetReportCategories", "--until-restart"});
+    ASSERT_EQ(recurring.exitCode, 0) << recurring.err.toStdString();
+    const QRegularExpressionMatch firstRun =
+        QRegularExpression("first run (\\S+ \\S+)\n$").match(recurring.out);
+    ASSERT_TRUE(firstRun.hasMatch()) << recurring.out.toStdString();
+    const QDateTime next = QDateTime::fromString(firstRun.captured(1), "yyyy-MM-dd HH:mm:ss");
+    EXPECT_GT(next, QDateTime::currentDateTime()) << recurring.out.toStdString();
+    EXPECT_EQ(next.time(), QTime(7, 0));
 }
 
 TEST_F(VelmctlAgainstTheService, ATemplateFromOptionsGetsADeviceOrderAndKeepsItsNameUnique) {
@@ -203,6 +214,11 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
         {"--url", QString(url).replace("http:", "https:"), "report", "categories"},
         {"--url", QString(url).replace("http:", "ftp:"), "report", "categories"},
         {"report", "categories"},
+        // A single run whose start has passed would be kept and never run.
+        {"--url", url, "schedule", "add", "--start", "2020-01-06T07:00", "--every", "once",
+         "--send", "RGPGetReportCategories"},
+        {"--url", url, "template", "add", "--name", "Past", "--type", "RT_DEVICE_LIST",
+         "--schedule", "Once", "--start", "2020-01-06T07:00"},
     };
     for (const QStringList& arguments : refused) {
         const Outcome outcome = velmctl(arguments);
@@ -212,6 +228,8 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
     EXPECT_FALSE(peer.waitForRequests(1, 300));
     EXPECT_TRUE(velmctl(refused[0]).err.contains("2026-02-30T07:00"));
     EXPECT_TRUE(velmctl(refused[10]).err.contains("https is not supported"));
+    EXPECT_TRUE(velmctl(refused[13]).err.contains("2020-01-06 07:00:00 has passed"))
+        << velmctl(refused[13]).err.toStdString();
 }
 
 // 02:30 on the last Sunday of March does not exist in Berlin: the user is told so, not that the

@@ -11,6 +11,7 @@
 #include "scheduler/CmdSchIdList.h"
 #include "scheduler/CmdSchRegister.h"
 #include "scheduler/CommandName.h"
+#include "scheduler/NextRunTime.h"
 #include "scheduler/SchedulerResults.h"
 
 #include <QRegularExpression>
@@ -195,6 +196,9 @@ int add(Session& session, const QStringList& arguments) {
     const auto text = interval ? commandText(parser.value(send), parser.value(body)) : std::nullopt;
     if (!text)
         return ExitCode::UsageError;
+    if (interval->code == OccurOnce &&
+        !VerbArguments::singleRunAhead(QStringLiteral("--start"), *startTime))
+        return ExitCode::UsageError;
     if (parser.isSet(replace)) {
         const auto id = VerbArguments::number(QStringLiteral("--replace"), parser.value(replace), 0,
                                               std::numeric_limits<qint32>::max());
@@ -220,10 +224,13 @@ int add(Session& session, const QStringList& arguments) {
                        << request.scheduleId << " to replace" << Qt::endl;
         return ExitCode::ServiceRefused;
     }
+    // A recurring item that started in the past runs next at its next step from now.
+    const std::optional<QDateTime> firstRun =
+        nextRunTime(*startTime, interval->code, interval->value, QDateTime::currentDateTime());
     session.out() << "Scheduled item " << answer->scheduleId << " of service "
                   << request.serviceName << ": " << parser.value(send) << ", "
-                  << intervalText(request.item) << ", first run " << timeText(*startTime)
-                  << Qt::endl;
+                  << intervalText(request.item) << ", first run "
+                  << (firstRun ? timeText(*firstRun) : QStringLiteral("none")) << Qt::endl;
     return ExitCode::Ok;
 }
 

@@ -187,7 +187,13 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     if (!schedule.absent && schedule.type.isEmpty())
         schedule.type =
             schedule.interval.isEmpty() ? QStringLiteral("Once") : QStringLiteral("Periodic");
-    return time("start", schedule.startTime) && valid;
+    if (!time("start", schedule.startTime))
+        return false;
+    const bool once = schedule.type.compare(QLatin1String("Once"), Qt::CaseInsensitive) == 0;
+    if (!schedule.absent && once && parser.isSet(QStringLiteral("start")) &&
+        !VerbArguments::singleRunAhead(QStringLiteral("--start"), schedule.startTime))
+        return false;
+    return valid;
 }
 
 // The template an add or set sends: from FILE, or from the options on top of `base`.

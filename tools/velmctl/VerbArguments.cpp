@@ -134,4 +134,15 @@ std::optional<QString> oneOf(const QString& what, const QString& text, const QSt
     return std::nullopt;
 }
 
+bool singleRunAhead(const QString& what, const QDateTime& start) {
+    if (start >= QDateTime::currentDateTime())
+        return true;
+    Session::err() << "velmctl: " << what << " "
+                   << start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                   << " has passed: a single run that starts then never runs (give a later time, "
+                      "or an interval to make it recur)"
+                   << Qt::endl;
+    return false;
+}
+
 } // namespace VerbArguments

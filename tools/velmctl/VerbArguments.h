@@ -31,6 +31,10 @@ QString skippedLocalTimeMessage(const QString& text);
 std::optional<QDateTime> localDateTimeWithin(const QString& what, const QString& text,
                                              qint64 maximumSeconds);
 
+// False, after saying so, when `start` of a single run has passed: the scheduler would keep the
+// item and never run it.
+bool singleRunAhead(const QString& what, const QDateTime& start);
+
 // A point in time as the services carry it (seconds since 1970): the seconds themselves, or
 // a local date and time as above.
 std::optional<qint64> secondsSince1970(const QString& what, const QString& text);
