@@ -104,10 +104,25 @@ QString deleteStatement(const QString& serviceName, qint32 scheduleId) {
         .arg(storedTextLiteral(serviceName), number(scheduleId));
 }
 
+namespace {
+
+const QString loadColumns =
+    QStringLiteral("SELECT GlobalID, ServiceName, ScheduleID, StartTime, IntervalType, "
+                   "IntervalValue, StopTime, CommandToSend, Tag FROM Scheduler");
+const QString loadOrder = QStringLiteral(" ORDER BY ServiceName, ScheduleID;");
+
+} // namespace
+
 QString loadStatement() {
-    return QStringLiteral("SELECT GlobalID, ServiceName, ScheduleID, StartTime, IntervalType, "
-                          "IntervalValue, StopTime, CommandToSend, Tag FROM Scheduler "
-                          "ORDER BY ServiceName, ScheduleID;");
+    return loadColumns + loadOrder;
+}
+
+QString rowKeysStatement() {
+    return QStringLiteral("SELECT GlobalID FROM Scheduler") + loadOrder;
+}
+
+QString loadRowStatement(qint64 globalId) {
+    return loadColumns + QStringLiteral(" WHERE GlobalID = %1;").arg(number(globalId));
 }
 
 std::optional<LoadedItem> itemFromRow(const SqlRow& row) {

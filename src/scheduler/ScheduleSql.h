@@ -25,6 +25,10 @@ QString insertStatement(const QString& serviceName, const ScheduleItem& item);
 QString updateStatement(const QString& serviceName, const ScheduleItem& item);
 QString deleteStatement(const QString& serviceName, qint32 scheduleId);
 QString loadStatement();
+// The row keys in the load statement's order, and the load statement for the one row `globalId`:
+// to read the table row by row when it cannot be read at once.
+QString rowKeysStatement();
+QString loadRowStatement(qint64 globalId);
 
 // One row of the load statement's answer (column name -> text).
 using SqlRow = DBSRow;

@@ -5,6 +5,7 @@
 #include "scheduler/SchedulerResults.h"
 
 #include "VXNServiceFramework/app/Log.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 
 #include <QStringList>
 #include <limits>
@@ -17,6 +18,40 @@ const QString notLoadedText =
 
 ScheduleStore::Outcome notStored(const QString& details) {
     return {SchedulerResult::NotStored, details};
+}
+
+// Failures in which the database service gave no answer of its own: the table may be fine.
+bool unanswered(int result) {
+    return result == ResultCode::ConnectionFailed || result == ResultCode::UnknownCommand ||
+           result == ResultCode::ServicePaused || result == ResultCode::CommunicationFailed ||
+           result == ResultCode::WrongResponseFormat;
+}
+
+// The table read row by row, after the database service refused to answer it as a whole (a
+// damaged row holding a character XML cannot carry, say): rows it refuses are left out and
+// named in the log, so that one row does not keep every other item from loading. The first
+// failure again when the rows cannot be listed or the service stops answering.
+ScheduleQueryAnswer loadRowByRow(PeerCaller& peers, const ScheduleQueryAnswer& failed) {
+    const ScheduleQueryAnswer keys = runScheduleStatement(peers, rowKeysStatement());
+    if (!keys.ok())
+        return failed;
+    ScheduleQueryAnswer loaded;
+    for (const SqlRow& key : keys.rows) {
+        bool isNumber = false;
+        const qint64 globalId = key.value(QStringLiteral("GlobalID")).toLongLong(&isNumber);
+        if (!isNumber)
+            continue;
+        const ScheduleQueryAnswer row = runScheduleStatement(peers, loadRowStatement(globalId));
+        if (unanswered(row.result))
+            return failed;
+        if (!row.ok()) {
+            VELM_WARNING << "Stored item not loaded, its row (GlobalID " << globalId
+                         << ") cannot be read: " << row.result << " " << row.details;
+            continue;
+        }
+        loaded.rows += row.rows;
+    }
+    return loaded;
 }
 
 } // namespace
@@ -202,7 +237,9 @@ ScheduleStore::items(const QString& serviceName, const ScheduleIdSelection& sele
 }
 
 bool ScheduleStore::load() {
-    const ScheduleQueryAnswer answer = runScheduleStatement(m_peers, loadStatement());
+    ScheduleQueryAnswer answer = runScheduleStatement(m_peers, loadStatement());
+    if (!answer.ok() && !unanswered(answer.result))
+        answer = loadRowByRow(m_peers, answer);
     std::lock_guard lock(m_mutex);
     if (!answer.ok()) {
         VELM_WARNING << "Scheduler table not loaded: " << answer.result << " " << answer.details;

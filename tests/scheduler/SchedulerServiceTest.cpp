@@ -418,6 +418,28 @@ TEST_F(SchedulerService, LoadSkipsRowsWithoutServiceAndLetsTheLaterDuplicateWin)
     EXPECT_FALSE(items->items.at(1).stopTime);
 }
 
+TEST_F(SchedulerService, ADamagedRowTheDatabaseCannotSendKeepsOnlyItselfFromLoading) {
+    registerItem("RG", -1, true, "<a command=\"First\">");
+    registerItem("RG", -1, true, "<a command=\"Third\">");
+    // A row written by hand, holding a character the database service's answer cannot carry.
+    ASSERT_TRUE(database->exec(
+        "INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, IntervalValue, "
+        "StopTime, CommandToSend, Tag) VALUES ('Other', 4, 1780000000, 2, 1, 0, "
+        "'<a command=\"X\">' || char(1), '');"));
+    database->refuseValuesHolding(QStringLiteral("\x01"));
+    LogCapture log;
+    scheduler = makeScheduler();
+    waitForLoad();
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("Events loaded: 2")))
+        << log.lines().join('\n').toStdString();
+    EXPECT_EQ(log.lines().filter(QStringLiteral("its row (GlobalID 3) cannot be read")).size(), 1)
+        << log.lines().join('\n').toStdString();
+    EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1}));
+    EXPECT_EQ(get("RG", "1")->items.at(1).commandToSend, QStringLiteral("<a command=\"Third\">"));
+    // Permanent changes go on.
+    EXPECT_EQ(registerItem("RG", -1, true), 2);
+}
+
 TEST_F(SchedulerService, UnreadTableRefusesPermanentChangesUntilALaterLoad) {
     registerItem("RG", -1, true, "<a command=\"Stored\">");
     registerItem("RG", -1, true, "<a command=\"Stored1\">");

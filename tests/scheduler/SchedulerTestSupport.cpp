@@ -55,11 +55,33 @@ SqliteScheduleDatabase::answer(const QStringList& queries) {
             response->setResult(answer.result, answer.details);
             break;
         }
+        if (holdsRefusedValue(answer.rows)) {
+            response->setResult(kRefusedValue,
+                                QStringLiteral("the value holds a character XML cannot carry"));
+            break;
+        }
         DBSResultSet set;
         set.rows = answer.rows;
         response->addResultSet(set);
     }
     return response;
+}
+
+void SqliteScheduleDatabase::refuseValuesHolding(const QString& text) {
+    std::lock_guard lock(m_mutex);
+    m_refused = text;
+}
+
+bool SqliteScheduleDatabase::holdsRefusedValue(const QVector<SqlRow>& rows) {
+    std::lock_guard lock(m_mutex);
+    if (m_refused.isEmpty())
+        return false;
+    for (const SqlRow& row : rows) {
+        for (const QString& value : row.values())
+            if (value.contains(m_refused))
+                return true;
+    }
+    return false;
 }
 
 bool SqliteScheduleDatabase::exec(const QString& sql) {

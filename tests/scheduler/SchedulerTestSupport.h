@@ -32,15 +32,22 @@ public:
 
     // Runs SQL directly, outside the scheduler's statements; false on an SQL error.
     bool exec(const QString& sql);
+    // From now on a request whose answer would hold `text` in a value is refused, as the
+    // database service refuses values XML cannot carry.
+    void refuseValuesHolding(const QString& text);
     // Every row of the table as "ServiceName|ScheduleID|CommandToSend|Tag", by GlobalID.
     QStringList rows();
 
 private:
+    // The database service's code for an answer it cannot write.
+    static constexpr int kRefusedValue = 1001;
     struct Closer {
         void operator()(sqlite3* db) const;
     };
+    bool holdsRefusedValue(const QVector<SqlRow>& rows);
     std::mutex m_mutex;
     std::unique_ptr<sqlite3, Closer> m_db;
+    QString m_refused;
 };
 
 // Records the commands the scheduler fires, with the local time of each.
