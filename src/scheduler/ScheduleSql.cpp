@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <limits>
+
 namespace {
 
 const QString apos = QStringLiteral("&apos;");
@@ -141,4 +143,10 @@ std::optional<LoadedItem> itemFromRow(const SqlRow& row) {
     item.tag = unescapeStoredText(row.value(QStringLiteral("Tag")));
     item.permanent = true;
     return loaded;
+}
+
+bool hasItemId(const SqlRow& row) {
+    bool isNumber = false;
+    const uint id = row.value(QStringLiteral("ScheduleID")).toUInt(&isNumber, 10);
+    return isNumber && id <= uint(std::numeric_limits<qint32>::max());
 }

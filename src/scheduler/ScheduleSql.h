@@ -39,3 +39,6 @@ struct LoadedItem {
 };
 // The item a stored row describes; nullopt for a row without a service name.
 std::optional<LoadedItem> itemFromRow(const SqlRow& row);
+// Whether the row's ScheduleID is an id the scheduler gives (0 to 2^31-1). Read as 0, any other
+// text would hide the item 0 of its service, and no command could remove the row.
+bool hasItemId(const SqlRow& row);

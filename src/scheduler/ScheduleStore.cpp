@@ -250,6 +250,13 @@ bool ScheduleStore::load() {
     Services loaded;
     int count = 0;
     for (const SqlRow& row : answer.rows) {
+        if (!hasItemId(row)) {
+            VELM_WARNING << "Stored item not loaded, its ScheduleID is no item id: "
+                         << row.value(QStringLiteral("ServiceName")) << " \""
+                         << row.value(QStringLiteral("ScheduleID")) << "\" (GlobalID "
+                         << row.value(QStringLiteral("GlobalID")) << ")";
+            continue;
+        }
         std::optional<LoadedItem> item = itemFromRow(row);
         if (!item)
             continue;

@@ -418,6 +418,24 @@ TEST_F(SchedulerService, LoadSkipsRowsWithoutServiceAndLetsTheLaterDuplicateWin)
     EXPECT_FALSE(items->items.at(1).stopTime);
 }
 
+TEST_F(SchedulerService, RowsWhoseScheduleIdIsNoItemIdAreNotLoadedInPlaceOfItemZero) {
+    ASSERT_TRUE(database->exec(
+        "INSERT INTO Scheduler(ServiceName, ScheduleID, StartTime, IntervalType, IntervalValue, "
+        "StopTime, CommandToSend, Tag) VALUES ('RG', 0, 1780000000, 2, 1, 0, 'real', ''), "
+        "('RG', '9x', 1780000000, 2, 1, 0, 'typed', ''), "
+        "('RG', -5, 1780000000, 2, 1, 0, 'negative', ''), "
+        "('RG', 4294967296, 1780000000, 2, 1, 0, 'too large', '');"));
+    LogCapture log;
+    scheduler = makeScheduler();
+    waitForLoad();
+    EXPECT_TRUE(log.lines().contains(QStringLiteral("Events loaded: 1")))
+        << log.lines().join('\n').toStdString();
+    EXPECT_EQ(log.lines().filter(QStringLiteral("its ScheduleID is no item id: RG")).size(), 3);
+    const auto items = get("RG", "all");
+    ASSERT_EQ(idsOf(*items), QList<qint32>{0});
+    EXPECT_EQ(items->items.at(0).commandToSend, QStringLiteral("real"));
+}
+
 TEST_F(SchedulerService, ADamagedRowTheDatabaseCannotSendKeepsOnlyItselfFromLoading) {
     registerItem("RG", -1, true, "<a command=\"First\">");
     registerItem("RG", -1, true, "<a command=\"Third\">");
