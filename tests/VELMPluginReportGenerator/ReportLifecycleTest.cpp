@@ -272,6 +272,10 @@ TEST_F(ReportGeneratorTest, FinishedReportsUsedLongestAgoGoWhenTheKeptOnesHoldMo
     clock.advance(1);
     const int c = start(deviceList());
     waitForEnd(c);
+    // A report counts once its thread has ended, a moment after its last status.
+    for (const int ended : {a, b, c})
+        while (service->findReport(ended)->isRunning())
+            std::this_thread::yield();
     EXPECT_NE(service->findReport(b), nullptr); // two finished reports fit
     clock.advance(1);
     const int d = start(deviceList());
