@@ -3,6 +3,7 @@
 #include "VELMPluginReportGenerator/builders/BodyBuilder.h"
 #include "VELMPluginReportGenerator/builders/InfoBuilder.h"
 #include "VELMPluginReportGenerator/builders/ReportDocument.h"
+#include "VELMPluginReportGenerator/report/RangeLimit.h"
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
 #include "VXNServiceFramework/app/Log.h"
@@ -60,6 +61,9 @@ void VELMReport::run() {
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else if (!m_selection.isSafe()) {
         VELM_ERR << "Report " << m_id << ": " << m_selection.unsafeReason << "; no query sent";
+        fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
+    } else if (const QString refusal = rangeLimit::refusal(m_settings); !refusal.isEmpty()) {
+        VELM_ERR << "Report " << m_id << ": " << refusal << "; no query sent";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else {
         buildBody(build);
