@@ -1,5 +1,7 @@
 #include "DatabasePeerService.h"
 
+#include "Sqlite.h"
+
 #include "peers/QueryXmlWriter.h"
 
 #include "VXNServiceFramework/app/Log.h"
@@ -15,7 +17,8 @@ namespace {
 // row map. A name or value XML cannot carry is recorded as the answer's problem.
 class XmlBodySink : public SqlRowSink {
 public:
-    XmlBodySink() : m_writer(0, QStringLiteral("OK")) {}
+    explicit XmlBodySink(qsizetype maxBytes)
+        : m_writer(0, QStringLiteral("OK")), m_maxBytes(maxBytes) {}
 
     void beginSet() override {
         ++m_set;
@@ -47,6 +50,12 @@ public:
                                 .arg(m_names[i]);
         }
         m_writer.endRow();
+        // Thrown from the row loop, so the database stops producing rows nobody could read.
+        if (m_writer.bytes() > m_maxBytes)
+            throw SqliteError(SQLITE_TOOBIG,
+                              QStringLiteral("the answer exceeds the %1 bytes a client reads; "
+                                             "ask for fewer rows")
+                                  .arg(m_maxBytes));
     }
     void endSet(int lastRowId) override { m_writer.endRows(lastRowId); }
 
@@ -55,6 +64,7 @@ public:
 
 private:
     queryxml::BodyWriter m_writer;
+    const qsizetype m_maxBytes;
     int m_set = 0;
     QList<QString> m_names;
     QList<QString> m_prefixes;
@@ -63,14 +73,15 @@ private:
 };
 } // namespace
 
-DatabasePeerService::DatabasePeerService(const SqlEngine& engine) : m_engine(engine) {
+DatabasePeerService::DatabasePeerService(const SqlEngine& engine, qsizetype maxAnswerBytes)
+    : m_engine(engine), m_maxAnswerBytes(maxAnswerBytes) {
     addHandler(CmdDBSProcessQueryRequest::commandName, this, &DatabasePeerService::processQuery);
 }
 
 std::unique_ptr<CmdDBSProcessQueryResponse>
 DatabasePeerService::processQuery(CmdDBSProcessQueryRequest& request) {
     auto response = std::make_unique<CmdDBSProcessQueryResponse>();
-    XmlBodySink sink;
+    XmlBodySink sink(m_maxAnswerBytes);
     const SqlFailure failure = m_engine.run(request.queries(), sink);
     if (failure.code != 0) {
         VELM_ERR << "DBSProcessQuery: " << failure.message;

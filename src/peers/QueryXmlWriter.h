@@ -40,6 +40,8 @@ public:
     void addResultSet(const DBSResultSet& set);
     // Finishes the document and answers it as UTF-16LE bytes without byte-order mark.
     QByteArray finish();
+    // The bytes written so far, as finish() would answer them.
+    qsizetype bytes() const { return m_size * qsizetype(sizeof(char16_t)); }
 
     // ' name="' for a column.
     static QString attributePrefix(const QString& name);

@@ -63,3 +63,25 @@ TEST_F(DatabasePeerServiceTest, AnswersWhatXmlCannotCarryAsAnError) {
     }
 }
 } // namespace
+
+TEST(DatabasePeerServiceLimit, AnAnswerLargerThanClientsReadStopsTheQueryWithAnError) {
+    QTemporaryDir dir;
+    SqlEngine engine{dir.filePath(QStringLiteral("db.sqlite"))};
+    engine.prepareDatabase();
+    DatabasePeerService service{engine, 64 * 1024};
+    const auto ask = [&](const QString& sql) {
+        CmdDBSProcessQueryRequest request;
+        request.addQuery(sql);
+        return service.processQuery(request);
+    };
+    const QString rows = QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
+                                        "FROM n LIMIT %1) SELECT x, 'some text' AS t FROM n");
+    const auto small = ask(rows.arg(100));
+    EXPECT_EQ(small->result(), 0) << small->details().toStdString();
+    const auto large = ask(rows.arg(200000));
+    EXPECT_EQ(large->result(), SQLITE_TOOBIG);
+    EXPECT_TRUE(large->details().contains(QLatin1String("exceeds the 65536 bytes")))
+        << large->details().toStdString();
+    // The connection it failed on is not reused in a broken state.
+    EXPECT_EQ(ask(rows.arg(3))->result(), 0);
+}
