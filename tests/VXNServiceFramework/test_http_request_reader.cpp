@@ -83,4 +83,40 @@ TEST(RequestReader, UnreadableHeadsAreBad) {
     }
 }
 
+TEST(RequestReader, LargeBodiesTogetherStayWithinTheSharedBudget) {
+    SharedMemoryBudget budget(100);
+    RequestReader::Limits limits;
+    limits.bodyBudget = &budget;
+    limits.freeBodyBytes = 10;
+    const auto head = [](int length) {
+        return "GET Cmd HTTP/1.1\r\nContent-Length:" + QByteArray::number(length) + "\r\n\r\n";
+    };
+
+    RequestReader first(limits);
+    ASSERT_EQ(feedAll(first, head(50) + QByteArray(50, 'a')), Status::Complete);
+    EXPECT_EQ(budget.used(), 40u);
+    RequestReader partial(limits);
+    ASSERT_EQ(feedAll(partial, head(80) + QByteArray(40, 'b')), Status::NeedMore);
+    EXPECT_EQ(budget.used(), 70u);
+    // The rest of its body would pass the bound: refused, and nothing more is held for it.
+    EXPECT_EQ(feedAll(partial, QByteArray(40, 'b')), Status::Overloaded);
+    EXPECT_EQ(budget.used(), 70u);
+    // A small request needs nothing of the budget.
+    RequestReader small(limits);
+    EXPECT_EQ(feedAll(small, head(10) + QByteArray(10, 'c')), Status::Complete);
+
+    // The shares go back with the request that holds them.
+    {
+        MemoryShare served = first.takeShare();
+        EXPECT_EQ(budget.used(), 70u);
+    }
+    EXPECT_EQ(budget.used(), 30u);
+    {
+        RequestReader again(limits);
+        EXPECT_EQ(feedAll(again, head(80) + QByteArray(80, 'd')), Status::Complete);
+        EXPECT_EQ(budget.used(), 100u);
+    }
+    EXPECT_EQ(budget.used(), 30u);
+}
+
 } // namespace

@@ -232,4 +232,44 @@ TEST_F(BoundedHttpServerTest, ConnectionsBeyondTheBoundWait) {
     EXPECT_EQ(router.calls().size(), 4u);
 }
 
+ListenerLimits budgetLimits() {
+    ListenerLimits limits = quickLimits();
+    limits.connection.maxBufferedBodyBytes = 1000;
+    limits.connection.freeBodyBytes = 100;
+    return limits;
+}
+
+class BodyBudgetHttpServerTest : public HttpServerTest {
+protected:
+    BodyBudgetHttpServerTest() : HttpServerTest(budgetLimits()) {}
+};
+
+const QByteArray Overloaded =
+    "HTTP/1.1 503 Service unavailable\r\nContent-Length:0\r\nConnection:close\r\n\r\n";
+
+TEST_F(BodyBudgetHttpServerTest, BodiesHeldAtOnceStayWithinTheBudgetAndSmallOnesAlwaysPass) {
+    const QByteArray large(800, 'x');
+    // Half a large body arrives and the rest is late: it holds its part meanwhile.
+    RawClient slow(server.port());
+    const QByteArray slowRequest = request("Cmd", large);
+    slow.send(slowRequest.left(slowRequest.size() - 200));
+    // A small request needs nothing of the budget; once it is answered, the server has also
+    // taken what the slow peer sent before it.
+    EXPECT_EQ(answerBody(exchange(request("Cmd", "small"))), "echo:small");
+    EXPECT_EQ(exchange(request("Cmd", large)), Overloaded);
+    slow.send(slowRequest.right(200));
+    EXPECT_EQ(answerBody(slow.readAnswer()), "echo:" + large);
+    EXPECT_EQ(answerBody(exchange(request("Cmd", large))), "echo:" + large);
+
+    // A body still counts while its request is routed.
+    router.gated = true;
+    RawClient routed(server.port());
+    routed.send(request("Cmd", large));
+    ASSERT_TRUE(router.entered.tryAcquire(1, 5000));
+    EXPECT_EQ(exchange(request("Cmd", large)), Overloaded);
+    router.permits.release(2); // the held request and the next one
+    EXPECT_EQ(answerBody(routed.readAnswer()), "echo:" + large);
+    EXPECT_EQ(answerBody(exchange(request("Cmd", large))), "echo:" + large);
+}
+
 } // namespace

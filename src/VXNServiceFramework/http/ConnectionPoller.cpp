@@ -31,10 +31,9 @@ void raiseDescriptorLimit(int wanted) {
     ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
-// Best effort: the 400 is a few bytes into an empty send buffer, and whatever happens the
+// Best effort: the answer is a few bytes into an empty send buffer, and whatever happens the
 // connection is closed after it.
-void sendBadRequest(int fd) {
-    const QByteArray& bytes = HttpAnswer::badRequest();
+void sendRefusal(int fd, const QByteArray& bytes) {
     while (::send(fd, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL) < 0 &&
            errno == EINTR) {
     }
@@ -188,11 +187,16 @@ void ConnectionPoller::readRequest(int fd, Connection& connection) {
         case RequestReader::Status::NeedMore:
             continue;
         case RequestReader::Status::Bad:
-            sendBadRequest(fd);
+            sendRefusal(fd, HttpAnswer::badRequest());
+            startClosing(fd, connection, Clock::now());
+            return;
+        case RequestReader::Status::Overloaded:
+            sendRefusal(fd, HttpAnswer::overloaded());
             startClosing(fd, connection, Clock::now());
             return;
         case RequestReader::Status::Complete: {
-            ReadRequest request{fd, connection.reader->command(), connection.reader->takeBody()};
+            ReadRequest request{fd, connection.reader->command(), connection.reader->takeBody(),
+                                connection.reader->takeShare()};
             connection.reader.reset();
             connection.phase = Phase::Serving;
             m_ready(std::move(request));
@@ -271,7 +275,7 @@ void ConnectionPoller::expire(Clock::time_point now) {
          due != nullptr && due->at <= now; due = frontOf(m_readDeadlines, Phase::Reading)) {
         const int fd = due->fd;
         m_readDeadlines.pop_front();
-        sendBadRequest(fd);
+        sendRefusal(fd, HttpAnswer::badRequest());
         startClosing(fd, m_connections[fd], now);
     }
     for (const Deadline* due = frontOf(m_closeDeadlines, Phase::Closing);

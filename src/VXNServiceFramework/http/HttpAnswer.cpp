@@ -9,6 +9,7 @@ namespace {
 // Peers see these status lines and the envelope exactly as written here.
 constexpr char OkStatus[] = "HTTP/1.1 200 OK\r\n";
 constexpr char BadRequestStatus[] = "HTTP/1.1 400 Bad request\r\n";
+constexpr char OverloadedStatus[] = "HTTP/1.1 503 Service unavailable\r\n";
 constexpr char FailedStatus[] = "HTTP/1.1 500 Internal server error\r\n";
 constexpr char EmptyEnvelopeText[] =
     "<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?><VXNResponse/>";
@@ -47,6 +48,11 @@ const QByteArray& emptyEnvelope() {
 
 const QByteArray& badRequest() {
     static const QByteArray bytes = head(BadRequestStatus, 0);
+    return bytes;
+}
+
+const QByteArray& overloaded() {
+    static const QByteArray bytes = head(OverloadedStatus, 0);
     return bytes;
 }
 

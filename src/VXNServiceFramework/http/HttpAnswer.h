@@ -23,6 +23,9 @@ Parts forRequest(RequestRouter& router, const QString& command, const QByteArray
 // The request could not be read.
 const QByteArray& badRequest();
 
+// The request's body does not fit the memory that bodies may take at once; it may later.
+const QByteArray& overloaded();
+
 // The body of the answer when no service produced a response: the empty envelope in UTF-16
 // little-endian without byte-order mark.
 const QByteArray& emptyEnvelope();

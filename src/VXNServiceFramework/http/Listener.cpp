@@ -4,7 +4,7 @@
 
 Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16 port,
                    const ListenerLimits& limits, const QHostAddress& address)
-    : QTcpServer(parent) {
+    : QTcpServer(parent), m_bodyBudget(limits.connection.maxBufferedBodyBytes) {
     setListenBacklogSize(limits.listenBacklog);
     if (!listen(address, port)) {
         return;
@@ -21,6 +21,8 @@ Listener::Listener(RequestRouter& router, ThreadGroup&, QObject* parent, quint16
     pollerLimits.maxOpenConnections = limits.maxOpenConnections;
     pollerLimits.reader.maxHeaderBytes = limits.connection.maxHeaderBytes;
     pollerLimits.reader.maxBodyBytes = limits.connection.maxBodyBytes;
+    pollerLimits.reader.bodyBudget = &m_bodyBudget;
+    pollerLimits.reader.freeBodyBytes = limits.connection.freeBodyBytes;
     m_poller = std::make_unique<ConnectionPoller>(
         static_cast<int>(socketDescriptor()), pollerLimits,
         [this](ReadRequest request) { m_workers->submit(std::move(request)); });

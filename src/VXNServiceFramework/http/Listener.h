@@ -20,6 +20,10 @@ struct ConnectionLimits {
     int processingNoticeMs = 30000;
     int maxHeaderBytes = 64 * 1024;
     qint64 maxBodyBytes = 64 * 1024 * 1024; // larger Content-Length values are bad requests
+    // Body bytes all requests may hold at once, from their arrival until they are routed,
+    // beyond the first `freeBodyBytes` of each; a body that does not fit is answered 503.
+    std::size_t maxBufferedBodyBytes = std::size_t{1024} * 1024 * 1024;
+    qint64 freeBodyBytes = 64 * 1024;
 };
 
 struct ListenerLimits {
@@ -54,6 +58,8 @@ protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
 private:
+    // Outlives the requests that hold parts of it.
+    SharedMemoryBudget m_bodyBudget;
     std::unique_ptr<RequestWorkers> m_workers;
     std::unique_ptr<ConnectionPoller> m_poller;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-RequestReader::RequestReader(const Limits& limits) : m_limits(limits) {
+RequestReader::RequestReader(const Limits& limits) : m_limits(limits), m_share(limits.bodyBudget) {
     m_parser.setMaxHeaderBytes(m_limits.maxHeaderBytes);
 }
 
@@ -44,6 +44,11 @@ RequestReader::Status RequestReader::headComplete() {
 
 void RequestReader::appendBody(const char* bytes, qsizetype size) {
     const qint64 wanted = std::min<qint64>(size, m_length - m_body.size());
+    const qint64 charged = m_body.size() + wanted - m_limits.freeBodyBytes;
+    if (charged > 0 && !m_share.growTo(static_cast<std::size_t>(charged))) {
+        m_status = Status::Overloaded;
+        return;
+    }
     m_body.append(bytes, static_cast<qsizetype>(wanted));
     if (m_body.size() == m_length) {
         m_status = Status::Complete;

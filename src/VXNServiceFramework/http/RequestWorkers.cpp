@@ -74,6 +74,7 @@ bool RequestWorkers::serve(ReadRequest& request) {
     const HttpAnswer::Parts answer =
         HttpAnswer::forRequest(m_router, request.command, request.body);
     request.body = QByteArray(); // its memory is not needed while the answer is written
+    request.bodyShare.release();
     if (m_notices && !m_notices->end(request.fd)) {
         return false; // the peer stopped taking even the notices
     }

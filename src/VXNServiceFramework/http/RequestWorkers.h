@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VXNServiceFramework/http/ProcessingNotices.h"
+#include "VXNServiceFramework/packets/SharedMemoryBudget.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,6 +21,7 @@ struct ReadRequest {
     int fd = -1;
     QString command;
     QByteArray body;
+    MemoryShare bodyShare; // the body's part of the listener's body budget
 };
 
 // Serves read requests on at most `maxWorkers` threads at once: each routes one request, writes

@@ -24,16 +24,6 @@ constexpr std::size_t kHeader =
     (sizeof(BoundedMemoryManager::Block) + kAlign - 1) / kAlign * kAlign;
 } // namespace
 
-bool SharedMemoryBudget::tryTake(std::size_t bytes) {
-    std::size_t used = m_used.load(std::memory_order_acquire);
-    do {
-        const std::size_t limit = m_limit.load(std::memory_order_acquire);
-        if (used > limit || bytes > limit - used)
-            return false;
-    } while (!m_used.compare_exchange_weak(used, used + bytes, std::memory_order_acq_rel));
-    return true;
-}
-
 BoundedMemoryManager::~BoundedMemoryManager() {
     // Blocks still out go back with the manager. None are once the document is released,
     // except after a parse that ran out of memory: Xerces then skips its own cleanup (a

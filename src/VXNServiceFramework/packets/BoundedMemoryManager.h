@@ -1,27 +1,9 @@
 #pragma once
 
-#include <atomic>
+#include "VXNServiceFramework/packets/SharedMemoryBudget.h"
+
 #include <cstddef>
 #include <xercesc/framework/MemoryManager.hpp>
-
-// Memory that several parses running at once draw from, so their sum stays bounded however
-// many requests arrive together. Thread-safe.
-class SharedMemoryBudget {
-public:
-    explicit SharedMemoryBudget(std::size_t limit) : m_limit(limit) {}
-
-    // Takes `bytes` when they fit under the limit; false (and nothing taken) otherwise.
-    bool tryTake(std::size_t bytes);
-    void give(std::size_t bytes) { m_used.fetch_sub(bytes, std::memory_order_acq_rel); }
-
-    std::size_t used() const { return m_used.load(std::memory_order_acquire); }
-    std::size_t limit() const { return m_limit.load(std::memory_order_acquire); }
-    void setLimit(std::size_t limit) { m_limit.store(limit, std::memory_order_release); }
-
-private:
-    std::atomic<std::size_t> m_limit;
-    std::atomic<std::size_t> m_used{0};
-};
 
 // Memory for one DOM parse and the document it produces. Every allocation counts against a
 // fixed budget of its own and, when given, against a shared one; an allocation over either
