@@ -88,6 +88,14 @@ std::unique_ptr<CmdRGPGetReportStatusResponse> ReportGeneratorTest::waitForEnd(i
     }
 }
 
+void ReportGeneratorTest::waitForThread(int id) {
+    while (const auto report = service->findReport(id)) {
+        if (!report->isRunning())
+            return;
+        std::this_thread::yield();
+    }
+}
+
 QString ReportGeneratorTest::body(int id) {
     waitForEnd(id);
     return outline(results(QString::number(id))->body());

@@ -52,6 +52,9 @@ protected:
     std::unique_ptr<Packet> cancel(const QString& id);
     // Polls until the report has finished or failed; its last status answer.
     std::unique_ptr<CmdRGPGetReportStatusResponse> waitForEnd(int id);
+    // Waits until the report's thread has ended, a moment after its last status: only then
+    // may the collector or the memory budget let the report go.
+    void waitForThread(int id);
     // The outline of the Body (or Info) of a finished report's results.
     QString body(int id);
     QString info(int id);

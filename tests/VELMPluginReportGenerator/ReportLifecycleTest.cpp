@@ -142,6 +142,8 @@ TEST_F(ReportGeneratorTest, TheCollectorRemovesReportsSixHoursAfterTheirLastAcce
     const int polled = start(deviceList());
     waitForEnd(left);
     waitForEnd(polled);
+    waitForThread(left);
+    waitForThread(polled);
     for (int hour = 1; hour <= 5; ++hour) {
         clock.advance(3600);
         status(QString::number(polled));
@@ -272,10 +274,8 @@ TEST_F(ReportGeneratorTest, FinishedReportsUsedLongestAgoGoWhenTheKeptOnesHoldMo
     clock.advance(1);
     const int c = start(deviceList());
     waitForEnd(c);
-    // A report counts once its thread has ended, a moment after its last status.
     for (const int ended : {a, b, c})
-        while (service->findReport(ended)->isRunning())
-            std::this_thread::yield();
+        waitForThread(ended);
     EXPECT_NE(service->findReport(b), nullptr); // two finished reports fit
     clock.advance(1);
     const int d = start(deviceList());
