@@ -33,16 +33,6 @@ void readScheduleId(const QString& text, CmdSchRegisterRequest& request) {
     request.scheduleId = id < 0 ? -1 : id;
 }
 
-// Blank reads as 0; anything else must be a decimal number from `min` to `max`.
-bool isBlankOrNumberWithin(const QString& text, qint64 min, qint64 max) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return true;
-    bool ok = false;
-    const qint64 number = trimmed.toLongLong(&ok);
-    return ok && number >= min && number <= max;
-}
-
 // Times travel as unsigned 32-bit seconds since 1970, intervals as int.
 bool isBlankOrSeconds(const QString& text) {
     return isBlankOrNumberWithin(text, 0, std::numeric_limits<quint32>::max());

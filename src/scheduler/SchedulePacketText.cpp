@@ -12,6 +12,15 @@ std::optional<QDateTime> optionalTimeFromText(const QString& text) {
     return optionalLocalFromSeconds(text.toUInt());
 }
 
+bool isBlankOrNumberWithin(const QString& text, qint64 min, qint64 max) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    bool ok = false;
+    const qint64 number = trimmed.toLongLong(&ok);
+    return ok && number >= min && number <= max;
+}
+
 QString textOf(const QDateTime& time) {
     return QString::number(secondsOf(time));
 }

@@ -19,4 +19,8 @@ QString textOf(const std::optional<QDateTime>& time);
 
 QString booleanText(bool value);
 
+// Blank (read as 0), or a decimal number from `min` to `max`: a request field that is neither
+// would be read as 0 and plan another time.
+bool isBlankOrNumberWithin(const QString& text, qint64 min, qint64 max);
+
 } // namespace schedulePacket

@@ -400,7 +400,7 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
     }
     const QList<std::pair<QString, QStringList>> choices = {
         {QStringLiteral("period"), periodNames()},
-        {QStringLiteral("interval"), {"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"}},
+        {QStringLiteral("interval"), reportRegistry::intervalCodes()},
         {QStringLiteral("chart-type"), {"CT_BAR", "CT_LINE", "CT_PIE"}},
     };
     for (const auto& [option, allowed] : choices)

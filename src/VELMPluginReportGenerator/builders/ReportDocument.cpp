@@ -3,6 +3,7 @@
 #include "VXNServiceFramework/dom/DomBuild.h"
 
 #include <iostream>
+#include <limits>
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr char domExceptionText[] = "DOMException code is:  ";
 } // namespace
 
 ReportDocument::ReportDocument()
-    : m_memory(std::make_shared<dom::MeteredMemoryManager>()),
+    : m_memory(std::make_shared<BoundedMemoryManager>(std::numeric_limits<std::size_t>::max())),
       m_document(dom::Document::create(QStringLiteral("Root"), m_memory)),
       m_elements(m_document.get()), m_id(m_elements.name(QStringLiteral("ID"))) {}
 

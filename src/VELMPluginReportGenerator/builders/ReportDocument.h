@@ -3,7 +3,7 @@
 #include "VXNServiceFramework/dom/DomDocument.h"
 #include "VXNServiceFramework/dom/DomTypes.h"
 #include "VXNServiceFramework/dom/ElementFactory.h"
-#include "VXNServiceFramework/dom/MeteredMemoryManager.h"
+#include "VXNServiceFramework/packets/BoundedMemoryManager.h"
 
 #include <QList>
 #include <QString>
@@ -23,7 +23,7 @@ public:
 
     DOMElement* root() const { return m_document.root(); }
     // The memory the document holds: a finished report keeps it for hours.
-    std::size_t bytes() const { return m_memory->bytes(); }
+    std::size_t bytes() const { return m_memory->used(); }
 
     // The name for the calls below; cheaper than the text where one name makes many elements.
     Name name(const QString& name) { return m_elements.name(name); }
@@ -48,7 +48,8 @@ public:
 private:
     const QList<Name>& namesOf(const QStringList& names);
 
-    std::shared_ptr<dom::MeteredMemoryManager> m_memory;
+    // Unbounded: it only counts. One thread at a time uses the document, as it uses the memory.
+    std::shared_ptr<BoundedMemoryManager> m_memory;
     dom::Document m_document;
     dom::ElementFactory m_elements;
     Name m_id;

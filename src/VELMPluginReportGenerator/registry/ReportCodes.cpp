@@ -9,8 +9,6 @@ constexpr std::array<const char*, 10> periodCodes{
     "P_LAST_WEEK",      "P_THIS_WEEK",      "P_LAST_MONTH", "P_THIS_MONTH", "P_LAST_TWO_WEEK",
     "P_LAST_TWO_MONTH", "P_LAST_SIX_MONTH", "P_LAST_YEAR",  "P_THIS_YEAR",  "P_CUSTOM"};
 
-constexpr std::array<const char*, 4> intervalCodes{"I_HOUR", "I_DAY", "I_WEEK", "I_MONTH"};
-
 template <std::size_t N>
 int positionOf(const std::array<const char*, N>& codes, const QString& code, int otherwise) {
     for (std::size_t i = 0; i < N; ++i) {
@@ -33,7 +31,14 @@ QString periodCode(int period) {
 }
 
 int intervalFromCode(const QString& code) {
-    return positionOf(intervalCodes, code, I_HOUR);
+    const qsizetype position = intervalCodes().indexOf(code);
+    return position < 0 ? I_HOUR : int(position);
+}
+
+const QStringList& intervalCodes() {
+    static const QStringList codes{QStringLiteral("I_HOUR"), QStringLiteral("I_DAY"),
+                                   QStringLiteral("I_WEEK"), QStringLiteral("I_MONTH")};
+    return codes;
 }
 
 int summaryIntervalForPeriod(int period) {

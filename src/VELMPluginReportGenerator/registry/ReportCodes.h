@@ -35,6 +35,8 @@ QString periodCode(int period);
 
 // I_HOUR unless the text is one of the interval codes exactly.
 int intervalFromCode(const QString& code);
+// "I_HOUR", "I_DAY", "I_WEEK", "I_MONTH", by interval number.
+const QStringList& intervalCodes();
 
 // A summary report's interval follows from its period instead of its own Interval element.
 int summaryIntervalForPeriod(int period);

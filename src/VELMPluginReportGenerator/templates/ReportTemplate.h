@@ -73,6 +73,3 @@ struct TemplateListEntry {
 // The element names of the selection kinds, by kind: "DeviceID", "GroupID", "Model",
 // "UserID", "UserGroupID".
 const QStringList& templateSelectionNames();
-// The schedule intervals, by scheduler interval code minus one: "I_HOUR", "I_DAY", "I_WEEK",
-// "I_MONTH".
-const QStringList& templateIntervalNames();

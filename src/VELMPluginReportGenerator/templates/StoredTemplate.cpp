@@ -3,6 +3,7 @@
 #include "VELMPluginReportGenerator/templates/BodyText.h"
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
+#include "VELMPluginReportGenerator/registry/ReportCodes.h"
 #include "VXNServiceFramework/packets/RequestPacket.h"
 
 #include <cstdint>
@@ -12,16 +13,17 @@ namespace {
 const QString onceType = QStringLiteral("Once");
 const QString periodicType = QStringLiteral("Periodic");
 
-// Interval names are listed from code 1 on: code 0, a single run, has none.
+// A schedule's interval is named by the report interval codes, listed from scheduler code 1 on:
+// code 0, a single run, has none.
 int intervalCodeOf(const TemplateSchedule& schedule) {
     if (schedule.type == onceType)
         return OccurOnce;
-    const qsizetype found = templateIntervalNames().indexOf(schedule.interval);
+    const qsizetype found = reportRegistry::intervalCodes().indexOf(schedule.interval);
     return found < 0 ? OccurOnce : int(found) + 1;
 }
 
 QString intervalOfCode(int code) {
-    return templateIntervalNames().value(code - 1);
+    return reportRegistry::intervalCodes().value(code - 1);
 }
 
 TemplateSchedule scheduleOf(const ScheduleItem& item) {

@@ -1,6 +1,8 @@
 #include "VELMPluginReportGenerator/templates/TemplateXml.h"
 
+#include "VELMPluginReportGenerator/registry/ReportCodes.h"
 #include "scheduler/ScheduleItem.h"
+#include "scheduler/SchedulePacketText.h"
 
 #include "VXNServiceFramework/dom/DomBuild.h"
 #include "VXNServiceFramework/dom/DomRead.h"
@@ -183,13 +185,6 @@ TemplateSchedule readSchedule(const dom::Element* element) {
     return schedule;
 }
 
-bool isBlankOrUnsigned(const QString& text) {
-    bool ok = true;
-    if (!text.trimmed().isEmpty())
-        text.trimmed().toULongLong(&ok, 10);
-    return ok;
-}
-
 QString quotedField(const QString& field, const QString& text) {
     return QStringLiteral("Schedule %1 \"%2\"").arg(field, text);
 }
@@ -200,12 +195,6 @@ const QStringList& templateSelectionNames() {
     static const QStringList names{QStringLiteral("DeviceID"), QStringLiteral("GroupID"),
                                    QStringLiteral("Model"), QStringLiteral("UserID"),
                                    QStringLiteral("UserGroupID")};
-    return names;
-}
-
-const QStringList& templateIntervalNames() {
-    static const QStringList names{QStringLiteral("I_HOUR"), QStringLiteral("I_DAY"),
-                                   QStringLiteral("I_WEEK"), QStringLiteral("I_MONTH")};
     return names;
 }
 
@@ -243,14 +232,16 @@ QString unplannableSchedule(const PacketDOM& packet) {
         return dom::textContent(dom::firstChild(element, name));
     };
     for (const QString& field : {QStringLiteral("StartTime"), QStringLiteral("Frequency")}) {
-        if (!isBlankOrUnsigned(text(field)))
+        if (!schedulePacket::isBlankOrNumberWithin(text(field), 0,
+                                                   std::numeric_limits<qint64>::max()))
             return quotedField(field, text(field)) + QStringLiteral(" is not a number");
     }
     const QString interval = text(QStringLiteral("Interval"));
     const bool single = text(QStringLiteral("Type")).toUpper() == once;
-    if (!single && !interval.isEmpty() && !templateIntervalNames().contains(interval))
-        return quotedField(QStringLiteral("Interval"), interval) +
-               QStringLiteral(" is none of I_HOUR, I_DAY, I_WEEK, I_MONTH");
+    const QStringList& intervals = reportRegistry::intervalCodes();
+    if (!single && !interval.isEmpty() && !intervals.contains(interval))
+        return quotedField(QStringLiteral("Interval"), interval) + QStringLiteral(" is none of ") +
+               intervals.join(QStringLiteral(", "));
     return {};
 }
 
