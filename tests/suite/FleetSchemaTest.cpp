@@ -88,4 +88,16 @@ TEST_F(FleetSchemaTest, AnOlderFileGetsTheIndexesItLacksAtOpenWithStatistics) {
     EXPECT_EQ(FleetSchema::missingIndexes(*db), 0);
     EXPECT_EQ(FleetSchema::createIndexes(*db), 0);
 }
+
+TEST_F(FleetSchemaTest, ANewFileGetsLargePagesAndAFileWithPagesKeepsItsOwn) {
+    EXPECT_EQ(scalar("PRAGMA page_size"), QStringLiteral("16384"));
+
+    // A file that already holds pages cannot change their size without a rewrite; the
+    // schema goes in with the size the file has.
+    SqliteConnection older(dir.filePath(QStringLiteral("older.db")));
+    older.exec(QStringLiteral("PRAGMA page_size = 4096; CREATE TABLE Other (a)"));
+    FleetSchema::create(older);
+    EXPECT_EQ(older.scalar(QStringLiteral("PRAGMA page_size")), QStringLiteral("4096"));
+    EXPECT_TRUE(FleetSchema::exists(older));
+}
 } // namespace
