@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <malloc.h>
 #include <utility>
 
 namespace {
@@ -16,6 +17,11 @@ namespace {
 constexpr const char* kConnectionPragmas = "PRAGMA cache_size = -65536; "
                                            "PRAGMA temp.cache_size = -131072; "
                                            "PRAGMA mmap_size = 1073741824;";
+
+// A connection whose caches hold more than this after its request closes rather than being
+// kept: a burst of reports with large temporary tables left every kept connection holding
+// hundreds of megabytes for good. Opening a new one costs little next to such a report.
+constexpr int kMostCacheKept = 16 << 20;
 
 // Triggers first: dropping their table first would drop them with it.
 constexpr const char* kTemporaryObjects =
@@ -76,6 +82,16 @@ struct SqlConnectionPool::Pooled {
         settingsChanged = false;
         sqlite3_set_last_insert_rowid(db.handle(), 0);
         return true;
+    }
+
+    // What its page caches hold. The pages of dropped temporary tables stay there, dirty, until
+    // the connection closes.
+    int cacheBytes() {
+        sqlite3_db_release_memory(db.handle()); // the clean ones can go at once
+        int used = 0;
+        int highest = 0;
+        sqlite3_db_status(db.handle(), SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
+        return used;
     }
 
     SqliteConnection db;
@@ -209,6 +225,13 @@ void SqlConnectionPool::allow() {
 void SqlConnectionPool::giveBack(std::unique_ptr<Pooled> pooled) {
     if (!pooled->reset())
         return;
+    if (pooled->cacheBytes() > kMostCacheKept) {
+        pooled.reset();
+        // The allocator would keep what the connection held for this process's later use; a
+        // burst of reports then left the service holding gigabytes while idle.
+        malloc_trim(0);
+        return;
+    }
     {
         const std::scoped_lock lock(m_mutex);
         if (int(m_idle.size()) < m_idleConnections) {

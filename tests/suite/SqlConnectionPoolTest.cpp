@@ -173,4 +173,24 @@ TEST_F(SqlConnectionPoolTest, AStopEndsTheWaitOfQueuedRequestsAndAllowTakesNewOn
     const auto lease = bounded.acquire();
     EXPECT_EQ(bounded.waitingCount(), 0);
 }
+
+TEST_F(SqlConnectionPoolTest, AConnectionLeftWithFullCachesClosesInsteadOfBeingKept) {
+    // A report's temporary tables fill the caches with tens of megabytes, which stay with the
+    // connection after the tables are gone.
+    const QString bigTable = QStringLiteral(
+        "CREATE TEMP TABLE big_0_ (v); "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+        "INSERT INTO big_0_ SELECT hex(randomblob(100)) FROM n");
+    sqlite3* small = runOnce(bigTable.arg(1000));
+    EXPECT_EQ(pool.idleCount(), 1);
+    EXPECT_EQ(runOnce(bigTable.arg(200000)), small);
+    EXPECT_EQ(pool.idleCount(), 0);
+
+    // The next request is served on a new connection as usual.
+    const auto lease = pool.acquire();
+    EXPECT_EQ(lease->connection().scalarInt(QStringLiteral("SELECT count(*) FROM Devices")), 0);
+    EXPECT_EQ(
+        lease->connection().scalarInt(QStringLiteral("SELECT count(*) FROM temp.sqlite_master")),
+        0);
+}
 } // namespace
