@@ -74,6 +74,11 @@ TEST(RequestReader, UnreadableHeadsAreBad) {
         "GET Cmd HTTP/1.1\r\nContent-Length:11\r\n\r\n", // over the body bound
         "GET Cmd HTTP/1.1\r\nX:" + QByteArray(64, 'x'),  // over the head bound, unfinished
         "NOT A REQUEST LINE\r\n",
+        // Two lengths that disagree, or a length beside a transfer coding: a proxy in front may
+        // read the body differently than we do and smuggle a second request in it.
+        "GET Cmd HTTP/1.1\r\nContent-Length:1\r\nContent-Length:2\r\n\r\nxy",
+        "GET Cmd HTTP/1.1\r\nTransfer-Encoding: chunked\r\nContent-Length:1\r\n\r\nx",
+        "GET Cmd HTTP/1.1\r\nContent-Length:1\r\ntransfer-encoding:identity\r\n\r\nx",
     };
     for (const QByteArray& bytes : rows) {
         RequestReader reader(small);
@@ -81,6 +86,14 @@ TEST(RequestReader, UnreadableHeadsAreBad) {
         // Nothing after a verdict changes it.
         EXPECT_EQ(feedAll(reader, "GET Cmd HTTP/1.1\r\nContent-Length:0\r\n\r\n"), Status::Bad);
     }
+}
+
+TEST(RequestReader, ARepeatedLengthOfTheSameValueIsOneLength) {
+    RequestReader reader;
+    EXPECT_EQ(feedAll(reader, "GET Cmd HTTP/1.1\r\nContent-Length:2\r\nContent-Length: 02\r\n"
+                              "\r\nxy"),
+              Status::Complete);
+    EXPECT_EQ(reader.body(), "xy");
 }
 
 TEST(RequestReader, LargeBodiesTogetherStayWithinTheSharedBudget) {

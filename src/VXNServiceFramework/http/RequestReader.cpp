@@ -31,7 +31,7 @@ RequestReader::Status RequestReader::headComplete() {
         return m_status = Status::Bad;
     }
     m_length = HTTPParser::parseContentLength(m_parser.headerValue(lengthName));
-    if (m_length < 0 || m_length > m_limits.maxBodyBytes) {
+    if (m_length < 0 || m_length > m_limits.maxBodyBytes || !bodyLengthIsUnambiguous()) {
         return m_status = Status::Bad;
     }
     m_command = m_parser.path();
@@ -40,6 +40,19 @@ RequestReader::Status RequestReader::headComplete() {
     const QByteArray& early = m_parser.remaining();
     appendBody(early.constData(), early.size());
     return m_status;
+}
+
+// Lengths that disagree, or a transfer coding beside the length, let a proxy in front of us
+// read the body differently than we do: a second request could hide in it.
+bool RequestReader::bodyLengthIsUnambiguous() const {
+    for (const auto& [name, value] : m_parser.headers()) {
+        if (name.compare(QLatin1String("Transfer-Encoding"), Qt::CaseInsensitive) == 0 ||
+            (name == QLatin1String("Content-Length") &&
+             HTTPParser::parseContentLength(value) != m_length)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void RequestReader::appendBody(const char* bytes, qsizetype size) {

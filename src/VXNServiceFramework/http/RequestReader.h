@@ -45,6 +45,7 @@ public:
 
 private:
     Status headComplete();
+    bool bodyLengthIsUnambiguous() const;
     void appendBody(const char* bytes, qsizetype size);
 
     Limits m_limits;
