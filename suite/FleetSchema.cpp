@@ -7,8 +7,6 @@
 
 namespace FleetSchema {
 namespace {
-constexpr int kPageSize = 16384;
-
 // Property values travel as text; TEXT affinity keeps every stored cell in that form so
 // comparisons with quoted literals ('small', 'lowToner', model names) behave alike.
 constexpr const char* kTables = R"SQL(
@@ -237,7 +235,7 @@ bool exists(SqliteConnection& db) {
 void create(SqliteConnection& db, bool withIndexes) {
     // Only a database without pages takes it. The usage reports join the history with itself
     // row by row; with 16 KiB pages each seek passes fewer pages than with 4 KiB.
-    db.exec(QStringLiteral("PRAGMA page_size = %1").arg(kPageSize));
+    db.exec(QStringLiteral("PRAGMA page_size = 16384"));
     db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     try {
         db.exec(QString::fromLatin1(kTables));

@@ -84,10 +84,10 @@ struct SqlConnectionPool::Pooled {
         return true;
     }
 
-    // What its page caches hold. The pages of dropped temporary tables stay there, dirty, until
-    // the connection closes.
-    int cacheBytes() {
-        sqlite3_db_release_memory(db.handle()); // the clean ones can go at once
+    // Frees the clean pages of its caches and answers what they still hold: the pages of
+    // dropped temporary tables stay there, dirty, until the connection closes.
+    int shrinkCaches() {
+        sqlite3_db_release_memory(db.handle());
         int used = 0;
         int highest = 0;
         sqlite3_db_status(db.handle(), SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
@@ -225,7 +225,7 @@ void SqlConnectionPool::allow() {
 void SqlConnectionPool::giveBack(std::unique_ptr<Pooled> pooled) {
     if (!pooled->reset())
         return;
-    if (pooled->cacheBytes() > kMostCacheKept) {
+    if (pooled->shrinkCaches() > kMostCacheKept) {
         pooled.reset();
         // The allocator would keep what the connection held for this process's later use; a
         // burst of reports then left the service holding gigabytes while idle.
