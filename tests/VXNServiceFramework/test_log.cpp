@@ -20,6 +20,15 @@ TEST(Log, LineStartsWithTwoDigitTimeThenThePrefix) {
               "e\n");
 }
 
+TEST(Log, AMessageStaysOneLineWhateverItHolds) {
+    // A request text with a line break must not write a line of its own, such as a forged
+    // error; tabs and other text pass as they are.
+    EXPECT_EQ(
+        Log::formatLine(QTime(1, 2, 3), "info",
+                        QStringLiteral("Send command: a\n12:34:56 [err] forged\r\tb\x1b[2J\x7f")),
+        "01:02:03 [info] Send command: a\\n12:34:56 [err] forged\\r\tb\\x1b[2J\\x7f\n");
+}
+
 // Runs `write` with standard output going to a file and answers what was written.
 QByteArray captureStdout(const std::function<void()>& write) {
     QTemporaryFile file;

@@ -49,7 +49,23 @@ QByteArray formatLine(const QTime& time, const char* category, const QString& te
     line += '[';
     line += category;
     line += "] ";
-    line += text.toUtf8();
+    // Texts from requests reach the log: a line break or control character in one is written
+    // as an escape, so a message stays one line and no peer can forge lines of its own.
+    const QByteArray utf8 = text.toUtf8();
+    line.reserve(line.size() + utf8.size() + 1);
+    for (const char byte : utf8) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code == '\n') {
+            line += "\\n";
+        } else if (code == '\r') {
+            line += "\\r";
+        } else if ((code < 0x20 && code != '\t') || code == 0x7F) {
+            line += "\\x";
+            line += QByteArray::number(code, 16).rightJustified(2, '0');
+        } else {
+            line += byte;
+        }
+    }
     line += '\n';
     return line;
 }
