@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstring>
 #include <malloc.h>
 #include <utility>
 
@@ -51,10 +52,20 @@ struct SqlConnectionPool::Pooled {
 
     // Sees every statement as it is prepared: a pragma may change a setting of the connection
     // and an attachment adds a database to it, neither of which the next request may inherit.
-    static int watch(void* self, int action, const char*, const char*, const char*, const char*) {
+    // A file may not be attached (nor written by VACUUM INTO, which attaches it): any client
+    // could otherwise read or write files of this machine; a database in memory is harmless.
+    static int watch(void* self, int action, const char* file, const char*, const char*,
+                     const char*) {
+        if (action == SQLITE_ATTACH && !isInMemory(file))
+            return SQLITE_DENY;
         if (action == SQLITE_PRAGMA || action == SQLITE_ATTACH || action == SQLITE_DETACH)
             static_cast<Pooled*>(self)->settingsChanged = true;
         return SQLITE_OK;
+    }
+    // Not known when the name is an expression rather than a literal.
+    static bool isInMemory(const char* file) {
+        return file != nullptr &&
+               (std::strcmp(file, "") == 0 || std::strcmp(file, ":memory:") == 0);
     }
 
     // Back to a fresh connection's state; false when that cannot be promised.

@@ -4,7 +4,7 @@
 #include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDBSProcessQueryRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    parseReadable(body);
     m_queries.clear();
     dom::forEachDescendant(rootElement(), QStringLiteral("Query"),
                            [&](const auto* query) { m_queries.append(textContent(query)); });

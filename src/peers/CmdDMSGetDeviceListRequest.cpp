@@ -4,7 +4,7 @@
 #include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDMSGetDeviceListRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    parseReadable(body);
     groups.clear();
     devices.clear();
     propertyNames.clear();

@@ -4,7 +4,7 @@
 #include "VXNServiceFramework/dom/DomRead.h"
 
 void CmdDMSGetPropertiesRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
+    parseReadable(body);
     propertyNames.clear();
     if (const auto* list = dom::onlyDescendant(rootElement(), QStringLiteral("PropertyList")))
         dom::forEachChild(list, [&](const dom::Element* e) { propertyNames.append(dom::name(e)); });

@@ -14,7 +14,7 @@ void CmdWebUploadTemporaryFileRequest::parse(const QByteArray& body) {
             return;
         }
     }
-    RequestPacket::parse(body);
+    parseReadable(body);
     fileName.clear();
     data.clear();
     if (const auto* element = dom::onlyDescendant(rootElement(), QStringLiteral("Data"))) {

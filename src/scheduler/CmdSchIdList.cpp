@@ -1,7 +1,5 @@
 #include "scheduler/CmdSchIdList.h"
 
-#include "VXNServiceFramework/packets/WrongPacketFormat.h"
-
 #include <QStringList>
 
 ScheduleIdSelection ScheduleIdSelection::fromText(const QString& text) {
@@ -30,9 +28,7 @@ QString ScheduleIdSelection::toText() const {
 }
 
 void CmdSchIdListRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
-    if (!document())
-        throw WrongPacketFormat(parseError());
+    parseReadable(body);
     serviceName = elementText(QStringLiteral("ServiceName"));
     selection = ScheduleIdSelection::fromText(elementText(QStringLiteral("ScheduleID")));
 }

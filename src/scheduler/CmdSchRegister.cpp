@@ -4,8 +4,6 @@
 
 #include "VXNServiceFramework/dom/DomBuild.h"
 
-#include "VXNServiceFramework/packets/WrongPacketFormat.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -56,9 +54,7 @@ bool CmdSchRegisterRequest::hasValidScheduleId() const {
 CmdSchRegisterRequest::CmdSchRegisterRequest() : RequestPacket(QStringLiteral("SchRegister")) {}
 
 void CmdSchRegisterRequest::parse(const QByteArray& body) {
-    RequestPacket::parse(body);
-    if (!document())
-        throw WrongPacketFormat(parseError());
+    parseReadable(body);
     serviceName = elementText(QStringLiteral("ServiceName"));
     readScheduleId(elementText(QStringLiteral("ScheduleID")), *this);
     item = ScheduleItem{};

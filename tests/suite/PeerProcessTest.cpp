@@ -12,7 +12,9 @@
 #include "peers/CmdWebUploadTemporaryFileResponse.h"
 #include "suite/FleetGenerator.h"
 
+#include "VXNServiceFramework/http/HttpClient.h"
 #include "VXNServiceFramework/packets/RequestPacket.h"
+#include "VXNServiceFramework/packets/ResultCodes.h"
 #include "suite/NamingPeerService.h"
 
 #include <QDir>
@@ -87,6 +89,23 @@ TEST_F(PeerProcessTest, AnSqlErrorAnswersSQLitesCodeAndMessage) {
     const auto unnamed = query({QStringLiteral("SELECT count(*) FROM Devices")});
     EXPECT_NE(unnamed->result(), 0);
     EXPECT_TRUE(unnamed->details().contains(QStringLiteral("count(*)")));
+}
+
+TEST_F(PeerProcessTest, ARequestItCannotReadIsAWrongFormatNotAnEmptySuccess) {
+    CmdDBSProcessQueryRequest request;
+    request.addQuery(QStringLiteral("INSERT INTO Groups (Name) VALUES ('cut')"));
+    QByteArray body;
+    request.serialize(body);
+    CmdDBSProcessQueryResponse answer;
+    answer.parse(HttpClient().send(s_peers->url(), request.command(), body.chopped(10), true));
+    EXPECT_EQ(answer.result(), ResultCode::WrongRequestFormat) << answer.details().toStdString();
+}
+
+TEST_F(PeerProcessTest, NoStatementWritesAFileOutsideItsDatabase) {
+    const QString copy = s_dir->filePath(QStringLiteral("copy.db"));
+    const auto answer = query({QStringLiteral("VACUUM INTO '%1'").arg(copy)});
+    EXPECT_NE(answer->result(), 0);
+    EXPECT_FALSE(QFile::exists(copy));
 }
 
 TEST_F(PeerProcessTest, ConcurrentRequestsHaveTempTablesOfTheirOwn) {

@@ -1,6 +1,7 @@
 #include "suite/SqlConnectionPool.h"
 #include "suite/FleetSchema.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -50,6 +51,22 @@ TEST_F(SqlConnectionPoolTest, KeepsAConnectionUnlessItsRequestFailedOrChangedASe
     runOnce(QStringLiteral("PRAGMA case_sensitive_like = 1"));
     const auto lease = pool.acquire();
     EXPECT_EQ(lease->connection().scalarInt(QStringLiteral("SELECT 'a' LIKE 'A'")), 1);
+}
+
+TEST_F(SqlConnectionPoolTest, NoStatementReachesAFileBesideTheDatabase) {
+    const QString copy = dir.filePath(QStringLiteral("copy.db"));
+    SqliteConnection(dir.filePath(QStringLiteral("other.db")))
+        .exec(QStringLiteral("CREATE TABLE t (v)"));
+    for (const QString& sql :
+         {QStringLiteral("VACUUM INTO '%1'").arg(copy),
+          QStringLiteral("ATTACH '%1' AS other").arg(dir.filePath(QStringLiteral("other.db"))),
+          QStringLiteral("ATTACH 'other' || '.db' AS other")}) {
+        const auto lease = pool.acquire();
+        EXPECT_THROW(lease->connection().exec(sql), SqliteError) << qPrintable(sql);
+    }
+    EXPECT_FALSE(QFile::exists(copy));
+    // A database in memory reaches no file.
+    runOnce(QStringLiteral("ATTACH ':memory:' AS scratch; CREATE TABLE scratch.t (v)"));
 }
 
 TEST_F(SqlConnectionPoolTest, AKeptConnectionIsAsNew) {

@@ -12,6 +12,13 @@ public:
     QString command() const override { return m_command; }
     void buildDocument() override;
 
+protected:
+    // parse(), and WrongPacketFormat with the parser's reason when the body cannot be read as
+    // XML at all (truncated, not XML): the peer hears "Wrong request format" rather than the
+    // answer to a request that named nothing. A readable body without the command's elements
+    // still reads them as empty.
+    void parseReadable(const QByteArray& body);
+
 private:
     QString m_command;
 };
