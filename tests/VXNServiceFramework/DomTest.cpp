@@ -239,3 +239,28 @@ TEST(Dom, MalformedInputIsAnErrorNotADocument) {
         EXPECT_FALSE(result.error.isEmpty());
     }
 }
+
+TEST(Dom, DocumentsOfEndlesslyManyNamesAreRefused) {
+    // Each new name costs the document more than the last: such a body must end early rather
+    // than hold a core for hours. Many elements of a few names stay fine.
+    const auto document = [](int elements, int attributes, bool distinct) {
+        QByteArray xml("<r>");
+        for (int e = 0; e < elements; ++e) {
+            xml += distinct ? "<e" + QByteArray::number(e) : QByteArray("<e");
+            for (int a = 0; a < attributes; ++a)
+                xml += " a" + QByteArray::number(a) + "=\"1\"";
+            xml += "/>";
+        }
+        return xml + "</r>";
+    };
+    EXPECT_TRUE(dom::parse(document(60000, 3, false)).ok());
+    EXPECT_TRUE(dom::parse(document(1, 10000, false)).ok());
+    const dom::ParseResult attributes = dom::parse(document(1, 10001, false));
+    EXPECT_FALSE(attributes.ok());
+    EXPECT_TRUE(attributes.error.contains(QStringLiteral("more than 10000 attributes")))
+        << attributes.error.toStdString();
+    const dom::ParseResult names = dom::parse(document(50001, 0, true));
+    EXPECT_FALSE(names.ok());
+    EXPECT_TRUE(names.error.contains(QStringLiteral("more than 50000 distinct names")))
+        << names.error.toStdString();
+}

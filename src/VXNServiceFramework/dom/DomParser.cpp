@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <optional>
+#include <unordered_set>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -45,6 +46,48 @@ public:
     }
 };
 
+// The document keeps each distinct element and attribute name in a table of fixed size, so
+// every new name costs more than the one before: a body of a million names would take hours.
+// Past these bounds the parse ends instead; no document of ours comes near them.
+constexpr XMLSize_t mostAttributesPerElement = 10000;
+constexpr std::size_t mostDistinctNames = 50000;
+
+class BoundedNamesParser final : public XercesDOMParser {
+public:
+    explicit BoundedNamesParser(MemoryManager* memory) : XercesDOMParser(nullptr, memory) {}
+
+    void startElement(const XMLElementDecl& declaration, const unsigned int uri,
+                      const XMLCh* const prefix, const RefVectorOf<XMLAttr>& attributes,
+                      const XMLSize_t count, const bool isEmpty, const bool isRoot) override {
+        if (count > mostAttributesPerElement)
+            refuse(QStringLiteral("An element has more than %1 attributes")
+                       .arg(mostAttributesPerElement));
+        XercesDOMParser::startElement(declaration, uri, prefix, attributes, count, isEmpty, isRoot);
+        // The document hands out one pointer per distinct name.
+        const auto* element = static_cast<const DOMElement*>(getCurrentNode());
+        m_names.insert(element->getTagName());
+        const DOMNamedNodeMap* map = element->getAttributes();
+        for (XMLSize_t i = 0, n = map ? map->getLength() : 0; i < n; ++i)
+            m_names.insert(map->item(i)->getNodeName());
+        if (m_names.size() > mostDistinctNames)
+            refuse(QStringLiteral("The document has more than %1 distinct names")
+                       .arg(mostDistinctNames));
+    }
+
+    const QString& refusal() const { return m_refusal; }
+
+private:
+    // Ends the parse the way running out of memory does, which every part of the parser is
+    // prepared for.
+    [[noreturn]] void refuse(const QString& why) {
+        m_refusal = why;
+        throw OutOfMemoryException();
+    }
+
+    std::unordered_set<const XMLCh*> m_names;
+    QString m_refusal;
+};
+
 QString tooLarge(qsizetype size, qsizetype limit) {
     return QStringLiteral("Document of %1 bytes exceeds the limit of %2 bytes")
         .arg(size)
@@ -70,9 +113,9 @@ ParseResult parse(QByteArrayView bytes, const ParseOptions& options) {
     // Setting up draws on the parse's memory too, so it may run out before the first byte is
     // read: that is the same error as running out later. The source outlives the parser.
     std::optional<MemBufInputSource> source;
-    std::unique_ptr<XercesDOMParser> parser;
+    std::unique_ptr<BoundedNamesParser> parser;
     try {
-        parser = std::make_unique<XercesDOMParser>(nullptr, memory);
+        parser = std::make_unique<BoundedNamesParser>(memory);
         parser->setValidationScheme(XercesDOMParser::Val_Never);
         parser->setDoNamespaces(false);
         parser->setDoSchema(false);
@@ -98,7 +141,9 @@ ParseResult parse(QByteArrayView bytes, const ParseOptions& options) {
             source->setEncoding(u"UTF-16BE");
         parser->parse(*source);
     } catch (const OutOfMemoryException&) {
-        errors.message = QStringLiteral("The document needs more memory than allowed");
+        errors.message = parser && !parser->refusal().isEmpty()
+                             ? parser->refusal()
+                             : QStringLiteral("The document needs more memory than allowed");
     } catch (const XMLException& e) {
         errors.message = fromXml(e.getMessage());
     } catch (const DOMException& e) {
