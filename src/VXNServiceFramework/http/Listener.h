@@ -16,8 +16,10 @@ struct ConnectionLimits {
     int writeTimeoutMs = 30000; // each wait for the answer to be written
     int closeTimeoutMs = 30000; // after the answer, how long the peer may keep the connection
     // While an answer takes longer, an interim answer this often keeps the client's read limit
-    // (120 s of silence) from running out; 0 sends none.
-    int processingNoticeMs = 30000;
+    // (120 s of silence) from running out; 0 sends none. Close to that limit: a client that reads
+    // one head only would take the notice for the answer, and it sees one only where its own
+    // limit would have ended the call anyway.
+    int processingNoticeMs = 100000;
     int maxHeaderBytes = 64 * 1024;
     qint64 maxBodyBytes = 64 * 1024 * 1024; // larger Content-Length values are bad requests
     // Body bytes all requests may hold at once, from their arrival until they are routed,
