@@ -29,6 +29,10 @@ QString fieldWithLineBreak(const CVELMAbstractSMTPClient& job) {
     return {};
 }
 
+bool isBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
 bool isReadable(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
@@ -41,8 +45,10 @@ std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
     // message whose header or envelope a CR or LF would break open.
     if (const QString field = fieldWithLineBreak(*this); !field.isEmpty())
         return refuse(field);
-    for (const QString& recipient : recipients)
-        message.AddRecipient(CTRVSMTPAddress::Parse(recipient.toUtf8()));
+    for (const QString& recipient : recipients) {
+        if (!isBlank(recipient))
+            message.AddRecipient(CTRVSMTPAddress::Parse(recipient.toUtf8()));
+    }
     message.SetCharset(kCharset);
     message.SetText(body.toUtf8());
     message.SetFrom(CTRVSMTPAddress::Parse(from.toUtf8()));
@@ -81,7 +87,8 @@ bool CVELMMFCSMTPClient::connect(CVELMSMTPConnection& connection) const {
 int CVELMMFCSMTPClient::Send() {
     if (server.isEmpty())
         return SEND_NO_SERVER;
-    if (recipients.isEmpty())
+    // A blank entry names nobody; the server would be asked for "RCPT TO:<>".
+    if (std::all_of(recipients.begin(), recipients.end(), isBlank))
         return SEND_NO_RECIPIENT;
     CTRVSMTPMessage message;
     if (const std::optional<int> stop = compose(message))

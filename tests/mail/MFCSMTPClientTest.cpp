@@ -74,6 +74,11 @@ TEST_F(MFCSMTPClient, RefusalsBeforeAnyConnection) {
         {"no server", [](auto& c) { c.server.clear(); }, CVELMMFCSMTPClient::SEND_NO_SERVER, false},
         {"no recipient", [](auto& c) { c.recipients.clear(); },
          CVELMMFCSMTPClient::SEND_NO_RECIPIENT, false},
+        {"only blank recipients",
+         [](auto& c) {
+             c.recipients = {"", "  "};
+         },
+         CVELMMFCSMTPClient::SEND_NO_RECIPIENT, false},
         {"unreadable attachment", [&](auto& c) { c.attachments = {dir.filePath("missing.csv")}; },
          CVELMMFCSMTPClient::SEND_ATTACHMENT_UNREADABLE, false},
         {"line break in subject", [](auto& c) { c.subject = "Weekly\r\nBcc: x@evil.test"; },
@@ -104,6 +109,17 @@ TEST_F(MFCSMTPClient, WithoutLoginGreetsWithHelo) {
     ASSERT_TRUE(server.WaitFinished());
     EXPECT_EQ(server.Failures(), QStringList());
     EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(MFCSMTPClient, BlankRecipientsAreLeftOutOfTheEnvelope) {
+    // One RCPT for the one real address: "RCPT TO:<>" would break the script.
+    ScriptedSmtpServer server(QStringList{"S: 220 mx.test", helloLine("HELO"), "S: 250 hi"} +
+                              acceptedMessage());
+    CVELMMFCSMTPClient client = job(server.Port());
+    client.recipients = {QString(), QStringLiteral("ops@example.com"), QStringLiteral("  ")};
+    EXPECT_EQ(client.Send(), CVELMMFCSMTPClient::SEND_OK) << client.error.toStdString();
+    ASSERT_TRUE(server.WaitFinished());
+    EXPECT_EQ(server.Failures(), QStringList());
 }
 
 TEST_F(MFCSMTPClient, EachRefusedMethodCostsAConnectionUntilOneSucceeds) {

@@ -90,6 +90,9 @@ TEST(Address, ParsesNameAndAddress) {
         {"<ops@example.com>", "", "ops@example.com"},
         {"Broken <>", "", "Broken <>"},
         {"no > order <", "", "no > order <"},
+        // Brackets inside the name do not take the mail elsewhere.
+        {"\"Evil, <x@y>\" <a@example.com>", "\"Evil, <x@y>\"", "a@example.com"},
+        {"Ops <ops@example.com> <", "Ops", "ops@example.com"},
     };
     for (const auto& row : rows) {
         const CTRVSMTPAddress address = CTRVSMTPAddress::Parse(row.text);
