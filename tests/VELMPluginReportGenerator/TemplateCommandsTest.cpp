@@ -219,6 +219,13 @@ TEST_F(TemplateCommandsTest, AScheduleThatWouldRunAtAnotherTimeIsRefused) {
         QStringLiteral("<StartTime>1796630400</StartTime><Frequency>two</Frequency>"
                        "<Interval>I_DAY</Interval>") +
             periodic,
+        // Past the scheduler's interval count it would come back as another count.
+        QStringLiteral("<StartTime>1796630400</StartTime><Frequency>4294967296</Frequency>"
+                       "<Interval>I_WEEK</Interval>") +
+            periodic,
+        QStringLiteral("<StartTime>1796630400</StartTime><Frequency>2147483648</Frequency>"
+                       "<Interval>I_WEEK</Interval>") +
+            periodic,
         QStringLiteral("<StartTime>1796630400</StartTime><Interval>daily</Interval>") + periodic,
         QStringLiteral("<StartTime>1796630400</StartTime><Interval>i_day</Interval>"),
     };

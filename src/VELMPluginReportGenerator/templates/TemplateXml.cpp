@@ -231,11 +231,15 @@ QString unplannableSchedule(const PacketDOM& packet) {
     const auto text = [&](const QString& name) {
         return dom::textContent(dom::firstChild(element, name));
     };
-    for (const QString& field : {QStringLiteral("StartTime"), QStringLiteral("Frequency")}) {
-        if (!schedulePacket::isBlankOrNumberWithin(text(field), 0,
-                                                   std::numeric_limits<qint64>::max()))
-            return quotedField(field, text(field)) + QStringLiteral(" is not a number");
-    }
+    const QString start = text(QStringLiteral("StartTime"));
+    if (!schedulePacket::isBlankOrNumberWithin(start, 0, std::numeric_limits<qint64>::max()))
+        return quotedField(QStringLiteral("StartTime"), start) + QStringLiteral(" is not a number");
+    // The scheduler keeps an interval count of 31 bits: a larger one would be stored as another.
+    const QString frequency = text(QStringLiteral("Frequency"));
+    if (!schedulePacket::isBlankOrNumberWithin(frequency, 0, std::numeric_limits<qint32>::max()))
+        return quotedField(QStringLiteral("Frequency"), frequency) +
+               QStringLiteral(" is not a number from 0 to %1")
+                   .arg(std::numeric_limits<qint32>::max());
     const QString interval = text(QStringLiteral("Interval"));
     const bool single = text(QStringLiteral("Type")).toUpper() == once;
     const QStringList& intervals = reportRegistry::intervalCodes();
