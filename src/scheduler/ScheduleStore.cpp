@@ -27,6 +27,11 @@ bool unanswered(int result) {
            result == ResultCode::WrongResponseFormat;
 }
 
+// Failures after the statement went out: the database may have run it all the same.
+bool outcomeUnknown(int result) {
+    return result == ResultCode::CommunicationFailed || result == ResultCode::WrongResponseFormat;
+}
+
 // The table read row by row, after the database service refused to answer it as a whole (a
 // damaged row holding a character XML cannot carry, say): rows it refuses are left out and
 // named in the log, so that one row does not keep every other item from loading. The first
@@ -100,18 +105,24 @@ ScheduleQueryAnswer ScheduleStore::writeRow(Lock& lock, const QString& serviceNa
 }
 
 qint32 ScheduleStore::nextFreeId(const QString& serviceName, const ServiceItems& items) const {
-    // Ids whose new row is being written are taken too.
+    // Ids whose new row is being written, or may yet be, are taken too.
     static const std::set<qint32> none;
-    const auto busy = m_busy.find(serviceName);
-    const std::set<qint32>& reserved = busy == m_busy.end() ? none : busy->second;
+    const auto idsOf = [&](const std::map<QString, std::set<qint32>>& ids) -> const auto& {
+        const auto found = ids.find(serviceName);
+        return found == ids.end() ? none : found->second;
+    };
+    const std::set<qint32>& reserved = idsOf(m_busy);
+    const std::set<qint32>& uncertain = idsOf(m_uncertain);
     const auto taken = [&](qint32 id) {
-        return items.count(id) != 0 || reserved.count(id) != 0;
+        return items.count(id) != 0 || reserved.count(id) != 0 || uncertain.count(id) != 0;
     };
     qint32 largest = -1;
     if (!items.empty())
         largest = items.rbegin()->first;
-    if (!reserved.empty())
-        largest = std::max(largest, *reserved.rbegin());
+    for (const std::set<qint32>* ids : {&reserved, &uncertain}) {
+        if (!ids->empty())
+            largest = std::max(largest, *ids->rbegin());
+    }
     if (largest < std::numeric_limits<qint32>::max())
         return std::max(largest + 1, 0);
     // The largest id is the highest possible: the lowest free one instead.
@@ -157,10 +168,13 @@ ScheduleStore::Registration ScheduleStore::store(const QString& serviceName, Sch
     if (!statement.isEmpty()) {
         if (!m_loaded)
             return {-1, notStored(notLoadedText)};
+        const bool isNew = m_services[serviceName].count(id) == 0;
         const ScheduleQueryAnswer answer = writeRow(lock, serviceName, id, statement);
         if (!answer.ok()) {
             VELM_WARNING << "Scheduler table not updated: " << answer.result << " "
                          << answer.details;
+            if (isNew && outcomeUnknown(answer.result))
+                m_uncertain[serviceName].insert(id);
             return {-1, notStored(QStringLiteral("Schedule item not saved in the database: ") +
                                   answer.details)};
         }
@@ -243,6 +257,7 @@ bool ScheduleStore::load() {
     std::lock_guard lock(m_mutex);
     if (!answer.ok()) {
         VELM_WARNING << "Scheduler table not loaded: " << answer.result << " " << answer.details;
+        m_loadFailed = true;
         markReady();
         return false;
     }
@@ -277,6 +292,7 @@ bool ScheduleStore::load() {
         }
     }
     m_loaded = true;
+    m_loadFailed = false;
     VELM_INFO << "Events loaded: " << count;
     markReady();
     return true;
@@ -296,6 +312,18 @@ void ScheduleStore::markReady() {
 bool ScheduleStore::isLoaded() const {
     std::lock_guard lock(m_mutex);
     return m_loaded;
+}
+
+bool ScheduleStore::loadFailed() const {
+    std::lock_guard lock(m_mutex);
+    return m_loadFailed;
+}
+
+const QString& ScheduleStore::notLoadedReadText() {
+    static const QString text =
+        QStringLiteral("The stored schedule items could not be read from the database yet; "
+                       "the list would lack them");
+    return text;
 }
 
 void ScheduleStore::startWorker() {

@@ -68,6 +68,9 @@ public:
     void skipLoad();
     // The table's rows have been read.
     bool isLoaded() const;
+    // A load was tried and the rows could not be read (yet): a list of items would lack them.
+    bool loadFailed() const;
+    static const QString& notLoadedReadText();
     void startWorker();
 
     // For the worker: the items, to be touched only with mutex() held.
@@ -96,7 +99,11 @@ private:
     std::condition_variable m_changed;
     bool m_ready = false;
     bool m_loaded = false;
+    bool m_loadFailed = false;
     Services m_services;
     std::map<QString, std::set<qint32>> m_busy;
+    // Ids of new rows whose insert got no answer: the database may still write the row later,
+    // so the id is never handed out again.
+    std::map<QString, std::set<qint32>> m_uncertain;
     std::unique_ptr<CVELMSchThread> m_worker;
 };

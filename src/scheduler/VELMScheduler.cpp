@@ -88,6 +88,11 @@ std::unique_ptr<CmdSchGetEventsInfoResponse>
 VELMScheduler::getEventsInfo(CmdSchGetEventsInfoRequest& request) {
     VELM_INFO << "CmdSchGetEventsInfo";
     auto response = std::make_unique<CmdSchGetEventsInfoResponse>();
+    // An empty list would tell the caller there are no items, stored ones included.
+    if (m_store->loadFailed()) {
+        response->setResult(SchedulerResult::NotStored, ScheduleStore::notLoadedReadText());
+        return response;
+    }
     if (auto items = m_store->items(request.serviceName, request.selection)) {
         response->serviceName = request.serviceName;
         response->items = std::move(*items);

@@ -85,6 +85,8 @@ public:
     // Every database request answers a connection failure, "scripted failure", until recovered.
     void failDatabase() { fail(database, ResultCode::ConnectionFailed, failureText); }
     void recoverDatabase() { unfail(database); }
+    // Every database request goes out and no answer comes back, until recovered.
+    void loseDatabaseAnswers() { fail(database, ResultCode::CommunicationFailed, failureText); }
     static inline const QString failureText = QStringLiteral("scripted failure");
 
     // Database requests received so far, answered or not.
