@@ -173,9 +173,14 @@ ScheduleStore::Registration ScheduleStore::store(const QString& serviceName, Sch
         if (!answer.ok()) {
             VELM_WARNING << "Scheduler table not updated: " << answer.result << " "
                          << answer.details;
-            if (isNew && outcomeUnknown(answer.result))
+            if (!outcomeUnknown(answer.result))
+                return {-1, notStored(QStringLiteral("Schedule item not saved in the database: ") +
+                                      answer.details)};
+            if (isNew)
                 m_uncertain[serviceName].insert(id);
-            return {-1, notStored(QStringLiteral("Schedule item not saved in the database: ") +
+            return {-1, notStored(QStringLiteral("Schedule item not saved: the database did not "
+                                                 "answer and may still write it (a later list "
+                                                 "shows it then): ") +
                                   answer.details)};
         }
     }

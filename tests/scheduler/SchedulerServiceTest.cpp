@@ -204,7 +204,10 @@ TEST_F(SchedulerService, AnIdWhoseInsertWentUnansweredIsNotHandedOutAgain) {
     waitForLoad();
     registerItem("RG", -1, true, "<a command=\"P\">");
     peers.loseDatabaseAnswers();
-    EXPECT_EQ(registerResponse("RG", -1, true)->result(), SchedulerResult::NotStored);
+    const auto unanswered = registerResponse("RG", -1, true);
+    EXPECT_EQ(unanswered->result(), SchedulerResult::NotStored);
+    EXPECT_TRUE(unanswered->details().contains(QStringLiteral("may still write it")))
+        << unanswered->details().toStdString();
     peers.recoverDatabase();
     EXPECT_EQ(registerItem("RG", -1, true), 2);
     EXPECT_EQ(ids("RG"), (QList<qint32>{0, 2}));
