@@ -173,6 +173,17 @@ TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
     EXPECT_EQ(velmctl(peer, {"report", "frobnicate"}).exitCode, 64);
 }
 
+TEST(VelmctlReport, RowsItCannotReadPointToTheExportInstead) {
+    // What a report too large for a document here looks like to velmctl: an unreadable answer.
+    ScriptedHttpPeer peer;
+    peer.enqueue(ScriptedHttpPeer::ok(utf16le(QStringLiteral("<VXNResponse><Result>0"))));
+    const Outcome run = velmctl(peer, {"report", "results", "7"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("the rows of report 7 could not be read here"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("velmctl report export 7 --format CSV")) << run.err.toStdString();
+}
+
 TEST(VelmctlReport, ExportPrintsThePathAndWhereTheFileLiesHere) {
     TestInstallation installation; // velmctl inherits its settings
     ASSERT_TRUE(QDir().mkpath(installation.path() + "/html/temp/1"));

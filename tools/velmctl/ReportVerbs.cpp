@@ -170,7 +170,17 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
 int printResults(Session& session, const QString& id) {
     CmdRGPGetReportResultsRequest request;
     request.reportId = id;
-    const auto answer = session.call<CmdRGPGetReportResultsResponse>(request);
+    std::unique_ptr<CmdRGPGetReportResultsResponse> answer;
+    try {
+        answer = session.call<CmdRGPGetReportResultsResponse>(request);
+    } catch (const WrongPacketFormat& e) {
+        // Mostly a report too large to hold here as a document; the service still has it.
+        Session::err() << "velmctl: the rows of report " << id
+                       << " could not be read here: " << e.message()
+                       << "\nvelmctl: the report itself is kept; export it "
+                       << "instead: velmctl report export " << id << " --format CSV" << Qt::endl;
+        return CommunicationFailed;
+    }
     if (!session.accepted(*answer))
         return ServiceRefused;
     session.out() << formatReportBody(answer->body()) << Qt::flush;
