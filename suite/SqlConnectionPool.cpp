@@ -32,13 +32,9 @@ constexpr const char* kTemporaryObjects =
 constexpr const char* kTemporaryLeftovers =
     "SELECT count(*) FROM temp.sqlite_master WHERE name <> 'sqlite_sequence'";
 
-// How many virtual machine steps a statement takes between two looks at the stop flag: often
-// enough to stop within milliseconds, rarely enough to cost nothing measurable.
+// How many virtual machine steps a statement takes between two looks at the stop flag and the
+// clock: often enough to stop within milliseconds, rarely enough to cost nothing measurable.
 constexpr int kStepsBetweenStopChecks = 10000;
-
-int stopRequested(void* flag) {
-    return static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
-}
 
 QString quotedName(QString name) {
     return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
@@ -48,7 +44,21 @@ QString quotedName(QString name) {
 
 // A connection and whether what its requests did leaves it as a fresh one would be.
 struct SqlConnectionPool::Pooled {
-    explicit Pooled(const QString& path) : db(path, false) {}
+    using Clock = std::chrono::steady_clock;
+
+    Pooled(const QString& path, const std::atomic<bool>& stopped)
+        : db(path, false), stopped(stopped) {}
+
+    // Called between virtual machine steps: non-zero ends the running statement as interrupted.
+    static int progress(void* self) {
+        auto* pooled = static_cast<Pooled*>(self);
+        if (pooled->stopped.load(std::memory_order_relaxed))
+            return 1;
+        if (Clock::now() < pooled->deadline)
+            return 0;
+        pooled->timedOut = true;
+        return 1;
+    }
 
     // Sees every statement as it is prepared: a pragma may change a setting of the connection
     // and an attachment adds a database to it, neither of which the next request may inherit.
@@ -106,6 +116,9 @@ struct SqlConnectionPool::Pooled {
     }
 
     SqliteConnection db;
+    const std::atomic<bool>& stopped;
+    Clock::time_point deadline = Clock::time_point::max();
+    bool timedOut = false;
     bool settingsChanged = false;
 };
 
@@ -126,14 +139,19 @@ void SqlConnectionPool::Lease::discard() {
     m_pooled.reset();
 }
 
+bool SqlConnectionPool::Lease::timedOut() const {
+    return m_pooled && m_pooled->timedOut;
+}
+
 int SqlConnectionPool::defaultConcurrentLeases() {
     return std::max(8, 4 * QThread::idealThreadCount());
 }
 
 SqlConnectionPool::SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections,
-                                     int concurrentLeases)
+                                     int concurrentLeases,
+                                     std::chrono::milliseconds scriptTimeLimit)
     : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_idleConnections(idleConnections),
-      m_concurrentLeases(std::max(1, concurrentLeases)) {}
+      m_concurrentLeases(std::max(1, concurrentLeases)), m_scriptTimeLimit(scriptTimeLimit) {}
 
 SqlConnectionPool::~SqlConnectionPool() = default;
 
@@ -160,6 +178,9 @@ std::unique_ptr<SqlConnectionPool::Lease> SqlConnectionPool::acquire() {
         endTurn();
         throw;
     }
+    // The limit counts from the turn, not from the wait for it.
+    pooled->deadline = Pooled::Clock::now() + m_scriptTimeLimit;
+    pooled->timedOut = false;
     return std::make_unique<Lease>(*this, std::move(pooled));
 }
 
@@ -212,13 +233,13 @@ int SqlConnectionPool::waitingCount() const {
 }
 
 std::unique_ptr<SqlConnectionPool::Pooled> SqlConnectionPool::open() {
-    auto pooled = std::make_unique<Pooled>(m_path);
+    auto pooled = std::make_unique<Pooled>(m_path, m_stopped);
     sqlite3* handle = pooled->db.handle();
     sqlite3_busy_timeout(handle, m_busyTimeoutMs);
     pooled->db.exec(QString::fromLatin1(kConnectionPragmas));
     DateFunctionMemo::install(handle);
     sqlite3_set_authorizer(handle, &Pooled::watch, pooled.get());
-    sqlite3_progress_handler(handle, kStepsBetweenStopChecks, &stopRequested, &m_stopped);
+    sqlite3_progress_handler(handle, kStepsBetweenStopChecks, &Pooled::progress, pooled.get());
     return pooled;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -28,6 +29,9 @@ class SqlConnectionPool {
 
 public:
     static constexpr int defaultIdleConnections = 4;
+    // How long one request's statements may run: the largest fleets' reports take minutes, a
+    // statement that never ends (a recursive query without a bound) would hold its turn for good.
+    static constexpr std::chrono::milliseconds defaultScriptTimeLimit = std::chrono::hours(1);
     // Four per core, at least eight.
     static int defaultConcurrentLeases();
 
@@ -42,6 +46,8 @@ public:
         SqliteConnection& connection();
         // The request failed: the connection is closed rather than kept.
         void discard();
+        // Its statements ran past the time limit and were stopped (they failed as interrupted).
+        bool timedOut() const;
 
     private:
         SqlConnectionPool& m_pool;
@@ -49,7 +55,8 @@ public:
     };
 
     SqlConnectionPool(QString path, int busyTimeoutMs, int idleConnections = defaultIdleConnections,
-                      int concurrentLeases = defaultConcurrentLeases());
+                      int concurrentLeases = defaultConcurrentLeases(),
+                      std::chrono::milliseconds scriptTimeLimit = defaultScriptTimeLimit);
     ~SqlConnectionPool();
 
     // A configured connection, kept or newly opened, once fewer than the bound are leased.
@@ -61,6 +68,7 @@ public:
     void stop();
     void allow();
 
+    std::chrono::milliseconds scriptTimeLimit() const { return m_scriptTimeLimit; }
     int idleCount() const;
     // Requests waiting for their turn.
     int waitingCount() const;
@@ -82,6 +90,7 @@ private:
     int m_busyTimeoutMs;
     int m_idleConnections;
     int m_concurrentLeases;
+    std::chrono::milliseconds m_scriptTimeLimit;
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Pooled>> m_idle;
     int m_leased = 0;

@@ -112,8 +112,10 @@ private:
 };
 } // namespace
 
-SqlEngine::SqlEngine(QString path, int busyTimeoutMs)
-    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs), m_pool(m_path, busyTimeoutMs) {}
+SqlEngine::SqlEngine(QString path, int busyTimeoutMs, std::chrono::milliseconds scriptTimeLimit)
+    : m_path(std::move(path)), m_busyTimeoutMs(busyTimeoutMs),
+      m_pool(m_path, busyTimeoutMs, SqlConnectionPool::defaultIdleConnections,
+             SqlConnectionPool::defaultConcurrentLeases(), scriptTimeLimit) {}
 
 void SqlEngine::prepareDatabase() const {
     SqliteConnection db(m_path);
@@ -139,14 +141,19 @@ SqlFailure SqlEngine::run(const QStringList& statements, SqlRowSink& sink) const
         for (; position < statements.size(); ++position)
             runText(lease->connection(), statements[position], sink);
     } catch (const SqliteError& e) {
+        const bool timedOut = lease && lease->timedOut();
         if (lease)
             lease->discard();
         failure.code = e.code();
         failure.failedQuery = position;
-        failure.message = QStringLiteral("Query %1 of %2 failed: %3")
-                              .arg(position + 1)
-                              .arg(statements.size())
-                              .arg(e.message());
+        failure.message =
+            QStringLiteral("Query %1 of %2 failed: %3")
+                .arg(position + 1)
+                .arg(statements.size())
+                .arg(timedOut ? QStringLiteral("stopped after running for %1 s, the "
+                                               "longest a request's statements may run")
+                                    .arg(double(m_pool.scriptTimeLimit().count()) / 1000)
+                              : e.message());
     }
     return failure;
 }

@@ -45,7 +45,9 @@ class SqlEngine {
 public:
     static constexpr int defaultBusyTimeoutMs = 15000;
 
-    explicit SqlEngine(QString path, int busyTimeoutMs = defaultBusyTimeoutMs);
+    explicit SqlEngine(
+        QString path, int busyTimeoutMs = defaultBusyTimeoutMs,
+        std::chrono::milliseconds scriptTimeLimit = SqlConnectionPool::defaultScriptTimeLimit);
 
     // Creates the schema when the file lacks it and switches the file to WAL mode.
     void prepareDatabase() const;

@@ -86,6 +86,25 @@ TEST_F(SqlEngineTest, AnErrorNamesTheStatementAndSQLitesMessage) {
     }
 }
 
+TEST(SqlEngineLimit, StatementsThatRunPastTheLimitAreStoppedAndTheNextRequestRuns) {
+    // A recursive query without a bound would otherwise hold its turn for good.
+    QTemporaryDir dir;
+    const SqlEngine engine(dir.filePath(QStringLiteral("db.sqlite")), 20000,
+                           std::chrono::milliseconds(200));
+    engine.prepareDatabase();
+    const SqlOutcome endless = engine.run(
+        {QStringLiteral("SELECT 1 AS one"),
+         QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                        "SELECT count(*) AS n FROM c")});
+    EXPECT_EQ(endless.code, SQLITE_INTERRUPT);
+    EXPECT_EQ(endless.message.toStdString(),
+              "Query 2 of 2 failed: stopped after running for 0.2 s, the longest a request's "
+              "statements may run");
+    const SqlOutcome next = engine.run({QStringLiteral("SELECT 2 AS two")});
+    ASSERT_EQ(next.code, 0) << next.message.toStdString();
+    EXPECT_EQ(next.resultSets[0].rows[0].value(QStringLiteral("two")), QStringLiteral("2"));
+}
+
 TEST_F(SqlEngineTest, ConcurrentRequestsKeepTheirTempTablesAndEveryWrite) {
     constexpr int threads = 6;
     constexpr int writes = 20;
