@@ -14,7 +14,8 @@ ReportDatabase::run(const QStringList& statements) const {
     auto answer = m_caller.call<CmdDBSProcessQueryResponse>(request);
     // Callers turn a failure into their own result code; the reason is only here.
     if (answer->result() != ResultCode::Ok)
-        VELM_ERR << "DBSProcessQuery failed: " << answer->result() << " " << answer->details();
+        VELM_ERR << m_logContext << "DBSProcessQuery failed: " << answer->result() << " "
+                 << answer->details();
     return answer;
 }
 

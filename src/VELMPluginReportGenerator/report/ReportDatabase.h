@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 
 class PeerCaller;
 
@@ -12,7 +13,9 @@ class PeerCaller;
 // DBSProcessQuery, waiting for the answer (a failure is an answer with a non-zero Result).
 class ReportDatabase {
 public:
-    explicit ReportDatabase(PeerCaller& caller) : m_caller(caller) {}
+    // `logContext` starts the line of a failure, such as "Report 3: ".
+    explicit ReportDatabase(PeerCaller& caller, QString logContext = {})
+        : m_caller(caller), m_logContext(std::move(logContext)) {}
 
     std::unique_ptr<CmdDBSProcessQueryResponse> run(const QStringList& statements) const;
     std::unique_ptr<CmdDBSProcessQueryResponse> run(const QString& statement) const {
@@ -23,4 +26,5 @@ public:
 
 private:
     PeerCaller& m_caller;
+    QString m_logContext;
 };

@@ -26,7 +26,7 @@ VELMReport::VELMReport(int id, const ReportDefinition& definition, ReportEnviron
     // A report of no known type ends at once; it asks nobody for its devices.
     if (m_settings.type)
         m_selection = DeviceSelection::resolve(m_definition.selection, m_settings.type,
-                                               ReportDatabase(*m_environment.caller));
+                                               ReportDatabase(*m_environment.caller, logContext()));
 }
 
 VELMReport::~VELMReport() {
@@ -46,7 +46,7 @@ void VELMReport::run() {
                       m_definition,
                       m_settings,
                       m_selection,
-                      ReportDatabase(*m_environment.caller),
+                      ReportDatabase(*m_environment.caller, logContext()),
                       *m_environment.caller,
                       m_environment.steps,
                       *document,

@@ -50,6 +50,8 @@ public:
     void run();
 
     int id() const { return m_id; }
+    // Starts this report's lines in the log.
+    QString logContext() const { return QStringLiteral("Report %1: ").arg(m_id); }
 
     // Readers of the commands; each one counts as an access.
     int progress();

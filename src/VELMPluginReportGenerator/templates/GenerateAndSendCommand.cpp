@@ -82,8 +82,11 @@ GenerateAndSendCommand::generateAndSend(CmdRGPGenerateAndSendReportByEmailReques
     }
     // The scheduler does not read the answer: the log is where a failed run shows.
     if (response->result() != ResultCode::Ok)
-        VELM_ERR << "Template report not mailed: " << response->details() << " (Result "
-                 << response->result() << ")";
+        VELM_ERR << "Template report not mailed"
+                 << (request.templateId.isEmpty()
+                         ? QString()
+                         : QStringLiteral(" (template %1)").arg(request.templateId))
+                 << ": " << response->details() << " (Result " << response->result() << ")";
     return response;
 }
 
