@@ -12,9 +12,10 @@
 
 namespace {
 
+const QString notLoadedPrefix =
+    QStringLiteral("The stored schedule items could not be read from the database yet; ");
 const QString notLoadedText =
-    QStringLiteral("The stored schedule items could not be read from the database yet; "
-                   "permanent items cannot be changed until they are");
+    notLoadedPrefix + QStringLiteral("permanent items cannot be changed until they are");
 
 ScheduleStore::Outcome notStored(const QString& details) {
     return {SchedulerResult::NotStored, details};
@@ -262,7 +263,6 @@ bool ScheduleStore::load() {
     std::lock_guard lock(m_mutex);
     if (!answer.ok()) {
         VELM_WARNING << "Scheduler table not loaded: " << answer.result << " " << answer.details;
-        m_loadFailed = true;
         markReady();
         return false;
     }
@@ -297,7 +297,6 @@ bool ScheduleStore::load() {
         }
     }
     m_loaded = true;
-    m_loadFailed = false;
     VELM_INFO << "Events loaded: " << count;
     markReady();
     return true;
@@ -321,13 +320,12 @@ bool ScheduleStore::isLoaded() const {
 
 bool ScheduleStore::loadFailed() const {
     std::lock_guard lock(m_mutex);
-    return m_loadFailed;
+    // Ready without the rows: the load was tried (or given up at stop) and did not read them.
+    return m_ready && !m_loaded;
 }
 
 const QString& ScheduleStore::notLoadedReadText() {
-    static const QString text =
-        QStringLiteral("The stored schedule items could not be read from the database yet; "
-                       "the list would lack them");
+    static const QString text = notLoadedPrefix + QStringLiteral("the list would lack them");
     return text;
 }
 

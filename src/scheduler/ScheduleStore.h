@@ -99,7 +99,6 @@ private:
     std::condition_variable m_changed;
     bool m_ready = false;
     bool m_loaded = false;
-    bool m_loadFailed = false;
     Services m_services;
     std::map<QString, std::set<qint32>> m_busy;
     // Ids of new rows whose insert got no answer: the database may still write the row later,

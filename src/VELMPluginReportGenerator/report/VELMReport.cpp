@@ -55,15 +55,15 @@ void VELMReport::run() {
                       {}};
     buildInfo(build);
     if (!m_settings.type) {
-        VELM_ERR << "Report " << m_id << ": ReportType \""
+        VELM_ERR << logContext() << "ReportType \""
                  << m_definition.parameter(QStringLiteral("ReportType"))
                  << "\" names no report type";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else if (!m_selection.isSafe()) {
-        VELM_ERR << "Report " << m_id << ": " << m_selection.unsafeReason << "; no query sent";
+        VELM_ERR << logContext() << m_selection.unsafeReason << "; no query sent";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else if (const QString refusal = rangeLimit::refusal(m_settings); !refusal.isEmpty()) {
-        VELM_ERR << "Report " << m_id << ": " << refusal << "; no query sent";
+        VELM_ERR << logContext() << refusal << "; no query sent";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else {
         buildBody(build);
