@@ -21,7 +21,8 @@ template <class S, class State> std::unique_ptr<ServiceFactoryBase> serviceOn(St
 } // namespace
 
 PeerSuite::PeerSuite(Options options)
-    : m_options(std::move(options)), m_engine(m_options.databasePath, m_options.busyTimeoutMs),
+    : m_options(std::move(options)),
+      m_engine(m_options.databasePath, m_options.busyTimeoutMs, m_options.scriptTimeLimit),
       m_directory(m_options.databasePath, m_options.busyTimeoutMs), m_uploads(m_options.htmlRoot),
       m_jobAccounting(m_options.databasePath, m_options.busyTimeoutMs) {
     m_host.addService(QStringLiteral("Naming"), serviceOn<NamingPeerService>(m_names));

@@ -26,6 +26,7 @@ public:
         quint16 port = 0; // 0: the system chooses
         QHostAddress address{QHostAddress::AnyIPv4};
         int busyTimeoutMs = SqlEngine::defaultBusyTimeoutMs;
+        std::chrono::milliseconds scriptTimeLimit = SqlConnectionPool::defaultScriptTimeLimit;
     };
 
     explicit PeerSuite(Options options);

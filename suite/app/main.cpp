@@ -14,6 +14,9 @@
 #include <optional>
 
 namespace {
+// A week: longer would be no limit at all for a request.
+constexpr uint maxSqlTimeLimitSeconds = 7 * 24 * 3600;
+
 int generate(const QCommandLineParser& parser, const QString& db) {
     FleetOptions options;
     bool ok[4] = {true, true, true, true};
@@ -57,6 +60,15 @@ int serve(QCoreApplication& app, const QCommandLineParser& parser, const QString
             return 2;
         }
         options.address = *address;
+    }
+    if (parser.isSet(QStringLiteral("sql-time-limit"))) {
+        const uint seconds = parser.value(QStringLiteral("sql-time-limit")).toUInt(&ok);
+        if (!ok || seconds == 0 || seconds > maxSqlTimeLimitSeconds) {
+            std::fprintf(stderr, "velm-peers: --sql-time-limit takes seconds from 1 to %u\n",
+                         maxSqlTimeLimitSeconds);
+            return 2;
+        }
+        options.scriptTimeLimit = std::chrono::seconds(seconds);
     }
     PeerSuite suite(options);
     StopSignalNotifier stopper({SIGTERM, SIGINT}, [&](int) {
@@ -126,6 +138,10 @@ int main(int argc, char* argv[]) {
          QStringLiteral("1")},
         {QStringLiteral("end"),
          QStringLiteral("End of the history, seconds since 1970 (default: start of today, UTC)."),
+         QStringLiteral("SECONDS")},
+        {QStringLiteral("sql-time-limit"),
+         QStringLiteral("Longest time one request's statements may run before they are stopped "
+                        "(default 3600)."),
          QStringLiteral("SECONDS")},
         {QStringLiteral("set"),
          QStringLiteral("Write a setting into the database's Settings table (repeatable), for "

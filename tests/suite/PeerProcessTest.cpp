@@ -253,11 +253,16 @@ TEST_F(PeerProcessTest, AFileOfOver40MBArrivesByteIdentical) {
 
 // velm-peers on a database file it creates.
 struct PeersOnANewDatabase {
+    explicit PeersOnANewDatabase(const QStringList& options = {})
+        : started(peers.startPeers(dir.filePath(QStringLiteral("new.db")),
+                                   dir.filePath(QStringLiteral("html")), options)) {}
     QTemporaryDir dir;
     ChildProcess peers;
-    bool started = peers.startPeers(dir.filePath(QStringLiteral("new.db")),
-                                    dir.filePath(QStringLiteral("html")));
+    bool started;
 };
+
+const char* endlessQuery =
+    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) AS n FROM c";
 
 TEST(PeerProcessLifecycle, CreatesAMissingDatabaseAndStopsCleanlyOnSigterm) {
     PeersOnANewDatabase fresh;
@@ -310,8 +315,7 @@ TEST(PeerProcessLifecycle, StopsPromptlyWhileAQueryRuns) {
     std::unique_ptr<CmdDBSProcessQueryResponse> answer;
     std::thread caller([&] {
         CmdDBSProcessQueryRequest request;
-        request.addQuery(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 "
-                                        "FROM c) SELECT count(*) AS n FROM c"));
+        request.addQuery(QString::fromLatin1(endlessQuery));
         answer = callOverHttp<CmdDBSProcessQueryResponse>(peers.url(), request);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -319,5 +323,26 @@ TEST(PeerProcessLifecycle, StopsPromptlyWhileAQueryRuns) {
     caller.join();
     ASSERT_NE(answer, nullptr);
     EXPECT_NE(answer->result(), 0);
+}
+
+TEST(PeerProcessLifecycle, TheSqlTimeLimitIsTheOperatorsToChoose) {
+    for (const char* wrong : {"0", "1.5", "ten", "604801"}) {
+        ChildProcess refused;
+        QTemporaryDir dir;
+        EXPECT_FALSE(
+            refused.startPeers(dir.filePath(QStringLiteral("x.db")), dir.path(),
+                               {QStringLiteral("--sql-time-limit"), QString::fromLatin1(wrong)}))
+            << wrong;
+        EXPECT_TRUE(refused.output().contains(QStringLiteral("--sql-time-limit takes seconds")))
+            << refused.output().toStdString();
+    }
+    PeersOnANewDatabase fresh({QStringLiteral("--sql-time-limit"), QStringLiteral("1")});
+    ASSERT_TRUE(fresh.started) << fresh.peers.output().toStdString();
+    CmdDBSProcessQueryRequest request;
+    request.addQuery(QString::fromLatin1(endlessQuery));
+    const auto answer = callOverHttp<CmdDBSProcessQueryResponse>(fresh.peers.url(), request);
+    EXPECT_NE(answer->result(), 0);
+    EXPECT_TRUE(answer->details().contains(QStringLiteral("stopped after running for 1 s")))
+        << answer->details().toStdString();
 }
 } // namespace

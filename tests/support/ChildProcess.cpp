@@ -41,10 +41,12 @@ bool ChildProcess::start(const QString& program, const QStringList& arguments,
     return false;
 }
 
-bool ChildProcess::startPeers(const QString& database, const QString& webRoot) {
+bool ChildProcess::startPeers(const QString& database, const QString& webRoot,
+                              const QStringList& extra) {
     return start(QStringLiteral("velm-peers"),
-                 {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), database,
-                  QStringLiteral("--html"), webRoot});
+                 QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"),
+                             database, QStringLiteral("--html"), webRoot} +
+                     extra);
 }
 
 bool ChildProcess::startReport(const QString& directory, const QUrl& naming) {

@@ -16,8 +16,9 @@ public:
     // logs the port it listens on.
     bool start(const QString& program, const QStringList& arguments,
                const QString& workingDirectory = {});
-    // Starts velm-peers on a free port with the database file and web root given.
-    bool startPeers(const QString& database, const QString& webRoot);
+    // Starts velm-peers on a free port with the database file and web root given, and `extra`
+    // options.
+    bool startPeers(const QString& database, const QString& webRoot, const QStringList& extra = {});
     // Starts velm-report from its own copy in `directory`, configured beside itself to find the
     // naming service at `naming`.
     bool startReport(const QString& directory, const QUrl& naming);
