@@ -11,7 +11,10 @@
 #include "VXNServiceFramework/dom/DomParser.h"
 #include "VXNServiceFramework/dom/DomRead.h"
 
+#include "VXNServiceFramework/captured_log.h"
+
 #include <QDateTime>
+
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -148,6 +151,7 @@ TEST_F(ExportFileTest, XmlIsTheDocumentAndUnknownFormatsGiveAnEmptyFile) {
 
 TEST_F(ExportFileTest, AMissingOrBrokenStylesheetLeavesTheProcessorsErrorInTheFile) {
     const ExportSource source = sourceOf(RT_DEVICE_LIST, "<Row>a</Row>");
+    CapturedLog log;
     const QByteArray missing = makeExportFile(source, "HTML", "fr").data;
     EXPECT_FALSE(missing.isEmpty());
     EXPECT_TRUE(
@@ -158,6 +162,11 @@ TEST_F(ExportFileTest, AMissingOrBrokenStylesheetLeavesTheProcessorsErrorInTheFi
     const QByteArray broken = makeExportFile(source, "CSV", "en").data;
     EXPECT_FALSE(broken.isEmpty());
     EXPECT_FALSE(broken.contains("[a]"));
+    // The parser's complaints are log lines of their own, saying where.
+    EXPECT_TRUE(log.lines().filter(QStringLiteral("unable to open")).size() == 1 &&
+                log.lines().filter(QStringLiteral("ReportResult_type2_csv.xsl, line 1")).size() ==
+                    1)
+        << log.lines().join(QLatin1Char('\n')).toStdString();
 
     TestInstallation::setPathValue({});
     installation.writeStylesheet("en", "ReportResult_type2_htm.xsl", taggedRowsStylesheet("en"));

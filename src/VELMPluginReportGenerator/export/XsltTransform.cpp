@@ -2,6 +2,8 @@
 
 #include "VELMPluginReportGenerator/export/XalanRuntime.h"
 
+#include "VXNServiceFramework/app/Log.h"
+
 #include <QUrl>
 #include <algorithm>
 #include <istream>
@@ -18,6 +20,8 @@
 #include <xalanc/XalanSourceTree/XalanSourceTreeParserLiaison.hpp>
 #include <xalanc/XalanTransformer/XalanCompiledStylesheet.hpp>
 #include <xalanc/XalanTransformer/XalanTransformer.hpp>
+#include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
 
 namespace {
 
@@ -86,6 +90,34 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
+// The parser's complaints about a stylesheet or a document go to the log as one line each,
+// instead of the processor's own lines on the console; a fatal one still ends the parse, and the
+// processor's error text is what the caller gets.
+class ParserComplaints : public xercesc::ErrorHandler {
+public:
+    void warning(const xercesc::SAXParseException&) override {}
+    void error(const xercesc::SAXParseException& e) override { log(e); }
+    void fatalError(const xercesc::SAXParseException& e) override {
+        log(e);
+        throw e;
+    }
+    void resetErrors() override {}
+
+private:
+    static void log(const xercesc::SAXParseException& e) {
+        const auto text = [](const XMLCh* chars) {
+            return chars ? QString::fromUtf16(chars) : QString();
+        };
+        const QString where = text(e.getSystemId());
+        VELM_ERR << "Export: " << text(e.getMessage())
+                 << (where.isEmpty() ? QString()
+                                     : QStringLiteral(" (%1, line %2, column %3)")
+                                           .arg(where)
+                                           .arg(e.getLineNumber())
+                                           .arg(e.getColumnNumber()));
+    }
+};
+
 // Asks the stylesheet about a one-element document "<name> </name>": the stripping rule of a
 // text node depends only on its parent's name and on xml:space around it.
 bool strippedIn(const xalanc::StylesheetRoot& stylesheet, const char16_t* elementName) {
@@ -110,6 +142,7 @@ bool strippedIn(const xalanc::StylesheetRoot& stylesheet, const char16_t* elemen
 
 struct XsltRun::Processor {
     xalanc::XalanTransformer transformer;
+    ParserComplaints complaints;
     Discard discard;
     std::ostream warnings{&discard};
     const xalanc::XalanCompiledStylesheet* stylesheet = nullptr;
@@ -126,6 +159,7 @@ XsltRun::XsltRun(const QString& stylesheetPath) {
     xalanRuntime::ensureInitialized();
     m_processor = std::make_unique<Processor>();
     m_processor->transformer.setWarningStream(&m_processor->warnings);
+    m_processor->transformer.setErrorHandler(&m_processor->complaints);
     // As a file URL: a missing file then fails with a message naming it.
     const QByteArray localPath = QUrl::fromLocalFile(stylesheetPath).toEncoded();
     if (m_processor->transformer.compileStylesheet(xalanc::XSLTInputSource(localPath.constData()),
