@@ -1,6 +1,7 @@
 #include "FleetSchema.h"
 
 #include "DeviceProperties.h"
+#include "SettingsWriter.h"
 #include "Sqlite.h"
 
 #include <QRegularExpression>
@@ -172,22 +173,6 @@ constexpr AlertKind kAlertKinds[] = {
     {"fieldService", 3},
 };
 
-struct Setting {
-    const char* name;
-    const char* value;
-};
-
-// Mail settings read by the report e-mail; an SMTP server on the local host by default.
-constexpr Setting kSettings[] = {
-    {"SMTPServerName", "localhost"},
-    {"SMTPServerPort", "25"},
-    {"SMTPRequiresAuthentication", "0"},
-    {"SMTPServerLogin", ""},
-    {"SMTPServerPassword", ""},
-    {"SMTPServerConnectionTimeout", "60"},
-    {"ReplyAddress", "reports@localhost"},
-};
-
 void fillYearTable(SqliteConnection& db, const char* table, int first, int last) {
     SqliteStatement insert(
         db, QStringLiteral("INSERT INTO %1 (DateNum) VALUES (?)").arg(QString::fromLatin1(table)));
@@ -222,8 +207,8 @@ void fillReferenceData(SqliteConnection& db) {
         alert.bind(1, a.code).bind(2, a.kind).run();
 
     SqliteStatement setting(db, QStringLiteral("INSERT INTO Settings (Name, Value) VALUES (?, ?)"));
-    for (const auto& s : kSettings)
-        setting.bind(1, s.name).bind(2, s.value).run();
+    for (const auto& [name, value] : SettingsWriter::mailDefaults())
+        setting.bind(1, name).bind(2, value).run();
 }
 } // namespace
 

@@ -11,6 +11,41 @@ namespace {
 constexpr int kBusyTimeoutMs = 15000;
 } // namespace
 
+const QList<Setting>& mailDefaults() {
+    static const QList<Setting> defaults = {
+        {QStringLiteral("SMTPServerName"), QStringLiteral("localhost")},
+        {QStringLiteral("SMTPServerPort"), QStringLiteral("25")},
+        {QStringLiteral("SMTPRequiresAuthentication"), QStringLiteral("0")},
+        {QStringLiteral("SMTPServerLogin"), QString()},
+        {QStringLiteral("SMTPServerPassword"), QString()},
+        {QStringLiteral("SMTPServerConnectionTimeout"), QStringLiteral("60")},
+        {QStringLiteral("ReplyAddress"), QStringLiteral("reports@localhost")},
+    };
+    return defaults;
+}
+
+std::optional<QString> refusal(const Setting& setting) {
+    const auto& [name, value] = setting;
+    const auto within = [&](int lowest, int highest) -> std::optional<QString> {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (ok && number >= lowest && number <= highest)
+            return std::nullopt;
+        return QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"")
+            .arg(name)
+            .arg(lowest)
+            .arg(highest)
+            .arg(value);
+    };
+    if (name == QLatin1String("SMTPServerPort"))
+        return within(1, 65535);
+    if (name == QLatin1String("SMTPServerConnectionTimeout"))
+        return within(1, 3600);
+    if (name == QLatin1String("SMTPRequiresAuthentication"))
+        return within(0, 1);
+    return std::nullopt;
+}
+
 std::optional<Setting> parseAssignment(const QString& text) {
     const qsizetype equals = text.indexOf(QLatin1Char('='));
     if (equals <= 0)

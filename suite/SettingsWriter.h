@@ -16,6 +16,13 @@ using Setting = std::pair<QString, QString>;
 // value may be empty and may hold further '='.
 std::optional<Setting> parseAssignment(const QString& text);
 
+// The mail settings device management answers, with the values a new database starts with.
+const QList<Setting>& mailDefaults();
+
+// Why `setting` would leave the mail unusable (a port, time-out or flag that is no number in
+// range); none when it is fine. Names outside the mail settings are not judged.
+std::optional<QString> refusal(const Setting& setting);
+
 // Sets every setting, replacing a value already there, in one transaction. A missing database
 // is created with the full schema first. Throws SqliteError.
 void write(const QString& databasePath, const QList<Setting>& settings);

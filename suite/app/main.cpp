@@ -9,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -39,7 +40,7 @@ int generate(const QCommandLineParser& parser, const QString& db) {
                     stats.jobs, stats.discoveries, stats.alerts, stats.upgrades, stats.resets);
         return 0;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "velm-peers: %s\n", e.what());
+        std::fprintf(stderr, "velm-peers: %s: %s\n", qPrintable(db), e.what());
         return 1;
     }
 }
@@ -94,19 +95,40 @@ std::optional<QList<SettingsWriter::Setting>> settingsOf(const QCommandLineParse
                          qPrintable(text));
             return std::nullopt;
         }
+        if (const auto why = SettingsWriter::refusal(*setting)) {
+            std::fprintf(stderr, "velm-peers: --set %s\n", qPrintable(*why));
+            return std::nullopt;
+        }
         settings.append(*setting);
     }
     return settings;
 }
 
+bool isMailSetting(const QString& name) {
+    const auto& defaults = SettingsWriter::mailDefaults();
+    return std::any_of(defaults.begin(), defaults.end(),
+                       [&](const SettingsWriter::Setting& known) { return known.first == name; });
+}
+
 int writeSettings(const QString& db, const QList<SettingsWriter::Setting>& settings) {
     try {
         SettingsWriter::write(db, settings);
-        return 0;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "velm-peers: %s\n", e.what());
+        std::fprintf(stderr, "velm-peers: %s: %s\n", qPrintable(db), e.what());
         return 1;
     }
+    // Names only: a password has no place on a console.
+    QStringList names;
+    for (const auto& [name, value] : settings) {
+        names.append(name);
+        if (!isMailSetting(name))
+            std::fprintf(stderr,
+                         "velm-peers: note: %s is none of the mail settings device management "
+                         "answers by default; written all the same\n",
+                         qPrintable(name));
+    }
+    std::printf("Settings written to %s: %s\n", qPrintable(db), qPrintable(names.join(", ")));
+    return 0;
 }
 } // namespace
 

@@ -17,6 +17,23 @@ TEST(SettingsWriterTest, AssignmentsSplitAtTheFirstEqualsSign) {
     EXPECT_EQ(parseAssignment("SMTPServerName"), std::nullopt);
 }
 
+// A port, time-out or flag the mail cannot use is refused before anything is written.
+TEST(SettingsWriterTest, MailNumbersOutOfRangeAreRefused) {
+    using SettingsWriter::refusal;
+    for (const auto& [name, value] : {std::pair{"SMTPServerPort", "abc"},
+                                      {"SMTPServerPort", "0"},
+                                      {"SMTPServerPort", "65536"},
+                                      {"SMTPServerConnectionTimeout", "-1"},
+                                      {"SMTPRequiresAuthentication", "yes"}})
+        EXPECT_TRUE(refusal({name, value}).has_value()) << name << "=" << value;
+    for (const auto& [name, value] : {std::pair{"SMTPServerPort", "2525"},
+                                      {"SMTPServerConnectionTimeout", "30"},
+                                      {"SMTPRequiresAuthentication", "1"},
+                                      {"SMTPServerName", ""},
+                                      {"Custom", "abc"}})
+        EXPECT_EQ(refusal({name, value}), std::nullopt) << name << "=" << value;
+}
+
 TEST(SettingsWriterTest, WritesIntoANewDatabaseAndReplacesEarlierValues) {
     QTemporaryDir dir;
     const QString path = dir.filePath("settings.db");
