@@ -1,4 +1,5 @@
 #include "VXNServiceFramework/control/ManagementService.h"
+#include "captured_log.h"
 #include "support/CoreApplication.h"
 
 #include <QCoreApplication>
@@ -11,11 +12,14 @@ namespace {
 TEST(ManagementService, CloseApplicationAnswersOkAndEndsTheEventLoop) {
     ensureCoreApplication();
     ManagementService management;
+    CapturedLog log;
     std::unique_ptr<Packet> response =
         management.dispatch(QStringLiteral("MGMTCloseApplication"),
                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNRequest "
                             "command=\"MGMTCloseApplication\">\n</VXNRequest>\n");
     ASSERT_TRUE(response);
+    EXPECT_EQ(log.count(QStringLiteral("info: MGMTCloseApplication: stopping at a peer's request")),
+              1);
     QByteArray body;
     response->serialize(body);
     EXPECT_EQ(body, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><VXNResponse>\n"

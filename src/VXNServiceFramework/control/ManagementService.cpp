@@ -2,6 +2,8 @@
 
 #include "VelmVersion.h"
 
+#include "VXNServiceFramework/app/Log.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -12,6 +14,8 @@ ManagementService::ManagementService() {
 
 std::unique_ptr<MGMTCloseApplicationResponse>
 ManagementService::closeApplication(MGMTCloseApplicationRequest&) {
+    // The stop that follows says why in the log.
+    VELM_INFO << "MGMTCloseApplication: stopping at a peer's request";
     // Runs on a connection thread: the quit is delivered through the main event loop.
     if (QCoreApplication* app = QCoreApplication::instance()) {
         QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
