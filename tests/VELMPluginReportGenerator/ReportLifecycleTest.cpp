@@ -5,6 +5,8 @@
 
 #include "support/TestSemaphore.h"
 
+#include "VXNServiceFramework/captured_log.h"
+
 #include <set>
 #include <thread>
 
@@ -84,9 +86,18 @@ TEST_F(ReportGeneratorTest, AReportWithoutDataFailsWith110AndStillEndsAt100) {
             answer.sets.append(ScriptedReportPeers::rows({}));
         return answer;
     });
+    CapturedLog log;
     const int id = start(deviceList());
     EXPECT_EQ(waitForEnd(id)->result(), ReportResult::NoData);
     EXPECT_EQ(service->findReport(id)->progress(), 100);
+    // The log tells which report ended how, beside the lines of its definition.
+    EXPECT_EQ(log.lines().filter(QStringLiteral("info: Report %1: created").arg(id)).size(), 1);
+    EXPECT_EQ(log.lines()
+                  .filter(QStringLiteral("info: Report %1: ended after ").arg(id))
+                  .filter(QStringLiteral(": 110 ") + ReportResult::noDataText)
+                  .size(),
+              1)
+        << log.lines().join(QLatin1Char('\n')).toStdString();
     const auto answer = results(QString::number(id));
     EXPECT_EQ(answer->result(), ReportResult::NoData);
     EXPECT_EQ(answer->details(), ReportResult::noDataText);

@@ -21,6 +21,8 @@ void logDefinition(const ReportDefinition& definition) {
 
 VELMReport::VELMReport(int id, const ReportDefinition& definition, ReportEnvironment environment)
     : m_id(id), m_environment(std::move(environment)), m_definition(definition) {
+    // The definition's lines that follow carry no id of their own.
+    VELM_INFO << logContext() << "created from this definition:";
     logDefinition(m_definition);
     m_settings = ReportSettings::read(m_definition, m_environment.clock());
     // A report of no known type ends at once; it asks nobody for its devices.
@@ -69,11 +71,25 @@ void VELMReport::run() {
         buildBody(build);
     }
     m_keptBytes.store(document->bytes(), std::memory_order_release);
+    logOutcome();
     {
         std::lock_guard locker(m_documentLock);
         m_document = std::move(document);
     }
     m_progress.store(finishedProgress, std::memory_order_release);
+}
+
+void VELMReport::logOutcome() {
+    const ReportStatus outcome = [this] {
+        std::lock_guard locker(m_pauseLock);
+        return m_status;
+    }();
+    const qint64 seconds = m_environment.clock().toSecsSinceEpoch() - m_settings.creationTime;
+    if (isStopRequested())
+        VELM_INFO << logContext() << "ended after " << seconds << " s: cancelled";
+    else
+        VELM_INFO << logContext() << "ended after " << seconds << " s: " << outcome.code << " "
+                  << outcome.text;
 }
 
 int VELMReport::progress() {

@@ -98,6 +98,9 @@ public:
 private:
     static constexpr qint64 noAccess = std::numeric_limits<qint64>::min();
 
+    // One "info" line with the final status and how long the report took.
+    void logOutcome();
+
     std::atomic<bool> m_stop{false};
     std::mutex m_pauseLock; // guards the status pair and the chart path; with the pause condition
     std::condition_variable m_pauseCondition;
