@@ -65,6 +65,7 @@ bool PeerSuite::start() {
                                             ListenerLimits{}, m_options.address);
     if (!m_listener->isListening()) {
         VELM_ERR << "Error listening port: " << m_options.port;
+        VELM_ERR << "The listener says: " << m_listener->errorString();
         return false;
     }
     VELM_INFO << "Listening incomming requests on port: " << port();

@@ -91,6 +91,9 @@ TEST_F(ProcessTest, PortInUseEndsTheProcess) {
     EXPECT_TRUE(
         out.contains(QStringLiteral("[err] Error listening port: %1\n").arg(busy.serverPort())))
         << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[err] The listener says: ") +
+                             QStringLiteral("The bound address is already in use")))
+        << out.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("Listening incomming requests")));
     // A failed start is a failure for whoever started the process.
     EXPECT_NE(process.exitCode(), 0);

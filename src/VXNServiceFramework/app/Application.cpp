@@ -117,6 +117,7 @@ bool Application::openListener() {
                                        m_listenerLimits, m_listenAddress);
         if (!m_listener->isListening()) {
             VELM_ERR << "Error listening port: " << port;
+            VELM_ERR << "The listener says: " << m_listener->errorString();
             return false;
         }
         VELM_INFO << "Listening incomming requests on port: " << port;
@@ -126,6 +127,7 @@ bool Application::openListener() {
                                             m_listenAddress);
     if (!m_listener->isListening()) {
         VELM_ERR << "Error listening automatically bound port";
+        VELM_ERR << "The listener says: " << m_listener->errorString();
         return false;
     }
     const int port = m_listener->serverPort();
