@@ -11,6 +11,23 @@
 
 using VXNServiceClient::UnknownCommand;
 
+namespace {
+QString connectionFailureText(QAbstractSocket::SocketError reason) {
+    switch (reason) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("connection refused");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("host not found");
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("no connection within the time limit");
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("connection closed by the peer");
+    default:
+        return QStringLiteral("connection failed");
+    }
+}
+} // namespace
+
 ServiceClient::ServiceClient() : m_senders(std::make_unique<ThreadGroup>()) {}
 
 ServiceClient::~ServiceClient() {
@@ -175,11 +192,13 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
     const bool probing = reach == Reach::Probe;
     const int attempts = !probing ? maxAttempts : cachedUrl(command).isEmpty() ? 1 : 2;
     for (int attempt = 1;; ++attempt) {
+        QString url;
+        QString why;
         try {
             if (m_shutdown.load(std::memory_order_acquire)) {
                 throw ConnectionError();
             }
-            const QString url = resolveServiceUrl(command, attempt > 1, reach);
+            url = resolveServiceUrl(command, attempt > 1, reach);
             HttpClientLimits limits;
             {
                 std::lock_guard lock(m_settingsMutex);
@@ -187,17 +206,26 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
             }
             limits.abandon = &m_shutdown;
             return HttpClient(limits).send(QUrl(url), command, body, waitForResponse);
-        } catch (const ConnectionError&) {
+        } catch (const ConnectionError& e) {
             if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
+            why = url.isEmpty()
+                      ? QStringLiteral("the naming service at %1 could not be reached")
+                            .arg(namingServiceUrl().toString())
+                      : QStringLiteral("%1 at %2").arg(connectionFailureText(e.reason()), url);
         } catch (const UnknownCommand&) {
             if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
+            why = QStringLiteral("the naming service knows no service for it");
         }
         if (probing) {
             continue; // a probe's second attempt follows at once
+        }
+        // The retry line says nothing of the call; its first one is told here.
+        if (attempt == 1) {
+            VELM_ERR << "SendRequest " << command << ": " << why;
         }
         VELM_ERR << "SendRequest retry in "
                  << static_cast<int>(
