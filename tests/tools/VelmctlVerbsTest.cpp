@@ -104,7 +104,8 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
     // An id that is not there is an error, unlike an empty service.
     EXPECT_EQ(run({"schedule", "list", "5"}).exitCode, 3);
 
-    EXPECT_EQ(run({"schedule", "remove", "0"}).out, "Removed item 0 of service RG\n");
+    EXPECT_EQ(run({"schedule", "remove", "--service", "RG", "0"}).out,
+              "Removed item 0 of service RG\n");
     EXPECT_EQ(run({"schedule", "list"}).out, "Service RG has no scheduled items.\n");
     // A replace of a missing item is refused, though the scheduler answers Result 0.
     const Outcome replaced = run({"schedule", "add", "--replace", "9", "--start",
@@ -198,7 +199,7 @@ TEST(Velmctl, WrongValuesAndUrlsAreRefusedBeforeSending) {
          "RGPGetReportCategories"},
         {"--url", url, "schedule", "add", "--start", "2026-12-08T07:00", "--every", "fortnight",
          "--send", "RGPGetReportCategories"},
-        {"--url", url, "schedule", "remove", "three"},
+        {"--url", url, "schedule", "remove", "--service", "Nightly", "three"},
         // Times the scheduler cannot carry, and commands that are no names.
         {"--url", url, "schedule", "add", "--start", "3000-01-01T00:00", "--every", "day", "--send",
          "RGPGetReportCategories"},

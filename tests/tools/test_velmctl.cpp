@@ -101,7 +101,7 @@ TEST(Velmctl, FailuresEndWithDistinctCodes) {
 TEST(Velmctl, VerbsDoNotTakeAnEmptyEnvelopeOrAForeignDocumentForSuccess) {
     ScriptedHttpPeer peer;
     const QStringList verbs[] = {{"schedule", "list"},
-                                 {"schedule", "remove", "all"},
+                                 {"schedule", "remove", "--service", "RG", "all"},
                                  {"template", "list"},
                                  {"service", "version"}};
     for (const QStringList& verb : verbs) {
@@ -117,6 +117,29 @@ TEST(Velmctl, VerbsDoNotTakeAnEmptyEnvelopeOrAForeignDocumentForSuccess) {
         EXPECT_TRUE(foreign.err.contains("not a VXNResponse")) << foreign.err.constData();
         EXPECT_TRUE(foreign.out.isEmpty()) << foreign.out.constData();
     }
+}
+
+// Report templates are the items of service RG, the default group: a remove that names no
+// service would delete them.
+TEST(Velmctl, ScheduleRemoveNeedsItsServiceNamed) {
+    ScriptedHttpPeer peer;
+    for (const QStringList& ids : {QStringList{"all"}, QStringList{"0", "1"}}) {
+        const Outcome refused =
+            velmctl(QStringList{"--url", peer.url().toString(), "schedule", "remove"} + ids);
+        EXPECT_EQ(refused.exitCode, 64);
+        EXPECT_TRUE(refused.err.contains("needs --service NAME")) << refused.err.constData();
+        EXPECT_TRUE(refused.err.contains("velmctl template delete ID")) << refused.err.constData();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"
+                                      "</VXNResponse>"));
+    const Outcome removed = velmctl(
+        {"--url", peer.url().toString(), "schedule", "remove", "--service", "Nightly", "all"});
+    EXPECT_EQ(removed.exitCode, 0) << removed.err.constData();
+    EXPECT_EQ(removed.out, "Removed all items of service Nightly\n");
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_EQ(peer.requests()[0].target, "SchUnregister");
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {
