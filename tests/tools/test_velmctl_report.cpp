@@ -19,6 +19,12 @@ ScriptedHttpPeer::Reply answer(const QString& content) {
                                         content + QStringLiteral("</VXNResponse>")));
 }
 
+// The requests of the report verbs go out in UTF-16.
+QString bodyText(const ScriptedHttpPeer::Request& request) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(request.body.constData()),
+                              request.body.size() / 2);
+}
+
 struct Outcome {
     int exitCode = -1;
     QString out;
@@ -83,9 +89,7 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
     ASSERT_TRUE(peer.waitForRequests(4));
     const auto requests = peer.requests();
     EXPECT_EQ(requests[0].target, "RGPGenerateReport");
-    const QString generate =
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(requests[0].body.constData()),
-                           requests[0].body.size() / 2);
+    const QString generate = bodyText(requests[0]);
     EXPECT_TRUE(generate.contains("<ReportType>RT_ALERT_HISTORY</ReportType>"))
         << generate.toStdString();
     EXPECT_TRUE(
@@ -111,9 +115,7 @@ TEST(VelmctlReport, GenerateSendsTheOrderAndTheFormatAsTheServiceReadsThem) {
         const Outcome run = velmctl(peer, QStringList{"report", "generate"} + options);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         ASSERT_TRUE(peer.waitForRequests(1));
-        const QByteArray body = peer.requests().at(0).body;
-        const QString generate = QString::fromUtf16(
-            reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+        const QString generate = bodyText(peer.requests().at(0));
         if (sortBy.isEmpty())
             EXPECT_FALSE(generate.contains("SortBy")) << generate.toStdString();
         else
@@ -160,6 +162,37 @@ TEST(VelmctlReport, AnAlertTrendSummaryWithoutGroupingIsRefusedBeforeAnythingIsS
     ASSERT_TRUE(peer.waitForRequests(1));
 }
 
+// The range belongs to P_CUSTOM alone; the service would drop it for any other period, and
+// read a missing end as 1970.
+TEST(VelmctlReport, APeriodAndItsRangeAreCheckedBeforeAnythingIsSent) {
+    ScriptedHttpPeer peer;
+    const QStringList report{"report", "generate", "--type", "RT_ALERT_HISTORY"};
+    const QList<QPair<QStringList, QString>> refused{
+        {{"--period", "P_CUSTOM"}, "--period P_CUSTOM needs both --from and --to"},
+        {{"--period", "P_CUSTOM", "--from", "2026-11-01T00:00"}, "needs both --from and --to"},
+        {{"--to", "2026-11-01T00:00"}, "needs both --from and --to"},
+        {{"--period", "P_LAST_WEEK", "--from", "2026-11-01T00:00", "--to", "2026-12-01T00:00"},
+         "P_LAST_WEEK brings its own"},
+        {{"--period", "P_CUSTOM", "--from", "2026-12-01T00:00", "--to", "2026-11-01T00:00"},
+         "--from 2026-12-01T00:00 is later than --to 2026-11-01T00:00"}};
+    for (const auto& [options, message] : refused) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const Outcome run = velmctl(peer, report + options);
+        EXPECT_EQ(run.exitCode, 64);
+        EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+    const Outcome sent =
+        velmctl(peer, report + QStringList{"--period", "P_CUSTOM", "--from", "100", "--to", "200"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const QString generate = bodyText(peer.requests().at(0));
+    EXPECT_TRUE(generate.contains("<From>100</From>")) << generate.toStdString();
+    EXPECT_TRUE(generate.contains("<To>200</To>")) << generate.toStdString();
+}
+
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
     ScriptedHttpPeer peer;
     peer.enqueue(
@@ -201,8 +234,7 @@ TEST(VelmctlReport, ExportPrintsThePathAndWhereTheFileLiesHere) {
     ASSERT_TRUE(peer.waitForRequests(1));
     const auto request = peer.requests().at(0);
     EXPECT_EQ(request.target, "RGPExportReport");
-    const QString body = QString::fromUtf16(
-        reinterpret_cast<const char16_t*>(request.body.constData()), request.body.size() / 2);
+    const QString body = bodyText(request);
     EXPECT_TRUE(
         body.contains("<Report ID=\"4\"></Report><FileFormat>HTML</FileFormat><Locale>de</Locale>"))
         << body.toStdString();

@@ -47,8 +47,8 @@ const QString Help = QStringLiteral(
       --period PERIOD      P_LAST_WEEK, P_THIS_WEEK, P_LAST_MONTH, P_THIS_MONTH,
                            P_LAST_TWO_WEEK, P_LAST_TWO_MONTH, P_LAST_SIX_MONTH, P_LAST_YEAR,
                            P_THIS_YEAR or P_CUSTOM
-      --from, --to TIME    the range of P_CUSTOM: 2026-11-01T00:00 (local time) or seconds
-                           since 1970
+      --from, --to TIME    the range of P_CUSTOM (both needed; no other period takes
+                           them): 2026-11-01T00:00 (local time) or seconds since 1970
       --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
       --format FORMAT      TABLE or Chart (counter reports)
       --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
@@ -167,6 +167,42 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
     return definition;
 }
 
+// --from and --to are the range of P_CUSTOM, which is also what the service reads when no
+// period is given; any other period brings its own range and the service would drop them
+// without a word.
+bool periodRangeValid(const QCommandLineParser& parser) {
+    using VerbArguments::usageError;
+    const QString custom = reportRegistry::periodCode(reportRegistry::P_CUSTOM);
+    const QString period = parser.value(QStringLiteral("period"));
+    const bool from = parser.isSet(QStringLiteral("from"));
+    const bool to = parser.isSet(QStringLiteral("to"));
+    if (!period.isEmpty() && period != custom) {
+        if (!from && !to)
+            return true;
+        usageError(Family, QStringLiteral("--from and --to are the range of --period %1; %2 "
+                                          "brings its own (leave them out, or give --period %1)")
+                               .arg(custom, period));
+        return false;
+    }
+    if (period.isEmpty() && !from && !to)
+        return true;
+    if (!from || !to) {
+        usageError(Family, QStringLiteral("--period %1 needs both --from and --to").arg(custom));
+        return false;
+    }
+    const auto start = VerbArguments::secondsSince1970(QStringLiteral("--from"),
+                                                       parser.value(QStringLiteral("from")));
+    const auto end =
+        VerbArguments::secondsSince1970(QStringLiteral("--to"), parser.value(QStringLiteral("to")));
+    if (start && end && *start > *end) {
+        usageError(Family, QStringLiteral("--from %1 is later than --to %2")
+                               .arg(parser.value(QStringLiteral("from")),
+                                    parser.value(QStringLiteral("to"))));
+        return false;
+    }
+    return start && end;
+}
+
 int printResults(Session& session, const QString& id) {
     CmdRGPGetReportResultsRequest request;
     request.reportId = id;
@@ -221,7 +257,7 @@ int generate(Session& session, const QStringList& arguments) {
             return UsageError;
         }
     } else if (parser.isSet(QStringLiteral("type"))) {
-        if (!definitionValuesValid(parser))
+        if (!definitionValuesValid(parser) || !periodRangeValid(parser))
             return UsageError;
         definition = definitionFromOptions(parser);
     } else {
