@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 QByteArray utf16le(const QString& text) {
@@ -83,7 +85,9 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
         velmctl(peer, {"report", "generate", "--type", "RT_ALERT_HISTORY", "--device", "3",
                        "--device", "4", "--sort-by", "IP", "--wait"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "Report 7\nProgress: 40%\nProgress: 100%\n"
+    // Progress goes to standard error: redirected output holds the rows alone.
+    EXPECT_EQ(run.err, "Progress: 40%\nProgress: 100%\n");
+    EXPECT_EQ(run.out, "Report 7\n"
                        "Device 3\n  HostName: p3\n"
                        "    AlertText  Time\n    ---------  ----\n    jam        5\n");
     ASSERT_TRUE(peer.waitForRequests(4));
@@ -191,6 +195,37 @@ TEST(VelmctlReport, APeriodAndItsRangeAreCheckedBeforeAnythingIsSent) {
     const QString generate = bodyText(peer.requests().at(0));
     EXPECT_TRUE(generate.contains("<From>100</From>")) << generate.toStdString();
     EXPECT_TRUE(generate.contains("<To>200</To>")) << generate.toStdString();
+}
+
+// Ctrl-C ends the wait, not the report: velmctl says how to follow or stop it.
+TEST(VelmctlReport, AnInterruptedWaitNamesTheReportThatKeepsRunning) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"40\"/>"));
+    peer.setResponder([](const ScriptedHttpPeer::Request&) {
+        return answer("<Result>0</Result><Details>OK</Details><ReportStatus>40</ReportStatus>"
+                      "<IsEmail>40</IsEmail>");
+    });
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError); // where the progress goes
+    process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"),
+                  {"--url", peer.url().toString(), "report", "generate", "--type", "RT_DEVICE_LIST",
+                   "--wait"});
+    QByteArray err;
+    while (!err.contains("Progress: 40%") && process.waitForReadyRead(10000))
+        err += process.readAllStandardError();
+    ASSERT_TRUE(err.contains("Progress: 40%")) << err.constData();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString url = peer.url().toString();
+    EXPECT_TRUE(err.contains(("velmctl: report 40 keeps running: velmctl --url " + url +
+                              " report status 40 follows it, velmctl --url " + url +
+                              " report cancel 40 stops it\n")
+                                 .toUtf8()))
+        << err.constData();
+    EXPECT_EQ(process.readAllStandardOutput(), "Report 40\n");
 }
 
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {

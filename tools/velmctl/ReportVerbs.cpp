@@ -28,6 +28,9 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <csignal>
+#include <unistd.h>
+
 namespace ReportVerbs {
 
 namespace {
@@ -223,8 +226,42 @@ int printResults(Session& session, const QString& id) {
     return Ok;
 }
 
-// Shows the progress as it changes until the report has finished; false when it failed.
+// While it lives, Ctrl-C ends velmctl with a word on the report it leaves running on the
+// service. The text is made beforehand: a signal handler may only write and exit.
+class InterruptNotice {
+public:
+    InterruptNotice(const QUrl& url, const QString& id) {
+        const auto command = [&](const char* verb) {
+            return QStringLiteral("velmctl --url %1 report %2 %3")
+                .arg(url.toString(), QLatin1String(verb), id);
+        };
+        notice = QStringLiteral("\nvelmctl: report %1 keeps running: %2 follows it, %3 stops it\n")
+                     .arg(id, command("status"), command("cancel"))
+                     .toUtf8();
+        struct sigaction action {};
+        action.sa_handler = &interrupted;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous);
+    }
+    ~InterruptNotice() { sigaction(SIGINT, &previous, nullptr); }
+    InterruptNotice(const InterruptNotice&) = delete;
+    InterruptNotice& operator=(const InterruptNotice&) = delete;
+
+private:
+    static void interrupted(int) {
+        [[maybe_unused]] const auto written =
+            ::write(STDERR_FILENO, notice.constData(), static_cast<size_t>(notice.size()));
+        ::_exit(Interrupted);
+    }
+
+    static inline QByteArray notice;
+    struct sigaction previous {};
+};
+
+// Shows the progress on standard error as it changes until the report has finished (standard
+// output keeps only the rows); false when it failed.
 bool waitForReport(Session& session, const QString& id) {
+    const InterruptNotice notice(session.url(), id);
     QString shown;
     for (;;) {
         CmdRGPGetReportStatusRequest request;
@@ -234,7 +271,8 @@ bool waitForReport(Session& session, const QString& id) {
             return false;
         if (answer->reportStatus != shown) {
             shown = answer->reportStatus;
-            session.out() << "Progress: " << shown << "%" << Qt::endl;
+            if (!session.xmlOutput())
+                Session::err() << "Progress: " << shown << "%" << Qt::endl;
         }
         if (shown == QLatin1String("100"))
             return true;
