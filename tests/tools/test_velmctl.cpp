@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
@@ -140,6 +141,30 @@ TEST(Velmctl, ScheduleRemoveNeedsItsServiceNamed) {
     EXPECT_EQ(removed.out, "Removed all items of service Nightly\n");
     ASSERT_TRUE(peer.waitForRequests(1));
     EXPECT_EQ(peer.requests()[0].target, "SchUnregister");
+}
+
+// Every verb that reads a file says why it could not, and sends nothing.
+TEST(Velmctl, AFileThatCannotBeReadIsNamedWithTheReason) {
+    ScriptedHttpPeer peer;
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("nosuch.xml");
+    const QList<QStringList> uses = {{"report", "generate", "--definition", missing},
+                                     {"template", "add", missing},
+                                     {"schedule", "add", "--start", "2036-12-08T07:00", "--every",
+                                      "day", "--send", "RGPGenerateReport", "--body", missing},
+                                     {"RGPGetReportStatus", missing}};
+    for (const QStringList& use : uses) {
+        const Outcome run = velmctl(QStringList{"--url", peer.url().toString()} + use);
+        EXPECT_EQ(run.exitCode, 64) << use.join(' ').toStdString();
+        EXPECT_EQ(run.err,
+                  "velmctl: cannot read " + missing.toUtf8() + ": No such file or directory\n");
+    }
+    const Outcome directory =
+        velmctl({"--url", peer.url().toString(), "report", "generate", "--definition", dir.path()});
+    EXPECT_EQ(directory.exitCode, 64);
+    EXPECT_TRUE(directory.err.startsWith("velmctl: cannot read " + dir.path().toUtf8() + ": "))
+        << directory.err.constData();
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {

@@ -45,10 +45,8 @@ int run(const QUrl& url, const QStringList& arguments, bool raw) {
     QByteArray input;
     if (arguments.size() == 2) {
         const auto read = VerbArguments::fileOrStandardInput(arguments[1]);
-        if (!read) {
-            Session::err() << "velmctl: cannot read " << arguments[1] << Qt::endl;
+        if (!read)
             return ExitCode::UsageError;
-        }
         input = *read;
     }
     QByteArray head;

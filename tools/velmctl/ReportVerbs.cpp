@@ -2,6 +2,7 @@
 
 #include "ExitCodes.h"
 #include "MailVerbs.h"
+#include "MessageText.h"
 #include "ReportView.h"
 #include "Session.h"
 #include "TextTable.h"
@@ -24,7 +25,6 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -116,11 +116,12 @@ QList<QCommandLineOption> generateOptions() {
     return list;
 }
 
+// Nothing, after saying why, when the file cannot be read or holds no single Report element.
 std::optional<ReportDefinition> definitionFromFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = VerbArguments::fileOrStandardInput(name);
+    if (!bytes)
         return std::nullopt;
-    QString text = QString::fromUtf8(file.readAll());
+    QString text = MessageText::decode(*bytes);
     if (!text.contains(QLatin1String("<VXNRequest")))
         text = QStringLiteral("<VXNRequest command=\"RGPGenerateReport\">") + text +
                QStringLiteral("</VXNRequest>");
@@ -129,6 +130,7 @@ std::optional<ReportDefinition> definitionFromFile(const QString& name) {
         request.parse(text.toUtf8());
     } catch (const WrongPacketFormat& e) {
         Session::err() << "velmctl: " << name << ": " << e.message() << Qt::endl;
+        VerbArguments::usageError(Family, name + QStringLiteral(" holds no single Report element"));
         return std::nullopt;
     }
     return request.definition;
@@ -288,12 +290,8 @@ int generate(Session& session, const QStringList& arguments) {
     std::optional<ReportDefinition> definition;
     if (parser.isSet(QStringLiteral("definition"))) {
         definition = definitionFromFile(parser.value(QStringLiteral("definition")));
-        if (!definition) {
-            VerbArguments::usageError(Family,
-                                      parser.value(QStringLiteral("definition")) +
-                                          QStringLiteral(" holds no single Report element"));
+        if (!definition)
             return UsageError;
-        }
     } else if (parser.isSet(QStringLiteral("type"))) {
         if (!definitionValuesValid(parser) || !periodRangeValid(parser))
             return UsageError;

@@ -126,10 +126,8 @@ std::optional<QString> commandText(const QString& command, const QString& bodyFi
     QByteArray input;
     if (!bodyFile.isEmpty()) {
         const auto read = VerbArguments::fileOrStandardInput(bodyFile);
-        if (!read) {
-            VerbArguments::usageError(Family, QStringLiteral("cannot read ") + bodyFile);
+        if (!read)
             return std::nullopt;
-        }
         input = *read;
     }
     const QString text = MessageText::decode(MessageText::requestBody(command, input));
