@@ -1,4 +1,5 @@
 #include "MessageText.h"
+#include "NearNames.h"
 #include "support/ScriptedHttpPeer.h"
 
 #include <QProcess>
@@ -165,6 +166,51 @@ TEST(Velmctl, AFileThatCannotBeReadIsNamedWithTheReason) {
     EXPECT_TRUE(directory.err.startsWith("velmctl: cannot read " + dir.path().toUtf8() + ": "))
         << directory.err.constData();
     EXPECT_FALSE(peer.waitForRequests(1, 300));
+}
+
+// A first word in lower case is a family; any other goes out as a command name.
+TEST(Velmctl, AMistypedFamilyIsNamedAndCommandNamesStillGoOut) {
+    ScriptedHttpPeer peer;
+    const QString url = peer.url().toString();
+    const QList<QPair<QStringList, QByteArray>> mistyped = {
+        {{"templates", "list"}, "unknown command family \"templates\"; did you mean template?"},
+        {{"reports", "status", "0"}, "\"reports\"; did you mean report?"},
+        {{"sched", "list"}, "\"sched\"; did you mean schedule?"},
+        {{"help", "services"}, "\"services\"; did you mean service?"},
+        {{"help", "foo"}, "\"foo\"; the families are report, schedule, service, template"},
+        {{"frobnicate"}, "the families are report, schedule, service, template"}};
+    for (const auto& [words, message] : mistyped) {
+        const Outcome run = velmctl(QStringList{"--url", url} + words);
+        EXPECT_EQ(run.exitCode, 64) << words.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(message)) << run.err.constData();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"
+                                      "</VXNResponse>"));
+    EXPECT_EQ(velmctl({"--url", url, "RGPGetReportCategories"}).exitCode, 0);
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_EQ(peer.requests()[0].target, "RGPGetReportCategories");
+}
+
+TEST(NearNames, SuggestsTheClosestNamesOrNone) {
+    const QStringList types{"RT_DEVICE_LIST",      "RT_DEVICE_INFO_SUMMARY", "RT_JAC_USER_BASIC",
+                            "RT_JAC_DEVICE_BASIC", "RT_ALERT_HISTORY",       "RT_ALERT_TREND"};
+    EXPECT_EQ(NearNames::closest("RT_DEVICELIST", types), QStringList{"RT_DEVICE_LIST"});
+    EXPECT_EQ(NearNames::closest("rt_alerts_history", types), QStringList{"RT_ALERT_HISTORY"});
+    // A name with a word left out, or only its end.
+    EXPECT_EQ(NearNames::closest("RT_JAC_BASIC", types),
+              (QStringList{"RT_JAC_USER_BASIC", "RT_JAC_DEVICE_BASIC"}));
+    EXPECT_EQ(NearNames::closest("DEVICE_INFO", types), QStringList{"RT_DEVICE_INFO_SUMMARY"});
+    EXPECT_EQ(NearNames::closest("RT_ALERT", types).size(), 2);
+    // Names it begins come before names that merely hold its parts.
+    EXPECT_EQ(NearNames::closest("RT_DEVICE", types),
+              (QStringList{"RT_DEVICE_LIST", "RT_DEVICE_INFO_SUMMARY", "RT_JAC_DEVICE_BASIC"}));
+    EXPECT_TRUE(NearNames::closest("RT_PAPER", types).isEmpty());
+    EXPECT_TRUE(NearNames::closest("foo", {"report", "schedule", "service"}).isEmpty());
+    EXPECT_EQ(NearNames::didYouMean({"a", "b", "c"}), "; did you mean a, b or c?");
+    EXPECT_EQ(NearNames::didYouMean({}), "");
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {
