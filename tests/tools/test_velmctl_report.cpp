@@ -284,6 +284,25 @@ TEST(VelmctlReport, AnExportWithoutUploadedFileOrFormatFails) {
     EXPECT_EQ(velmctl(peer, {"report", "export", "4"}).exitCode, 64);
 }
 
+TEST(VelmctlReport, ATypeIsTakenInAnyCaseAndANearMissIsNamed) {
+    ScriptedHttpPeer peer;
+    const Outcome refused = velmctl(peer, {"report", "generate", "--type", "RT_DEVICELIST"});
+    EXPECT_EQ(refused.exitCode, 64);
+    EXPECT_EQ(refused.err, "velmctl: --type \"RT_DEVICELIST\" is no report type; did you mean "
+                           "RT_DEVICE_LIST? (velmctl report types lists them all)\n");
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+    const Outcome sent = velmctl(peer, {"report", "generate", "--type", "rt_alert_history"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const QString generate = bodyText(peer.requests().at(0));
+    // The service knows the types by their exact spelling.
+    EXPECT_TRUE(generate.contains("<ReportType>RT_ALERT_HISTORY</ReportType>"))
+        << generate.toStdString();
+    EXPECT_TRUE(generate.contains("<SortBy>IP</SortBy>")) << generate.toStdString();
+}
+
 // The categories hold entries of a user interface (RT_JAC_BASIC, RT_SEPARATOR) that are no
 // report types; velmctl names the types that are, and sends nothing for the others.
 TEST(VelmctlReport, ACategoryEntryThatIsNoTypeIsRefusedNamingTheTypes) {

@@ -3,6 +3,7 @@
 #include "ExitCodes.h"
 #include "MailVerbs.h"
 #include "MessageText.h"
+#include "NearNames.h"
 #include "ReportView.h"
 #include "Session.h"
 #include "TextTable.h"
@@ -46,7 +47,8 @@ const QString Help = QStringLiteral(
   report generate --definition FILE [--wait]
       Starts a report and prints its id; with --wait shows the progress, then the rows as
       tables (one per group of rows, each device with its columns and properties).
-      --type TYPE          a report type (report types lists them), e.g. RT_DEVICE_LIST
+      --type TYPE          a report type, any case (report types lists them), e.g.
+                           RT_DEVICE_LIST
       --period PERIOD      P_LAST_WEEK, P_THIS_WEEK, P_LAST_MONTH, P_THIS_MONTH,
                            P_LAST_TWO_WEEK, P_LAST_TWO_MONTH, P_LAST_SIX_MONTH, P_LAST_YEAR,
                            P_THIS_YEAR or P_CUSTOM
@@ -153,6 +155,8 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
             definition.parameters.insert(
                 option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
+    if (const auto type = reportTypeNamed(parser.value(QStringLiteral("type"))))
+        definition.parameters.insert(QStringLiteral("ReportType"), *type);
     if (const QString format = parser.value(QStringLiteral("format")); !format.isEmpty())
         definition.parameters.insert(QStringLiteral("ReportFormat"),
                                      VerbArguments::oneOf(QStringLiteral("--format"), format,
@@ -474,10 +478,11 @@ QList<QCommandLineOption> definitionOptionList() {
 bool definitionValuesValid(const QCommandLineParser& parser) {
     using namespace VerbArguments;
     constexpr qint64 maxId = std::numeric_limits<qint32>::max();
-    if (parser.isSet(QStringLiteral("type")) &&
-        !reportRegistry::reportTypeFromName(parser.value(QStringLiteral("type")))) {
-        usageError(Family, QStringLiteral("--type \"%1\" is no report type; the types are %2")
-                               .arg(parser.value(QStringLiteral("type")), typeNames().join(", ")));
+    if (const QString type = parser.value(QStringLiteral("type"));
+        parser.isSet(QStringLiteral("type")) && !reportTypeNamed(type)) {
+        Session::err() << "velmctl: --type \"" << type << "\" is no report type"
+                       << NearNames::didYouMean(NearNames::closest(type, typeNames()))
+                       << " (velmctl report types lists them all)" << Qt::endl;
         return false;
     }
     const QList<std::pair<QString, QStringList>> choices = {
@@ -503,7 +508,7 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
                 return false;
     // The alert trend sums a summary's alerts per grouping value and names that column after
     // the grouping: without one the database refuses the column and the report fails.
-    if (parser.value(QStringLiteral("type")) == QLatin1String("RT_ALERT_TREND") &&
+    if (reportTypeNamed(parser.value(QStringLiteral("type"))) == QLatin1String("RT_ALERT_TREND") &&
         parser.isSet(QStringLiteral("summary")) &&
         parser.value(QStringLiteral("group-by")).isEmpty()) {
         usageError(Family, QStringLiteral("an RT_ALERT_TREND --summary needs --group-by: Group "
@@ -511,6 +516,13 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
         return false;
     }
     return true;
+}
+
+std::optional<QString> reportTypeNamed(const QString& text) {
+    for (const QString& name : typeNames())
+        if (name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
+            return name;
+    return std::nullopt;
 }
 
 VerbFamily family() {

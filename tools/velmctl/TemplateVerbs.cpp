@@ -136,6 +136,7 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     TemplateReport& report = record.report;
     text("name", record.name);
     text("type", report.reportType);
+    report.reportType = ReportVerbs::reportTypeNamed(report.reportType).value_or(report.reportType);
     text("format", report.reportFormat);
     text("period", report.period);
     text("interval", report.interval);
