@@ -82,6 +82,9 @@ TEST_F(VelmctlAgainstTheService, AReportPrintsAsATableAndAFailedOneEndsWith3) {
     EXPECT_EQ(xml.exitCode, 0);
     EXPECT_TRUE(xml.out.contains("<ReportStatus>100</ReportStatus>")) << xml.out.toStdString();
     EXPECT_FALSE(xml.out.contains("(finished)"));
+    // Printed in UTF-8 and declared so: XML tools read it.
+    EXPECT_TRUE(xml.out.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\""))
+        << xml.out.toStdString();
 }
 
 TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {

@@ -41,7 +41,9 @@ TEST(Velmctl, WrapsAFragmentAndPrintsTheDecodedAnswer) {
                                  QStringLiteral("RGPGetReportStatus"), QStringLiteral("-")},
                                 "  <ReportID>7</ReportID>\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(QString::fromUtf8(run.out), Answer + QLatin1Char('\n'));
+    // Printed in UTF-8, and declared so.
+    EXPECT_EQ(QString::fromUtf8(run.out),
+              QString(Answer).replace("UTF-16", "UTF-8") + QLatin1Char('\n'));
     ASSERT_TRUE(peer.waitForRequests(1));
     const auto request = peer.requests()[0];
     EXPECT_EQ(request.target, QStringLiteral("RGPGetReportStatus"));
@@ -211,6 +213,21 @@ TEST(NearNames, SuggestsTheClosestNamesOrNone) {
     EXPECT_TRUE(NearNames::closest("foo", {"report", "schedule", "service"}).isEmpty());
     EXPECT_EQ(NearNames::didYouMean({"a", "b", "c"}), "; did you mean a, b or c?");
     EXPECT_EQ(NearNames::didYouMean({}), "");
+}
+
+TEST(MessageText, APrintedAnswerDeclaresTheEncodingItIsPrintedIn) {
+    const QList<QPair<QString, QString>> cases{
+        {"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?><a>\u00e9</a>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?><a>\u00e9</a>"},
+        {"<?xml version='1.0' encoding='utf-16'?><a/>",
+         "<?xml version='1.0' encoding=\"UTF-8\"?><a/>"},
+        // No declaration, or none that names an encoding, reads as UTF-8 already; an encoding
+        // named in the content stays as it is.
+        {"<a>encoding=\"UTF-16\"</a>", "<a>encoding=\"UTF-16\"</a>"},
+        {"<?xml version=\"1.0\"?><a encoding=\"x\"/>",
+         "<?xml version=\"1.0\"?><a encoding=\"x\"/>"}};
+    for (const auto& [answer, printed] : cases)
+        EXPECT_EQ(MessageText::asUtf8Document(utf16le(answer)), printed);
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {

@@ -56,7 +56,7 @@ int run(const QUrl& url, const QStringList& arguments, bool raw) {
         std::fwrite(head.constData(), 1, static_cast<size_t>(head.size()), stdout);
         std::fwrite(answer.constData(), 1, static_cast<size_t>(answer.size()), stdout);
     } else {
-        std::fputs(MessageText::decode(answer).toUtf8().constData(), stdout);
+        std::fputs(MessageText::asUtf8Document(answer).toUtf8().constData(), stdout);
         std::fputc('\n', stdout);
     }
     return outcomeOf(command, answer);
