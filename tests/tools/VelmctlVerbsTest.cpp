@@ -102,7 +102,7 @@ TEST_F(VelmctlAgainstTheService, ScheduleAddListRemove) {
     const Outcome listed = run({"schedule", "list"});
     EXPECT_EQ(listed.exitCode, 0);
     EXPECT_TRUE(listed.out.contains(
-        QRegularExpression("\n  0 +2036-12-08 07:00:00 +every 2 weeks +2036-12-08 07:00:00 +no +"
+        QRegularExpression("\n +0 +2036-12-08 07:00:00 +every 2 weeks +2036-12-08 07:00:00 +no +"
                            "RGPGetReportCategories +weekly look\n")))
         << listed.out.toStdString();
     // An id that is not there is an error, unlike an empty service.

@@ -51,8 +51,23 @@ TEST(TextTable, AlignsColumnsAndKeepsEveryRowOnOneLine) {
     table.addRow({{"Name", "b"}, {"IP", "10.0.0.10"}});
     EXPECT_EQ(table.format(QStringLiteral("  ")), "  ID  Name        IP\n"
                                                   "  --  ----------  ---------\n"
-                                                  "  1   front desk\n"
+                                                  "   1  front desk\n"
                                                   "      b           10.0.0.10\n");
+}
+
+TEST(TextTable, AlignsColumnsOfNumbersRight) {
+    TextTable table;
+    table.columns = QStringList{"Counter", "Pages", "Share", "Serial", "Note"};
+    table.rows = {{"Mono", "7", "0.5", "0042", ""},
+                  {"Color", "", "-12.25", "X17", ""},
+                  {"Total", "1234", "+3", "9", ""}};
+    // A blank among numbers keeps the column numeric; one text makes it a column of texts, and
+    // a column of blanks alone is none of numbers.
+    EXPECT_EQ(table.format(), "Counter  Pages   Share  Serial  Note\n"
+                              "-------  -----  ------  ------  ----\n"
+                              "Mono         7     0.5  0042\n"
+                              "Color           -12.25  X17\n"
+                              "Total     1234      +3  9\n");
 }
 
 TEST(TextTable, AlignsByTheColumnsATerminalShowsAndPrintsNoControlCharacters) {
@@ -89,7 +104,7 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
     EXPECT_EQ(run.err, "Progress: 40%\nProgress: 100%\n");
     EXPECT_EQ(run.out, "Report 7\n"
                        "Device 3\n  HostName: p3\n"
-                       "    AlertText  Time\n    ---------  ----\n    jam        5\n");
+                       "    AlertText  Time\n    ---------  ----\n    jam           5\n");
     ASSERT_TRUE(peer.waitForRequests(4));
     const auto requests = peer.requests();
     EXPECT_EQ(requests[0].target, "RGPGenerateReport");
@@ -136,12 +151,12 @@ TEST(VelmctlReport, ResultsShowTheDeviceFirstAndCountersInTheReportsColumnOrder)
          "<Mono_Counter>7</Mono_Counter><Total>12</Total></Row></Report>",
          "DeviceID  IP        Mono_Counter  Color_Counter  Total\n"
          "--------  --------  ------------  -------------  -----\n"
-         "1         10.0.0.1  7             5              12\n"},
+         "       1  10.0.0.1             7              5     12\n"},
         {"<Report><Row><Copy_Counter>3</Copy_Counter><IP>10.0.0.9</IP><deviceid>9</deviceid>"
          "</Row></Report>",
          "deviceid  Copy_Counter  IP\n"
          "--------  ------------  --------\n"
-         "9         3             10.0.0.9\n"}};
+         "       9             3  10.0.0.9\n"}};
     for (const auto& [body, shown] : cases) {
         ScriptedHttpPeer peer;
         peer.enqueue(
