@@ -1,8 +1,10 @@
 #include "MessageText.h"
+#include "NearNames.h"
 #include "support/ScriptedHttpPeer.h"
 
 #include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
@@ -39,7 +41,9 @@ TEST(Velmctl, WrapsAFragmentAndPrintsTheDecodedAnswer) {
                                  QStringLiteral("RGPGetReportStatus"), QStringLiteral("-")},
                                 "  <ReportID>7</ReportID>\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(QString::fromUtf8(run.out), Answer + QLatin1Char('\n'));
+    // Printed in UTF-8, and declared so.
+    EXPECT_EQ(QString::fromUtf8(run.out),
+              QString(Answer).replace("UTF-16", "UTF-8") + QLatin1Char('\n'));
     ASSERT_TRUE(peer.waitForRequests(1));
     const auto request = peer.requests()[0];
     EXPECT_EQ(request.target, QStringLiteral("RGPGetReportStatus"));
@@ -101,7 +105,7 @@ TEST(Velmctl, FailuresEndWithDistinctCodes) {
 TEST(Velmctl, VerbsDoNotTakeAnEmptyEnvelopeOrAForeignDocumentForSuccess) {
     ScriptedHttpPeer peer;
     const QStringList verbs[] = {{"schedule", "list"},
-                                 {"schedule", "remove", "all"},
+                                 {"schedule", "remove", "--service", "RG", "all"},
                                  {"template", "list"},
                                  {"service", "version"}};
     for (const QStringList& verb : verbs) {
@@ -117,6 +121,113 @@ TEST(Velmctl, VerbsDoNotTakeAnEmptyEnvelopeOrAForeignDocumentForSuccess) {
         EXPECT_TRUE(foreign.err.contains("not a VXNResponse")) << foreign.err.constData();
         EXPECT_TRUE(foreign.out.isEmpty()) << foreign.out.constData();
     }
+}
+
+// Report templates are the items of service RG, the default group: a remove that names no
+// service would delete them.
+TEST(Velmctl, ScheduleRemoveNeedsItsServiceNamed) {
+    ScriptedHttpPeer peer;
+    for (const QStringList& ids : {QStringList{"all"}, QStringList{"0", "1"}}) {
+        const Outcome refused =
+            velmctl(QStringList{"--url", peer.url().toString(), "schedule", "remove"} + ids);
+        EXPECT_EQ(refused.exitCode, 64);
+        EXPECT_TRUE(refused.err.contains("needs --service NAME")) << refused.err.constData();
+        EXPECT_TRUE(refused.err.contains("velmctl template delete ID")) << refused.err.constData();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"
+                                      "</VXNResponse>"));
+    const Outcome removed = velmctl(
+        {"--url", peer.url().toString(), "schedule", "remove", "--service", "Nightly", "all"});
+    EXPECT_EQ(removed.exitCode, 0) << removed.err.constData();
+    EXPECT_EQ(removed.out, "Removed all items of service Nightly\n");
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_EQ(peer.requests()[0].target, "SchUnregister");
+}
+
+// Every verb that reads a file says why it could not, and sends nothing.
+TEST(Velmctl, AFileThatCannotBeReadIsNamedWithTheReason) {
+    ScriptedHttpPeer peer;
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("nosuch.xml");
+    const QList<QStringList> uses = {{"report", "generate", "--definition", missing},
+                                     {"template", "add", missing},
+                                     {"schedule", "add", "--start", "2036-12-08T07:00", "--every",
+                                      "day", "--send", "RGPGenerateReport", "--body", missing},
+                                     {"RGPGetReportStatus", missing}};
+    for (const QStringList& use : uses) {
+        const Outcome run = velmctl(QStringList{"--url", peer.url().toString()} + use);
+        EXPECT_EQ(run.exitCode, 64) << use.join(' ').toStdString();
+        EXPECT_EQ(run.err,
+                  "velmctl: cannot read " + missing.toUtf8() + ": No such file or directory\n");
+    }
+    const Outcome directory =
+        velmctl({"--url", peer.url().toString(), "report", "generate", "--definition", dir.path()});
+    EXPECT_EQ(directory.exitCode, 64);
+    EXPECT_TRUE(directory.err.startsWith("velmctl: cannot read " + dir.path().toUtf8() + ": "))
+        << directory.err.constData();
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+}
+
+// A first word in lower case is a family; any other goes out as a command name.
+TEST(Velmctl, AMistypedFamilyIsNamedAndCommandNamesStillGoOut) {
+    ScriptedHttpPeer peer;
+    const QString url = peer.url().toString();
+    const QList<QPair<QStringList, QByteArray>> mistyped = {
+        {{"templates", "list"}, "unknown command family \"templates\"; did you mean template?"},
+        {{"reports", "status", "0"}, "\"reports\"; did you mean report?"},
+        {{"sched", "list"}, "\"sched\"; did you mean schedule?"},
+        {{"help", "services"}, "\"services\"; did you mean service?"},
+        {{"help", "foo"}, "\"foo\"; the families are report, schedule, service, template"},
+        {{"frobnicate"}, "the families are report, schedule, service, template"}};
+    for (const auto& [words, message] : mistyped) {
+        const Outcome run = velmctl(QStringList{"--url", url} + words);
+        EXPECT_EQ(run.exitCode, 64) << words.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(message)) << run.err.constData();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(ScriptedHttpPeer::ok("<VXNResponse><Result>0</Result><Details>OK</Details>"
+                                      "</VXNResponse>"));
+    EXPECT_EQ(velmctl({"--url", url, "RGPGetReportCategories"}).exitCode, 0);
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_EQ(peer.requests()[0].target, "RGPGetReportCategories");
+}
+
+TEST(NearNames, SuggestsTheClosestNamesOrNone) {
+    const QStringList types{"RT_DEVICE_LIST",      "RT_DEVICE_INFO_SUMMARY", "RT_JAC_USER_BASIC",
+                            "RT_JAC_DEVICE_BASIC", "RT_ALERT_HISTORY",       "RT_ALERT_TREND"};
+    EXPECT_EQ(NearNames::closest("RT_DEVICELIST", types), QStringList{"RT_DEVICE_LIST"});
+    EXPECT_EQ(NearNames::closest("rt_alerts_history", types), QStringList{"RT_ALERT_HISTORY"});
+    // A name with a word left out, or only its end.
+    EXPECT_EQ(NearNames::closest("RT_JAC_BASIC", types),
+              (QStringList{"RT_JAC_USER_BASIC", "RT_JAC_DEVICE_BASIC"}));
+    EXPECT_EQ(NearNames::closest("DEVICE_INFO", types), QStringList{"RT_DEVICE_INFO_SUMMARY"});
+    EXPECT_EQ(NearNames::closest("RT_ALERT", types).size(), 2);
+    // Names it begins come before names that merely hold its parts.
+    EXPECT_EQ(NearNames::closest("RT_DEVICE", types),
+              (QStringList{"RT_DEVICE_LIST", "RT_DEVICE_INFO_SUMMARY", "RT_JAC_DEVICE_BASIC"}));
+    EXPECT_TRUE(NearNames::closest("RT_PAPER", types).isEmpty());
+    EXPECT_TRUE(NearNames::closest("foo", {"report", "schedule", "service"}).isEmpty());
+    EXPECT_EQ(NearNames::didYouMean({"a", "b", "c"}), "; did you mean a, b or c?");
+    EXPECT_EQ(NearNames::didYouMean({}), "");
+}
+
+TEST(MessageText, APrintedAnswerDeclaresTheEncodingItIsPrintedIn) {
+    const QList<QPair<QString, QString>> cases{
+        {"<?xml version=\"1.0\" encoding=\"UTF-16\" standalone=\"no\" ?><a>\u00e9</a>",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\" ?><a>\u00e9</a>"},
+        {"<?xml version='1.0' encoding='utf-16'?><a/>",
+         "<?xml version='1.0' encoding=\"UTF-8\"?><a/>"},
+        // No declaration, or none that names an encoding, reads as UTF-8 already; an encoding
+        // named in the content stays as it is.
+        {"<a>encoding=\"UTF-16\"</a>", "<a>encoding=\"UTF-16\"</a>"},
+        {"<?xml version=\"1.0\"?><a encoding=\"x\"/>",
+         "<?xml version=\"1.0\"?><a encoding=\"x\"/>"}};
+    for (const auto& [answer, printed] : cases)
+        EXPECT_EQ(MessageText::asUtf8Document(utf16le(answer)), printed);
 }
 
 TEST(MessageText, DecodesEveryAcceptedEncoding) {

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 QByteArray utf16le(const QString& text) {
@@ -17,6 +19,12 @@ ScriptedHttpPeer::Reply answer(const QString& content) {
     return ScriptedHttpPeer::ok(utf16le(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"
                                                        "<VXNResponse>") +
                                         content + QStringLiteral("</VXNResponse>")));
+}
+
+// The requests of the report verbs go out in UTF-16.
+QString bodyText(const ScriptedHttpPeer::Request& request) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(request.body.constData()),
+                              request.body.size() / 2);
 }
 
 struct Outcome {
@@ -43,8 +51,23 @@ TEST(TextTable, AlignsColumnsAndKeepsEveryRowOnOneLine) {
     table.addRow({{"Name", "b"}, {"IP", "10.0.0.10"}});
     EXPECT_EQ(table.format(QStringLiteral("  ")), "  ID  Name        IP\n"
                                                   "  --  ----------  ---------\n"
-                                                  "  1   front desk\n"
+                                                  "   1  front desk\n"
                                                   "      b           10.0.0.10\n");
+}
+
+TEST(TextTable, AlignsColumnsOfNumbersRight) {
+    TextTable table;
+    table.columns = QStringList{"Counter", "Pages", "Share", "Serial", "Note"};
+    table.rows = {{"Mono", "7", "0.5", "0042", ""},
+                  {"Color", "", "-12.25", "X17", ""},
+                  {"Total", "1234", "+3", "9", ""}};
+    // A blank among numbers keeps the column numeric; one text makes it a column of texts, and
+    // a column of blanks alone is none of numbers.
+    EXPECT_EQ(table.format(), "Counter  Pages   Share  Serial  Note\n"
+                              "-------  -----  ------  ------  ----\n"
+                              "Mono         7     0.5  0042\n"
+                              "Color           -12.25  X17\n"
+                              "Total     1234      +3  9\n");
 }
 
 TEST(TextTable, AlignsByTheColumnsATerminalShowsAndPrintsNoControlCharacters) {
@@ -77,15 +100,15 @@ TEST(VelmctlReport, GenerateWaitsShowsProgressAndPrintsTheRows) {
         velmctl(peer, {"report", "generate", "--type", "RT_ALERT_HISTORY", "--device", "3",
                        "--device", "4", "--sort-by", "IP", "--wait"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "Report 7\nProgress: 40%\nProgress: 100%\n"
+    // Progress goes to standard error: redirected output holds the rows alone.
+    EXPECT_EQ(run.err, "Progress: 40%\nProgress: 100%\n");
+    EXPECT_EQ(run.out, "Report 7\n"
                        "Device 3\n  HostName: p3\n"
-                       "    AlertText  Time\n    ---------  ----\n    jam        5\n");
+                       "    AlertText  Time\n    ---------  ----\n    jam           5\n");
     ASSERT_TRUE(peer.waitForRequests(4));
     const auto requests = peer.requests();
     EXPECT_EQ(requests[0].target, "RGPGenerateReport");
-    const QString generate =
-        QString::fromUtf16(reinterpret_cast<const char16_t*>(requests[0].body.constData()),
-                           requests[0].body.size() / 2);
+    const QString generate = bodyText(requests[0]);
     EXPECT_TRUE(generate.contains("<ReportType>RT_ALERT_HISTORY</ReportType>"))
         << generate.toStdString();
     EXPECT_TRUE(
@@ -111,9 +134,7 @@ TEST(VelmctlReport, GenerateSendsTheOrderAndTheFormatAsTheServiceReadsThem) {
         const Outcome run = velmctl(peer, QStringList{"report", "generate"} + options);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         ASSERT_TRUE(peer.waitForRequests(1));
-        const QByteArray body = peer.requests().at(0).body;
-        const QString generate = QString::fromUtf16(
-            reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+        const QString generate = bodyText(peer.requests().at(0));
         if (sortBy.isEmpty())
             EXPECT_FALSE(generate.contains("SortBy")) << generate.toStdString();
         else
@@ -130,12 +151,12 @@ TEST(VelmctlReport, ResultsShowTheDeviceFirstAndCountersInTheReportsColumnOrder)
          "<Mono_Counter>7</Mono_Counter><Total>12</Total></Row></Report>",
          "DeviceID  IP        Mono_Counter  Color_Counter  Total\n"
          "--------  --------  ------------  -------------  -----\n"
-         "1         10.0.0.1  7             5              12\n"},
+         "       1  10.0.0.1             7              5     12\n"},
         {"<Report><Row><Copy_Counter>3</Copy_Counter><IP>10.0.0.9</IP><deviceid>9</deviceid>"
          "</Row></Report>",
          "deviceid  Copy_Counter  IP\n"
          "--------  ------------  --------\n"
-         "9         3             10.0.0.9\n"}};
+         "       9             3  10.0.0.9\n"}};
     for (const auto& [body, shown] : cases) {
         ScriptedHttpPeer peer;
         peer.enqueue(
@@ -158,6 +179,68 @@ TEST(VelmctlReport, AnAlertTrendSummaryWithoutGroupingIsRefusedBeforeAnythingIsS
                                         "--summary", "--group-by", "Group"});
     EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     ASSERT_TRUE(peer.waitForRequests(1));
+}
+
+// The range belongs to P_CUSTOM alone; the service would drop it for any other period, and
+// read a missing end as 1970.
+TEST(VelmctlReport, APeriodAndItsRangeAreCheckedBeforeAnythingIsSent) {
+    ScriptedHttpPeer peer;
+    const QStringList report{"report", "generate", "--type", "RT_ALERT_HISTORY"};
+    const QList<QPair<QStringList, QString>> refused{
+        {{"--period", "P_CUSTOM"}, "--period P_CUSTOM needs both --from and --to"},
+        {{"--period", "P_CUSTOM", "--from", "2026-11-01T00:00"}, "needs both --from and --to"},
+        {{"--to", "2026-11-01T00:00"}, "needs both --from and --to"},
+        {{"--period", "P_LAST_WEEK", "--from", "2026-11-01T00:00", "--to", "2026-12-01T00:00"},
+         "P_LAST_WEEK brings its own"},
+        {{"--period", "P_CUSTOM", "--from", "2026-12-01T00:00", "--to", "2026-11-01T00:00"},
+         "--from 2026-12-01T00:00 is later than --to 2026-11-01T00:00"}};
+    for (const auto& [options, message] : refused) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        const Outcome run = velmctl(peer, report + options);
+        EXPECT_EQ(run.exitCode, 64);
+        EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+    const Outcome sent =
+        velmctl(peer, report + QStringList{"--period", "P_CUSTOM", "--from", "100", "--to", "200"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const QString generate = bodyText(peer.requests().at(0));
+    EXPECT_TRUE(generate.contains("<From>100</From>")) << generate.toStdString();
+    EXPECT_TRUE(generate.contains("<To>200</To>")) << generate.toStdString();
+}
+
+// Ctrl-C ends the wait, not the report: velmctl says how to follow or stop it.
+TEST(VelmctlReport, AnInterruptedWaitNamesTheReportThatKeepsRunning) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"40\"/>"));
+    peer.setResponder([](const ScriptedHttpPeer::Request&) {
+        return answer("<Result>0</Result><Details>OK</Details><ReportStatus>40</ReportStatus>"
+                      "<IsEmail>40</IsEmail>");
+    });
+    QProcess process;
+    process.setReadChannel(QProcess::StandardError); // where the progress goes
+    process.start(QStringLiteral(VELM_BINARY_DIR "/bin/velmctl"),
+                  {"--url", peer.url().toString(), "report", "generate", "--type", "RT_DEVICE_LIST",
+                   "--wait"});
+    QByteArray err;
+    while (!err.contains("Progress: 40%") && process.waitForReadyRead(10000))
+        err += process.readAllStandardError();
+    ASSERT_TRUE(err.contains("Progress: 40%")) << err.constData();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString url = peer.url().toString();
+    EXPECT_TRUE(err.contains(("velmctl: report 40 keeps running: velmctl --url " + url +
+                              " report status 40 follows it, velmctl --url " + url +
+                              " report cancel 40 stops it\n")
+                                 .toUtf8()))
+        << err.constData();
+    EXPECT_EQ(process.readAllStandardOutput(), "Report 40\n");
 }
 
 TEST(VelmctlReport, AFailedReportPrintsItsErrorAndEndsWithCode3) {
@@ -201,8 +284,7 @@ TEST(VelmctlReport, ExportPrintsThePathAndWhereTheFileLiesHere) {
     ASSERT_TRUE(peer.waitForRequests(1));
     const auto request = peer.requests().at(0);
     EXPECT_EQ(request.target, "RGPExportReport");
-    const QString body = QString::fromUtf16(
-        reinterpret_cast<const char16_t*>(request.body.constData()), request.body.size() / 2);
+    const QString body = bodyText(request);
     EXPECT_TRUE(
         body.contains("<Report ID=\"4\"></Report><FileFormat>HTML</FileFormat><Locale>de</Locale>"))
         << body.toStdString();
@@ -215,6 +297,25 @@ TEST(VelmctlReport, AnExportWithoutUploadedFileOrFormatFails) {
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_TRUE(run.err.contains("did not take the file")) << run.err.toStdString();
     EXPECT_EQ(velmctl(peer, {"report", "export", "4"}).exitCode, 64);
+}
+
+TEST(VelmctlReport, ATypeIsTakenInAnyCaseAndANearMissIsNamed) {
+    ScriptedHttpPeer peer;
+    const Outcome refused = velmctl(peer, {"report", "generate", "--type", "RT_DEVICELIST"});
+    EXPECT_EQ(refused.exitCode, 64);
+    EXPECT_EQ(refused.err, "velmctl: --type \"RT_DEVICELIST\" is no report type; did you mean "
+                           "RT_DEVICE_LIST? (velmctl report types lists them all)\n");
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+    const Outcome sent = velmctl(peer, {"report", "generate", "--type", "rt_alert_history"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+    const QString generate = bodyText(peer.requests().at(0));
+    // The service knows the types by their exact spelling.
+    EXPECT_TRUE(generate.contains("<ReportType>RT_ALERT_HISTORY</ReportType>"))
+        << generate.toStdString();
+    EXPECT_TRUE(generate.contains("<SortBy>IP</SortBy>")) << generate.toStdString();
 }
 
 // The categories hold entries of a user interface (RT_JAC_BASIC, RT_SEPARATOR) that are no

@@ -11,4 +11,6 @@ inline constexpr int CommunicationFailed = 2;
 inline constexpr int ServiceRefused = 3;
 // The command line is wrong; nothing was sent.
 inline constexpr int UsageError = 64;
+// Ctrl-C: what the shell reports for SIGINT (128 + 2).
+inline constexpr int Interrupted = 130;
 } // namespace ExitCode

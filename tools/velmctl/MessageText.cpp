@@ -1,5 +1,6 @@
 #include "MessageText.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace MessageText {
@@ -32,6 +33,13 @@ QString xmlEscapedAttribute(const QString& value) {
 QString decode(const QByteArray& bytes) {
     QStringDecoder decoder(encodingOf(bytes), QStringDecoder::Flag::Stateless);
     return decoder.decode(bytes); // a byte-order mark is dropped by the decoder
+}
+
+QString asUtf8Document(const QByteArray& answer) {
+    static const QRegularExpression encoding(
+        QStringLiteral("^(\\s*<\\?xml\\s[^>]*?\\bencoding\\s*=\\s*)(\"[^\"]*\"|'[^']*')"));
+    QString document = decode(answer);
+    return document.replace(encoding, QStringLiteral("\\1\"UTF-8\""));
 }
 
 QByteArray requestBody(const QString& command, const QByteArray& input) {

@@ -45,10 +45,8 @@ int run(const QUrl& url, const QStringList& arguments, bool raw) {
     QByteArray input;
     if (arguments.size() == 2) {
         const auto read = VerbArguments::fileOrStandardInput(arguments[1]);
-        if (!read) {
-            Session::err() << "velmctl: cannot read " << arguments[1] << Qt::endl;
+        if (!read)
             return ExitCode::UsageError;
-        }
         input = *read;
     }
     QByteArray head;
@@ -58,7 +56,7 @@ int run(const QUrl& url, const QStringList& arguments, bool raw) {
         std::fwrite(head.constData(), 1, static_cast<size_t>(head.size()), stdout);
         std::fwrite(answer.constData(), 1, static_cast<size_t>(answer.size()), stdout);
     } else {
-        std::fputs(MessageText::decode(answer).toUtf8().constData(), stdout);
+        std::fputs(MessageText::asUtf8Document(answer).toUtf8().constData(), stdout);
         std::fputc('\n', stdout);
     }
     return outcomeOf(command, answer);

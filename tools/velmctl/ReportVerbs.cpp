@@ -2,6 +2,8 @@
 
 #include "ExitCodes.h"
 #include "MailVerbs.h"
+#include "MessageText.h"
+#include "NearNames.h"
 #include "ReportView.h"
 #include "Session.h"
 #include "TextTable.h"
@@ -24,9 +26,11 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
+
+#include <csignal>
+#include <unistd.h>
 
 namespace ReportVerbs {
 
@@ -43,12 +47,13 @@ const QString Help = QStringLiteral(
   report generate --definition FILE [--wait]
       Starts a report and prints its id; with --wait shows the progress, then the rows as
       tables (one per group of rows, each device with its columns and properties).
-      --type TYPE          a report type (report types lists them), e.g. RT_DEVICE_LIST
+      --type TYPE          a report type, any case (report types lists them), e.g.
+                           RT_DEVICE_LIST
       --period PERIOD      P_LAST_WEEK, P_THIS_WEEK, P_LAST_MONTH, P_THIS_MONTH,
                            P_LAST_TWO_WEEK, P_LAST_TWO_MONTH, P_LAST_SIX_MONTH, P_LAST_YEAR,
                            P_THIS_YEAR or P_CUSTOM
-      --from, --to TIME    the range of P_CUSTOM: 2026-11-01T00:00 (local time) or seconds
-                           since 1970
+      --from, --to TIME    the range of P_CUSTOM (both needed; no other period takes
+                           them): 2026-11-01T00:00 (local time) or seconds since 1970
       --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
       --format FORMAT      TABLE or Chart (counter reports)
       --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
@@ -113,11 +118,12 @@ QList<QCommandLineOption> generateOptions() {
     return list;
 }
 
+// Nothing, after saying why, when the file cannot be read or holds no single Report element.
 std::optional<ReportDefinition> definitionFromFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = VerbArguments::fileOrStandardInput(name);
+    if (!bytes)
         return std::nullopt;
-    QString text = QString::fromUtf8(file.readAll());
+    QString text = MessageText::decode(*bytes);
     if (!text.contains(QLatin1String("<VXNRequest")))
         text = QStringLiteral("<VXNRequest command=\"RGPGenerateReport\">") + text +
                QStringLiteral("</VXNRequest>");
@@ -126,6 +132,7 @@ std::optional<ReportDefinition> definitionFromFile(const QString& name) {
         request.parse(text.toUtf8());
     } catch (const WrongPacketFormat& e) {
         Session::err() << "velmctl: " << name << ": " << e.message() << Qt::endl;
+        VerbArguments::usageError(Family, name + QStringLiteral(" holds no single Report element"));
         return std::nullopt;
     }
     return request.definition;
@@ -148,6 +155,8 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
             definition.parameters.insert(
                 option == QLatin1String("from") ? QStringLiteral("From") : QStringLiteral("To"),
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
+    if (const auto type = reportTypeNamed(parser.value(QStringLiteral("type"))))
+        definition.parameters.insert(QStringLiteral("ReportType"), *type);
     if (const QString format = parser.value(QStringLiteral("format")); !format.isEmpty())
         definition.parameters.insert(QStringLiteral("ReportFormat"),
                                      VerbArguments::oneOf(QStringLiteral("--format"), format,
@@ -165,6 +174,42 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
     definition.selection.userIds = parser.values(QStringLiteral("user"));
     definition.selection.userGroupIds = parser.values(QStringLiteral("user-group"));
     return definition;
+}
+
+// --from and --to are the range of P_CUSTOM, which is also what the service reads when no
+// period is given; any other period brings its own range and the service would drop them
+// without a word.
+bool periodRangeValid(const QCommandLineParser& parser) {
+    using VerbArguments::usageError;
+    const QString custom = reportRegistry::periodCode(reportRegistry::P_CUSTOM);
+    const QString period = parser.value(QStringLiteral("period"));
+    const bool from = parser.isSet(QStringLiteral("from"));
+    const bool to = parser.isSet(QStringLiteral("to"));
+    if (!period.isEmpty() && period != custom) {
+        if (!from && !to)
+            return true;
+        usageError(Family, QStringLiteral("--from and --to are the range of --period %1; %2 "
+                                          "brings its own (leave them out, or give --period %1)")
+                               .arg(custom, period));
+        return false;
+    }
+    if (period.isEmpty() && !from && !to)
+        return true;
+    if (!from || !to) {
+        usageError(Family, QStringLiteral("--period %1 needs both --from and --to").arg(custom));
+        return false;
+    }
+    const auto start = VerbArguments::secondsSince1970(QStringLiteral("--from"),
+                                                       parser.value(QStringLiteral("from")));
+    const auto end =
+        VerbArguments::secondsSince1970(QStringLiteral("--to"), parser.value(QStringLiteral("to")));
+    if (start && end && *start > *end) {
+        usageError(Family, QStringLiteral("--from %1 is later than --to %2")
+                               .arg(parser.value(QStringLiteral("from")),
+                                    parser.value(QStringLiteral("to"))));
+        return false;
+    }
+    return start && end;
 }
 
 int printResults(Session& session, const QString& id) {
@@ -187,8 +232,42 @@ int printResults(Session& session, const QString& id) {
     return Ok;
 }
 
-// Shows the progress as it changes until the report has finished; false when it failed.
+// While it lives, Ctrl-C ends velmctl with a word on the report it leaves running on the
+// service. The text is made beforehand: a signal handler may only write and exit.
+class InterruptNotice {
+public:
+    InterruptNotice(const QUrl& url, const QString& id) {
+        const auto command = [&](const char* verb) {
+            return QStringLiteral("velmctl --url %1 report %2 %3")
+                .arg(url.toString(), QLatin1String(verb), id);
+        };
+        notice = QStringLiteral("\nvelmctl: report %1 keeps running: %2 follows it, %3 stops it\n")
+                     .arg(id, command("status"), command("cancel"))
+                     .toUtf8();
+        struct sigaction action {};
+        action.sa_handler = &interrupted;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous);
+    }
+    ~InterruptNotice() { sigaction(SIGINT, &previous, nullptr); }
+    InterruptNotice(const InterruptNotice&) = delete;
+    InterruptNotice& operator=(const InterruptNotice&) = delete;
+
+private:
+    static void interrupted(int) {
+        [[maybe_unused]] const auto written =
+            ::write(STDERR_FILENO, notice.constData(), static_cast<size_t>(notice.size()));
+        ::_exit(Interrupted);
+    }
+
+    static inline QByteArray notice;
+    struct sigaction previous {};
+};
+
+// Shows the progress on standard error as it changes until the report has finished (standard
+// output keeps only the rows); false when it failed.
 bool waitForReport(Session& session, const QString& id) {
+    const InterruptNotice notice(session.url(), id);
     QString shown;
     for (;;) {
         CmdRGPGetReportStatusRequest request;
@@ -198,7 +277,8 @@ bool waitForReport(Session& session, const QString& id) {
             return false;
         if (answer->reportStatus != shown) {
             shown = answer->reportStatus;
-            session.out() << "Progress: " << shown << "%" << Qt::endl;
+            if (!session.xmlOutput())
+                Session::err() << "Progress: " << shown << "%" << Qt::endl;
         }
         if (shown == QLatin1String("100"))
             return true;
@@ -214,14 +294,10 @@ int generate(Session& session, const QStringList& arguments) {
     std::optional<ReportDefinition> definition;
     if (parser.isSet(QStringLiteral("definition"))) {
         definition = definitionFromFile(parser.value(QStringLiteral("definition")));
-        if (!definition) {
-            VerbArguments::usageError(Family,
-                                      parser.value(QStringLiteral("definition")) +
-                                          QStringLiteral(" holds no single Report element"));
+        if (!definition)
             return UsageError;
-        }
     } else if (parser.isSet(QStringLiteral("type"))) {
-        if (!definitionValuesValid(parser))
+        if (!definitionValuesValid(parser) || !periodRangeValid(parser))
             return UsageError;
         definition = definitionFromOptions(parser);
     } else {
@@ -402,10 +478,11 @@ QList<QCommandLineOption> definitionOptionList() {
 bool definitionValuesValid(const QCommandLineParser& parser) {
     using namespace VerbArguments;
     constexpr qint64 maxId = std::numeric_limits<qint32>::max();
-    if (parser.isSet(QStringLiteral("type")) &&
-        !reportRegistry::reportTypeFromName(parser.value(QStringLiteral("type")))) {
-        usageError(Family, QStringLiteral("--type \"%1\" is no report type; the types are %2")
-                               .arg(parser.value(QStringLiteral("type")), typeNames().join(", ")));
+    if (const QString type = parser.value(QStringLiteral("type"));
+        parser.isSet(QStringLiteral("type")) && !reportTypeNamed(type)) {
+        Session::err() << "velmctl: --type \"" << type << "\" is no report type"
+                       << NearNames::didYouMean(NearNames::closest(type, typeNames()))
+                       << " (velmctl report types lists them all)" << Qt::endl;
         return false;
     }
     const QList<std::pair<QString, QStringList>> choices = {
@@ -431,7 +508,7 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
                 return false;
     // The alert trend sums a summary's alerts per grouping value and names that column after
     // the grouping: without one the database refuses the column and the report fails.
-    if (parser.value(QStringLiteral("type")) == QLatin1String("RT_ALERT_TREND") &&
+    if (reportTypeNamed(parser.value(QStringLiteral("type"))) == QLatin1String("RT_ALERT_TREND") &&
         parser.isSet(QStringLiteral("summary")) &&
         parser.value(QStringLiteral("group-by")).isEmpty()) {
         usageError(Family, QStringLiteral("an RT_ALERT_TREND --summary needs --group-by: Group "
@@ -439,6 +516,13 @@ bool definitionValuesValid(const QCommandLineParser& parser) {
         return false;
     }
     return true;
+}
+
+std::optional<QString> reportTypeNamed(const QString& text) {
+    for (const QString& name : typeNames())
+        if (name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
+            return name;
+    return std::nullopt;
 }
 
 VerbFamily family() {

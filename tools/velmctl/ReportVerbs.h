@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QList>
 #include <QString>
+#include <optional>
 
 // The "report" verbs: generate, status, results, cancel, categories, counters.
 namespace ReportVerbs {
@@ -16,6 +17,9 @@ VerbFamily family();
 // report that lists devices. Job accounting reports sort by keys of their own (SB_USER_LOGIN ...)
 // and refuse a device list column, so they get none.
 QString defaultSortByFor(const QString& reportType);
+
+// The report type `text` names, in any case, as the service spells it; nothing for no type.
+std::optional<QString> reportTypeNamed(const QString& text);
 
 // The options that describe a report (--type, --period, --device ...), for every verb that
 // takes a report definition.

@@ -21,6 +21,7 @@ namespace ScheduleVerbs {
 namespace {
 
 const QString Family = QStringLiteral("schedule");
+// Also the service whose items are the report templates.
 const QString DefaultService = QStringLiteral("RG");
 
 const QString Help = QStringLiteral(
@@ -35,10 +36,11 @@ a stored command to the service that serves it.
       --every INTERVAL    once, hour, day, week or month (or as templates name them,
                           I_HOUR ... I_MONTH; any case), optionally with a count:
                           "2 weeks", 3days, "2 I_WEEK"
-      --send COMMAND      the command to send, e.g. RGPGenerateAndSendReportByEmail
+      --send COMMAND      the command to send, e.g. RGPGenerateReport
       --body FILE         its parameters: a file holding the request (or only the elements
                           inside <VXNRequest>); - reads standard input
-      --service NAME      the group the item belongs to (default RG)
+      --service NAME      the group the item belongs to (default RG, where report
+                          templates live: name a group of your own)
       --tag TEXT          a note kept with the item
       --replace ID        replace item ID instead of adding one
       --until-restart     keep the item in memory only (default: stored in the database,
@@ -47,15 +49,18 @@ a stored command to the service that serves it.
   schedule list [--service NAME] [ID...]
       The items of the service (default RG), or the ones given, as a table.
 
-  schedule remove [--service NAME] ID... | all
+  schedule remove --service NAME ID... | all
       Removes the items given, or all items of the service. Ids that do not exist are
-      skipped.
+      skipped. The service must be named: the items of RG are the report templates, which
+      velmctl template delete ID removes.
+
+Report templates are mailed on a schedule of their own: see velmctl help template.
 
 Examples:
-  velmctl --url http://127.0.0.1:8081/ schedule list
-  velmctl --url http://127.0.0.1:8081/ schedule add --service RG --start 2026-12-08T07:00 \
-      --every day --send RGPGenerateAndSendReportByEmail --body mail-report.xml
-  velmctl --url http://127.0.0.1:8081/ schedule remove 3 4
+  velmctl --url http://127.0.0.1:8480/ schedule add --service Nightly \
+      --start 2026-12-08T02:00 --every day --send RGPGenerateReport --body device-list.xml
+  velmctl --url http://127.0.0.1:8480/ schedule list --service Nightly
+  velmctl --url http://127.0.0.1:8480/ schedule remove --service Nightly 3 4
 )");
 
 const QCommandLineOption serviceOption(QStringLiteral("service"), QString(), QStringLiteral("NAME"),
@@ -121,10 +126,8 @@ std::optional<QString> commandText(const QString& command, const QString& bodyFi
     QByteArray input;
     if (!bodyFile.isEmpty()) {
         const auto read = VerbArguments::fileOrStandardInput(bodyFile);
-        if (!read) {
-            VerbArguments::usageError(Family, QStringLiteral("cannot read ") + bodyFile);
+        if (!read)
             return std::nullopt;
-        }
         input = *read;
     }
     const QString text = MessageText::decode(MessageText::requestBody(command, input));
@@ -270,6 +273,15 @@ int remove(Session& session, const QStringList& arguments) {
     parser.addOption(serviceOption);
     if (!VerbArguments::parse(parser, arguments, Family))
         return ExitCode::UsageError;
+    // Without a service the default would remove report templates, which are items of RG.
+    if (!parser.isSet(serviceOption)) {
+        VerbArguments::usageError(
+            Family, QStringLiteral("schedule remove needs --service NAME; report templates (the "
+                                   "items of service %1) are removed with velmctl template "
+                                   "delete ID")
+                        .arg(DefaultService));
+        return ExitCode::UsageError;
+    }
     if (parser.positionalArguments().isEmpty()) {
         VerbArguments::usageError(Family, QStringLiteral("schedule remove takes ids or all"));
         return ExitCode::UsageError;

@@ -47,7 +47,7 @@ QByteArray Session::exchange(Packet& request) {
     request.serialize(body);
     const QByteArray answer = HttpClient().send(m_url, request.command(), body, true);
     if (m_xmlOutput)
-        standardOutput() << MessageText::decode(answer) << Qt::endl;
+        standardOutput() << MessageText::asUtf8Document(answer) << Qt::endl;
     return answer;
 }
 

@@ -16,7 +16,6 @@
 
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
-#include <QFile>
 #include <QHash>
 #include <QLoggingCategory>
 #include <QTextStream>
@@ -86,11 +85,12 @@ std::optional<QDateTime> timeFromOption(const QString& text) {
 }
 
 // A template as a file holds it: a whole request, or its Name, Report, Email and Schedule.
+// Nothing, after saying why, when it cannot be read or holds no template.
 std::optional<ReportTemplate> templateFromFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto bytes = VerbArguments::fileOrStandardInput(name);
+    if (!bytes)
         return std::nullopt;
-    QString text = MessageText::decode(file.readAll());
+    QString text = MessageText::decode(*bytes);
     if (!text.contains(QLatin1String("<VXNRequest")))
         text = QStringLiteral("<VXNRequest command=\"RGPAddReportTemplate\">") + text +
                QStringLiteral("</VXNRequest>");
@@ -136,6 +136,7 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     TemplateReport& report = record.report;
     text("name", record.name);
     text("type", report.reportType);
+    report.reportType = ReportVerbs::reportTypeNamed(report.reportType).value_or(report.reportType);
     text("format", report.reportFormat);
     text("period", report.period);
     text("interval", report.interval);
@@ -199,12 +200,8 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
 // The template an add or set sends: from FILE, or from the options on top of `base`.
 std::optional<ReportTemplate>
 templateToSend(const QStringList& files, const QCommandLineParser& parser, ReportTemplate base) {
-    if (!files.isEmpty()) {
-        const auto record = templateFromFile(files.first());
-        if (!record)
-            err() << "velmctl: cannot read a template from " << files.first() << Qt::endl;
-        return record;
-    }
+    if (!files.isEmpty())
+        return templateFromFile(files.first());
     if (!applyOptions(parser, base))
         return std::nullopt;
     return base;

@@ -1,5 +1,7 @@
 #include "TextTable.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // Bidirectional embeddings, overrides and isolates reorder whatever follows them on the line.
@@ -36,13 +38,38 @@ qsizetype columnsOf(const QString& text) {
     return columns;
 }
 
-QString line(const QString& indent, const QStringList& cells, const QList<qsizetype>& widths) {
+struct Column {
+    qsizetype width = 0;
+    bool numeric = false; // right-aligned, so that digits of one place stand in one column
+};
+
+bool isNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^[-+]?\\d+(\\.\\d+)?$"));
+    return number.match(text.trimmed()).hasMatch();
+}
+
+// Numbers only, blanks aside, and at least one of them.
+bool holdsNumbers(const QList<QStringList>& rows, qsizetype column) {
+    bool any = false;
+    for (const QStringList& row : rows) {
+        const QString cell = row.value(column).trimmed();
+        if (cell.isEmpty())
+            continue;
+        if (!isNumber(cell))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+QString line(const QString& indent, const QStringList& cells, const QList<Column>& columns) {
     QString text = indent;
-    for (qsizetype i = 0; i < widths.size(); ++i) {
+    for (qsizetype i = 0; i < columns.size(); ++i) {
         const QString cell = printableLine(cells.value(i));
-        text += cell;
-        if (i + 1 < widths.size())
-            text += QString(widths[i] + 2 - columnsOf(cell), QLatin1Char(' '));
+        const QString padding(columns[i].width - columnsOf(cell), QLatin1Char(' '));
+        text += columns[i].numeric ? padding + cell : cell + padding;
+        if (i + 1 < columns.size())
+            text += QStringLiteral("  ");
     }
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
@@ -80,17 +107,18 @@ void TextTable::addRow(const QList<QPair<QString, QString>>& cells) {
 }
 
 QString TextTable::format(const QString& indent) const {
-    QList<qsizetype> widths;
-    for (const QString& column : columns)
-        widths.append(columnsOf(printableLine(column)));
-    for (const QStringList& row : rows)
-        for (qsizetype i = 0; i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], columnsOf(printableLine(row.value(i))));
+    QList<Column> layout;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        Column column{columnsOf(printableLine(columns[i])), holdsNumbers(rows, i)};
+        for (const QStringList& row : rows)
+            column.width = std::max(column.width, columnsOf(printableLine(row.value(i))));
+        layout.append(column);
+    }
     QStringList rules;
-    for (qsizetype width : widths)
-        rules.append(QString(width, QLatin1Char('-')));
-    QString text = line(indent, columns, widths) + line(indent, rules, widths);
+    for (const Column& column : layout)
+        rules.append(QString(column.width, QLatin1Char('-')));
+    QString text = line(indent, columns, layout) + line(indent, rules, layout);
     for (const QStringList& row : rows)
-        text += line(indent, row, widths);
+        text += line(indent, row, layout);
     return text;
 }

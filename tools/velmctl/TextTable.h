@@ -14,7 +14,8 @@ struct TextTable {
 
     // Header, a rule of dashes, then the rows, each line indented by `indent` and ending in
     // a line feed. Columns are as wide as their widest text on a terminal (combining marks take
-    // no column, wide East Asian characters two) and two blanks apart; texts print as
+    // no column, wide East Asian characters two) and two blanks apart; a column of numbers
+    // (integers or decimals, blanks allowed) is aligned right, the others left. Texts print as
     // printableLine() makes them, so that a row stays one line.
     QString format(const QString& indent = {}) const;
 };

@@ -42,6 +42,8 @@ Exit status:
   3   the service answered with a non-zero Result, or a report failed (its Details are
       printed)
   64  the command line is wrong; nothing was sent
+  130 interrupted (Ctrl-C); a report waited for keeps running, and velmctl says how to
+      follow or cancel it
 
 More: docs/commands.md (every command, its request and answer), docs/operations.md.
 )")

@@ -119,9 +119,17 @@ std::optional<QByteArray> fileOrStandardInput(const QString& name) {
     const bool opened = name == QLatin1String("-")
                             ? file.open(stdin, QIODevice::ReadOnly)
                             : (file.setFileName(name), file.open(QIODevice::ReadOnly));
-    if (!opened)
+    QByteArray bytes;
+    if (opened)
+        bytes = file.readAll();
+    // A directory opens but yields no bytes, only an error.
+    if (!opened || file.error() != QFileDevice::NoError) {
+        complain(QStringLiteral("cannot read %1: %2")
+                     .arg(name == QLatin1String("-") ? QStringLiteral("standard input") : name,
+                          file.errorString()));
         return std::nullopt;
-    return file.readAll();
+    }
+    return bytes;
 }
 
 std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed,

@@ -39,7 +39,8 @@ bool singleRunAhead(const QString& what, const QDateTime& start);
 // a local date and time as above.
 std::optional<qint64> secondsSince1970(const QString& what, const QString& text);
 
-// The bytes of the file `name`, or of standard input for "-"; nothing when it cannot be read.
+// The bytes of the file `name`, or of standard input for "-"; nothing, after saying why
+// ("cannot read NAME: No such file or directory"), when it cannot be read.
 std::optional<QByteArray> fileOrStandardInput(const QString& name);
 
 // The one of `allowed` that `text` is (exactly, unless `sensitivity` says otherwise).

@@ -2,6 +2,7 @@
 // people (report, schedule, ...), and the raw form for experts: velmctl --url URL COMMAND FILE.
 
 #include "ExitCodes.h"
+#include "NearNames.h"
 #include "RawCommand.h"
 #include "ReportVerbs.h"
 #include "ScheduleVerbs.h"
@@ -73,6 +74,25 @@ const VerbFamily* familyNamed(const std::vector<VerbFamily>& all, const QString&
     return nullptr;
 }
 
+// Command names begin with a capital (RGPGetReportStatus, SchRegister); a first word in lower
+// case was meant as a family.
+bool meantAsFamily(const QString& word) {
+    return !word.isEmpty() && word[0].isLower();
+}
+
+int unknownFamily(const std::vector<VerbFamily>& all, const QString& word) {
+    QStringList names;
+    for (const VerbFamily& family : all)
+        names.append(family.name);
+    const QStringList near = NearNames::closest(word, names);
+    Session::err() << "velmctl: unknown command family \"" << word << "\""
+                   << (near.isEmpty() ? QStringLiteral("; the families are ") +
+                                            names.join(QStringLiteral(", "))
+                                      : NearNames::didYouMean(near))
+                   << " (see velmctl --help)" << Qt::endl;
+    return ExitCode::UsageError;
+}
+
 // Both forms fail the same way when the service cannot be reached.
 template <class Run> int reachingService(const QUrl& url, Run run) {
     try {
@@ -108,8 +128,13 @@ int main(int argc, char* argv[]) {
         return ExitCode::Ok;
     }
     const VerbFamily* family = familyNamed(all, words.value(0));
-    if (!family && words.value(0) == QLatin1String("help"))
-        family = familyNamed(all, words.value(1));
+    if (!family && words.value(0) == QLatin1String("help") && words.size() > 1) {
+        family = familyNamed(all, words[1]);
+        if (!family)
+            return unknownFamily(all, words[1]);
+    }
+    if (!family && !asksForHelp(words) && meantAsFamily(words[0]))
+        return unknownFamily(all, words[0]);
     if (asksForHelp(words) || (family && words.size() == 1)) {
         QTextStream(stdout) << (family ? family->help : VelmctlBanner::text(all)) << Qt::flush;
         return ExitCode::Ok;
