@@ -1,6 +1,7 @@
 // velmctl's template verbs as a user runs them, against velm-report and velm-peers.
 #include "support/ChildProcess.h"
 
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -98,6 +99,25 @@ TEST_F(VelmctlTemplates, AnIntervalMakesASingleRunRecurAndUnreadableTimesAreRefu
         << shown.out.toStdString();
     ASSERT_EQ(run({"set", "0", "--schedule", "Once"}).exitCode, 0);
     EXPECT_TRUE(run({"get", "0"}).out.contains("Schedule     once at 2030-01-07 08:00:00"));
+
+    // Schedules the service would keep without ever running them are refused; a recurring one
+    // without a start begins now instead of a year back.
+    const Outcome noStart =
+        run({"add", "--name", "A", "--type", "RT_DEVICE_LIST", "--schedule", "Once"});
+    EXPECT_EQ(noStart.exitCode, 64);
+    EXPECT_TRUE(noStart.err.contains("needs --start")) << noStart.err.toStdString();
+    const Outcome noInterval = run({"add", "--name", "B", "--type", "RT_DEVICE_LIST", "--schedule",
+                                    "Periodic", "--start", "2030-01-07T08:00"});
+    EXPECT_EQ(noInterval.exitCode, 64);
+    EXPECT_TRUE(noInterval.err.contains("needs --every")) << noInterval.err.toStdString();
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    const Outcome daily = run({"add", "--name", "C", "--type", "RT_DEVICE_LIST", "--every", "day"});
+    ASSERT_EQ(daily.exitCode, 0) << daily.err.toStdString();
+    const QString dailyShown = run({"get", daily.out.trimmed()}).out;
+    EXPECT_TRUE(dailyShown.contains("Schedule     every day from " + today) ||
+                dailyShown.contains("Schedule     every day from " +
+                                    QDate::currentDate().toString(Qt::ISODate)))
+        << dailyShown.toStdString();
 
     QFile file(dir.filePath("typo.xml"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -212,6 +212,43 @@ TEST(VelmctlReport, APeriodAndItsRangeAreCheckedBeforeAnythingIsSent) {
     EXPECT_TRUE(generate.contains("<To>200</To>")) << generate.toStdString();
 }
 
+// Without a format a counter report would be drawn as one chart of every device's periods in
+// a row: velmctl asks for a table, or for the chart over the periods when a chart type is named.
+// Export formats are checked and sent as the service spells them.
+TEST(VelmctlReport, FormatsAreTheOnesTheServiceTellsApart) {
+    ScriptedHttpPeer peer;
+    const QStringList usage{"report",     "generate", "--type",   "RT_USAGE_COLOR_MONO",
+                            "--interval", "I_DAY",    "--period", "P_LAST_WEEK"};
+    const QList<QPair<QStringList, QString>> formats{
+        {{}, "<ReportFormat>TABLE</ReportFormat>"},
+        {{"--chart-type", "CT_LINE"}, "<ReportFormat>Chart</ReportFormat>"},
+        {{"--chart-type", "CT_LINE", "--format", "table"}, "<ReportFormat>TABLE</ReportFormat>"},
+        {{"--format", "chart"}, "<ReportFormat>Chart</ReportFormat>"}};
+    for (const auto& [options, sent] : formats) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Report ID=\"1\"/>"));
+        const qsizetype before = peer.requests().size();
+        EXPECT_EQ(velmctl(peer, usage + options).exitCode, 0);
+        ASSERT_TRUE(peer.waitForRequests(int(before) + 1));
+        EXPECT_TRUE(bodyText(peer.requests().back()).contains(sent))
+            << bodyText(peer.requests().back()).toStdString();
+    }
+
+    const qsizetype sentSoFar = peer.requests().size();
+    for (const char* wrong : {"PDF", "htmlx", ""}) {
+        const Outcome run = velmctl(peer, {"report", "export", "0", "--format", wrong});
+        EXPECT_EQ(run.exitCode, 64) << wrong;
+        EXPECT_TRUE(run.err.contains("--format must be one of CSV, HTML, HTM, XML"))
+            << run.err.toStdString();
+    }
+    EXPECT_FALSE(peer.waitForRequests(int(sentSoFar) + 1, 300));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><FilePath>temp/a.htm</FilePath>"));
+    EXPECT_EQ(velmctl(peer, {"report", "export", "0", "--format", "html"}).exitCode, 0);
+    ASSERT_TRUE(peer.waitForRequests(int(sentSoFar) + 1));
+    EXPECT_TRUE(bodyText(peer.requests().back()).contains("<FileFormat>HTML</FileFormat>"))
+        << bodyText(peer.requests().back()).toStdString();
+}
+
 // Ctrl-C ends the wait, not the report: velmctl says how to follow or stop it.
 TEST(VelmctlReport, AnInterruptedWaitNamesTheReportThatKeepsRunning) {
     ScriptedHttpPeer peer;

@@ -70,17 +70,20 @@ int run(Session& session, const QStringList& arguments) {
                                   QStringLiteral("report mail takes an id and --to ADDRESS"));
         return UsageError;
     }
-    for (const QString& format : parser.values(QStringLiteral("format")))
-        if (!VerbArguments::oneOf(QStringLiteral("--format"), format,
-                                  {"CSV", "HTML", "HTM", "XML"}))
+    QStringList fileFormats;
+    for (const QString& format : parser.values(QStringLiteral("format"))) {
+        const auto known = VerbArguments::fileFormat(QStringLiteral("--format"), format);
+        if (!known)
             return UsageError;
+        fileFormats.append(*known);
+    }
     if (!VerbArguments::number(QStringLiteral("A report id"), ids[0], 0,
                                std::numeric_limits<qint32>::max()))
         return UsageError;
     CmdRGPSendReportByEmailRequest request;
     request.reportId = ids[0].trimmed();
     request.recipients = recipients;
-    request.fileFormats = parser.values(QStringLiteral("format"));
+    request.fileFormats = fileFormats;
     request.subject = parser.value(QStringLiteral("subject"));
     request.content = parser.value(QStringLiteral("text"));
     request.locale = parser.value(QStringLiteral("locale"));

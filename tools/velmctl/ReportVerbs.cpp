@@ -55,8 +55,9 @@ const QString Help = QStringLiteral(
       --from, --to TIME    the range of P_CUSTOM (both needed; no other period takes
                            them): 2026-11-01T00:00 (local time) or seconds since 1970
       --interval INTERVAL  I_HOUR, I_DAY, I_WEEK or I_MONTH
-      --format FORMAT      TABLE or Chart (counter reports)
-      --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE
+      --format FORMAT      TABLE or Chart (counter reports; default: Chart with
+                           --chart-type, else TABLE)
+      --chart-type TYPE    CT_BAR, CT_LINE or CT_PIE (a chart over the periods)
       --sort-by COLUMN     the order of the devices in reports that list them before their
                            rows (alert history, firmware upgrades, consumables): a column of
                            the device list such as IP (the default; the service refuses an
@@ -81,9 +82,9 @@ const QString Help = QStringLiteral(
       repeatable) through the mail server that device management's settings name. Subject
       and text default to "Quillex Report" and "Quillex report".
   report export ID --format HTML|CSV|XML [--locale LOCALE]
-      Exports a finished report through the web service and prints the file's path there
-      (and where it lies, when this machine holds the installation). LOCALE names the
-      stylesheets (en when left out).
+      Exports a finished report (the format in any case) through the web service and
+      prints the file's path there (and where it lies, when this machine holds the
+      installation). LOCALE names the stylesheets (en when left out).
 
 A failed report prints its error (for example "No available data for report generation.")
 and exits with 3.
@@ -157,11 +158,7 @@ ReportDefinition definitionFromOptions(const QCommandLineParser& parser) {
                 QString::number(*VerbArguments::secondsSince1970(option, parser.value(option))));
     if (const auto type = reportTypeNamed(parser.value(QStringLiteral("type"))))
         definition.parameters.insert(QStringLiteral("ReportType"), *type);
-    if (const QString format = parser.value(QStringLiteral("format")); !format.isEmpty())
-        definition.parameters.insert(QStringLiteral("ReportFormat"),
-                                     VerbArguments::oneOf(QStringLiteral("--format"), format,
-                                                          reportFormats, Qt::CaseInsensitive)
-                                         .value_or(format));
+    definition.parameters.insert(QStringLiteral("ReportFormat"), reportFormatOf(parser));
     const QString defaultOrder =
         defaultSortByFor(definition.parameters.value(QStringLiteral("ReportType")));
     if (!parser.isSet(QStringLiteral("sort-by")) && !defaultOrder.isEmpty())
@@ -401,9 +398,13 @@ int exportReport(Session& session, const QStringList& arguments) {
     if (!VerbArguments::number(QStringLiteral("A report id"), ids[0], 0,
                                std::numeric_limits<qint32>::max()))
         return UsageError;
+    const auto fileFormat =
+        VerbArguments::fileFormat(QStringLiteral("--format"), parser.value(format));
+    if (!fileFormat)
+        return UsageError;
     CmdRGPExportReportRequest request;
     request.reportId = ids[0].trimmed();
-    request.fileFormat = parser.value(format);
+    request.fileFormat = *fileFormat;
     request.locale = parser.value(locale);
     const auto answer = session.call<CmdRGPExportReportResponse>(request);
     if (!session.accepted(*answer))
@@ -458,6 +459,17 @@ int run(Session& session, const QStringList& arguments) {
 }
 
 } // namespace
+
+QString reportFormatOf(const QCommandLineParser& parser) {
+    if (const QString format = parser.value(QStringLiteral("format")); !format.isEmpty())
+        return VerbArguments::oneOf(QStringLiteral("--format"), format, reportFormats,
+                                    Qt::CaseInsensitive)
+            .value_or(format);
+    // Without a format the service draws a chart of every device's periods one after the
+    // other; a chart over the periods is asked for by this exact spelling.
+    return parser.isSet(QStringLiteral("chart-type")) ? QStringLiteral("Chart")
+                                                      : QStringLiteral("TABLE");
+}
 
 QString defaultSortByFor(const QString& reportType) {
     return reportType.startsWith(QLatin1String("RT_JAC_")) ? QString() : QStringLiteral("IP");

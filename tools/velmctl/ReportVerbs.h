@@ -21,6 +21,10 @@ QString defaultSortByFor(const QString& reportType);
 // The report type `text` names, in any case, as the service spells it; nothing for no type.
 std::optional<QString> reportTypeNamed(const QString& text);
 
+// The ReportFormat a definition from options gets: --format as the service spells it, else a
+// chart when --chart-type asks for one, else a table.
+QString reportFormatOf(const QCommandLineParser& parser);
+
 // The options that describe a report (--type, --period, --device ...), for every verb that
 // takes a report definition.
 QList<QCommandLineOption> definitionOptionList();

@@ -109,6 +109,27 @@ std::optional<ReportTemplate> templateFromFile(const QString& name) {
     return request.record;
 }
 
+// A schedule the service would store but never run is refused: a single run without its time
+// (the service would place it a year back), a recurring one without its interval. A recurring
+// one without a start begins now rather than a year back, which is when it would run anyway.
+bool scheduleComplete(TemplateSchedule& schedule, bool once) {
+    if (schedule.absent)
+        return true;
+    if (once && !schedule.startTime.isValid()) {
+        err() << "velmctl: a template that runs once needs --start, the time of its run"
+              << Qt::endl;
+        return false;
+    }
+    if (!once && schedule.interval.isEmpty()) {
+        err() << "velmctl: a template that recurs needs --every I_HOUR, I_DAY, I_WEEK or I_MONTH"
+              << Qt::endl;
+        return false;
+    }
+    if (!schedule.startTime.isValid())
+        schedule.startTime = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+    return true;
+}
+
 // Options that are set replace what `record` holds; false when one of them is unreadable.
 bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     const auto text = [&](const char* option, QString& field) {
@@ -137,7 +158,8 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     text("name", record.name);
     text("type", report.reportType);
     report.reportType = ReportVerbs::reportTypeNamed(report.reportType).value_or(report.reportType);
-    text("format", report.reportFormat);
+    if (parser.isSet(QStringLiteral("format")) || parser.isSet(QStringLiteral("chart-type")))
+        report.reportFormat = ReportVerbs::reportFormatOf(parser);
     text("period", report.period);
     text("interval", report.interval);
     text("chart-type", report.chartType);
@@ -158,7 +180,15 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
         if (parser.isSet(QLatin1String(option)))
             email.absent = false;
     list("mail-to", email.recipients);
-    list("attach", email.fileFormats);
+    if (parser.isSet(QStringLiteral("attach"))) {
+        email.fileFormats.clear();
+        for (const QString& format : parser.values(QStringLiteral("attach"))) {
+            const auto known = VerbArguments::fileFormat(QStringLiteral("--attach"), format);
+            if (!known)
+                return false;
+            email.fileFormats.append(*known);
+        }
+    }
     text("mail-subject", email.subject);
     text("mail-text", email.content);
     text("mail-locale", email.locale);
@@ -194,7 +224,7 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
     if (!schedule.absent && once && parser.isSet(QStringLiteral("start")) &&
         !VerbArguments::singleRunAhead(QStringLiteral("--start"), schedule.startTime))
         return false;
-    return valid;
+    return valid && scheduleComplete(schedule, once);
 }
 
 // The template an add or set sends: from FILE, or from the options on top of `base`.
@@ -236,6 +266,8 @@ int add(Session& session, const QStringList& files, const QCommandLineParser& pa
     // As for report generate: without an order every report that lists devices fails.
     if (files.isEmpty() && !parser.isSet(QStringLiteral("sort-by")))
         record->report.sortBy = ReportVerbs::defaultSortByFor(record->report.reportType);
+    if (files.isEmpty() && record->report.reportFormat.isEmpty())
+        record->report.reportFormat = ReportVerbs::reportFormatOf(parser);
     if (record->name.isEmpty() || record->report.reportType.isEmpty())
         return usage(QStringLiteral("template add needs a FILE or --name and --type"));
     CCmdRGAddReportTemplateRequest request;

@@ -142,6 +142,10 @@ std::optional<QString> oneOf(const QString& what, const QString& text, const QSt
     return std::nullopt;
 }
 
+std::optional<QString> fileFormat(const QString& what, const QString& text) {
+    return oneOf(what, text, {"CSV", "HTML", "HTM", "XML"}, Qt::CaseInsensitive);
+}
+
 bool singleRunAhead(const QString& what, const QDateTime& start) {
     if (start >= QDateTime::currentDateTime())
         return true;

@@ -47,4 +47,8 @@ std::optional<QByteArray> fileOrStandardInput(const QString& name);
 std::optional<QString> oneOf(const QString& what, const QString& text, const QStringList& allowed,
                              Qt::CaseSensitivity sensitivity = Qt::CaseSensitive);
 
+// A file format a report is exported or attached in (CSV, HTML, HTM or XML, in any case), as
+// the service spells it.
+std::optional<QString> fileFormat(const QString& what, const QString& text);
+
 } // namespace VerbArguments
