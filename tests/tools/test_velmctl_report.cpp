@@ -249,6 +249,28 @@ TEST(VelmctlReport, FormatsAreTheOnesTheServiceTellsApart) {
         << bodyText(peer.requests().back()).toStdString();
 }
 
+// The service answers a device it does not know with no counters, as if it had reported
+// nothing yet; velmctl says so instead of printing an empty table.
+TEST(VelmctlReport, CountersOfADeviceWithoutAnyAreAFailure) {
+    ScriptedHttpPeer peer;
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><DeviceID>999</DeviceID>"
+                        "<UsageCounters/>"));
+    const Outcome none = velmctl(peer, {"report", "counters", "999"});
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_TRUE(none.err.contains("device 999 has no current counters")) << none.err.toStdString();
+    EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
+
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><DeviceID>3</DeviceID>"
+                        "<UsageCounters><UsageCounter><Descriptor><JobType>print</JobType>"
+                        "<ColorMode>monoColor</ColorMode><PageSize>small</PageSize><PrintMode>"
+                        "simplex</PrintMode></Descriptor><Value>1234</Value></UsageCounter>"
+                        "</UsageCounters>"));
+    const Outcome some = velmctl(peer, {"report", "counters", "3"});
+    EXPECT_EQ(some.exitCode, 0) << some.err.toStdString();
+    EXPECT_TRUE(some.out.contains("print    monoColor  small     simplex     1234"))
+        << some.out.toStdString();
+}
+
 // Ctrl-C ends the wait, not the report: velmctl says how to follow or stop it.
 TEST(VelmctlReport, AnInterruptedWaitNamesTheReportThatKeepsRunning) {
     ScriptedHttpPeer peer;

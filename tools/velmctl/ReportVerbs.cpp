@@ -374,6 +374,14 @@ int counters(Session& session, const QString& device) {
     for (const UsageCounter& counter : answer->counters)
         table.rows.append({counter.jobType, counter.colorMode, counter.pageSize, counter.printMode,
                            counter.value});
+    if (table.rows.isEmpty()) {
+        // The service answers an unknown device like one that reported nothing yet.
+        Session::err() << "velmctl: device " << device
+                       << " has no current counters (velmctl report generate --type "
+                          "RT_DEVICE_LIST --wait lists the devices)"
+                       << Qt::endl;
+        return ServiceRefused;
+    }
     session.out() << "Device " << answer->deviceId << Qt::endl
                   << table.format(QStringLiteral("  ")) << Qt::flush;
     return Ok;
