@@ -264,6 +264,7 @@ TEST_F(ReportMailTest, LoginOnAServerOfferingOnlyAuthLogin) {
     devices.setProperties(settings);
     const int id = finishedDeviceList();
 
+    CapturedLog log;
     const auto answer = mail(QString::number(id), {"ops@example.com"}, {"XML"});
     ASSERT_EQ(answer->result(), 0) << answer->details().toStdString();
     EXPECT_EQ(guarded.MessageCount(), 1);
@@ -276,6 +277,15 @@ TEST_F(ReportMailTest, LoginOnAServerOfferingOnlyAuthLogin) {
     EXPECT_EQ(refused->details(),
               "CTRVSMTPConnection::Connect, An unexpected HELO/EHLO response was received");
     EXPECT_EQ(guarded.MessageCount(), 1);
+    // Both outcomes stay in the log, the password nowhere.
+    const QString report = QStringLiteral("Report %1 ").arg(id);
+    EXPECT_EQ(log.count("info: " + report + "mailed to 1 recipient(s) with 1 file(s)"), 1)
+        << log.lines().join('\n').toStdString();
+    EXPECT_EQ(log.count("err: " + report + "not mailed: " + refused->details() + " (Result " +
+                        QString::number(EmailResult::ConnectionFailed) + ")"),
+              1)
+        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.lines().filter("wrong").isEmpty());
 }
 
 TEST_F(ReportMailTest, RequestsThatCannotBeSentAnswerTheirCodeAndSendNothing) {

@@ -57,7 +57,15 @@ ReportEmailOutcome sendReportByEmail(VELMReportGenerator& generator,
     if (!client.server.isEmpty() && !client.recipients.isEmpty())
         client.attachments =
             reportAttachments(*report, request.fileFormats, request.locale, generator.caller());
-    return sendWith(client, settings);
+    const ReportEmailOutcome sent = sendWith(client, settings);
+    // The requester hears the outcome; the log keeps it for whoever looks later.
+    if (sent.result == ResultCode::Ok)
+        VELM_INFO << "Report " << report->id() << " mailed to " << client.recipients.size()
+                  << " recipient(s) with " << client.attachments.size() << " file(s)";
+    else
+        VELM_ERR << "Report " << report->id() << " not mailed: " << sent.details << " (Result "
+                 << sent.result << ")";
+    return sent;
 }
 
 void sendFailureNotice(PeerCaller& caller, const QString& subject, const QStringList& recipients,
