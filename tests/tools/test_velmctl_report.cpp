@@ -249,6 +249,26 @@ TEST(VelmctlReport, FormatsAreTheOnesTheServiceTellsApart) {
         << bodyText(peer.requests().back()).toStdString();
 }
 
+// A recipient without an address would be refused by the mail server only after the report
+// was exported; velmctl refuses it before anything is sent.
+TEST(VelmctlReport, RecipientsAreMailAddresses) {
+    ScriptedHttpPeer peer;
+    for (const char* wrong : {"ops", "ops@", "Jane <jd>", "a b@c.d", "\"x@y\" <nobody>"}) {
+        const Outcome run = velmctl(peer, {"report", "mail", "0", "--to", wrong});
+        EXPECT_EQ(run.exitCode, 64) << wrong;
+        EXPECT_TRUE(run.err.contains("is no mail address")) << run.err.toStdString();
+    }
+    EXPECT_FALSE(peer.waitForRequests(1, 300));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details>"));
+    peer.enqueue(answer("<Result>0</Result><Details>OK</Details><Info/><Body/>")); // no chart
+    const Outcome sent = velmctl(peer, {"report", "mail", "0", "--to", "Jane Doe <jd@example.com>",
+                                        "--to", "ops@example.com", "--format", "csv"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    ASSERT_TRUE(peer.waitForRequests(1));
+    EXPECT_TRUE(bodyText(peer.requests().at(0)).contains(">CSV<"))
+        << bodyText(peer.requests().at(0)).toStdString();
+}
+
 // The service answers a device it does not know with no counters, as if it had reported
 // nothing yet; velmctl says so instead of printing an empty table.
 TEST(VelmctlReport, CountersOfADeviceWithoutAnyAreAFailure) {

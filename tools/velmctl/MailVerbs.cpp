@@ -70,6 +70,9 @@ int run(Session& session, const QStringList& arguments) {
                                   QStringLiteral("report mail takes an id and --to ADDRESS"));
         return UsageError;
     }
+    for (const QString& recipient : recipients)
+        if (!VerbArguments::mailAddress(QStringLiteral("--to"), recipient))
+            return UsageError;
     QStringList fileFormats;
     for (const QString& format : parser.values(QStringLiteral("format"))) {
         const auto known = VerbArguments::fileFormat(QStringLiteral("--format"), format);

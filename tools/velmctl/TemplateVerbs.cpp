@@ -180,6 +180,9 @@ bool applyOptions(const QCommandLineParser& parser, ReportTemplate& record) {
         if (parser.isSet(QLatin1String(option)))
             email.absent = false;
     list("mail-to", email.recipients);
+    for (const QString& recipient : parser.values(QStringLiteral("mail-to")))
+        if (!VerbArguments::mailAddress(QStringLiteral("--mail-to"), recipient))
+            return false;
     if (parser.isSet(QStringLiteral("attach"))) {
         email.fileFormats.clear();
         for (const QString& format : parser.values(QStringLiteral("attach"))) {

@@ -146,6 +146,21 @@ std::optional<QString> fileFormat(const QString& what, const QString& text) {
     return oneOf(what, text, {"CSV", "HTML", "HTM", "XML"}, Qt::CaseInsensitive);
 }
 
+bool mailAddress(const QString& what, const QString& text) {
+    QString address = text.trimmed();
+    if (const qsizetype open = address.lastIndexOf(QLatin1Char('<')); open >= 0) {
+        const qsizetype close = address.indexOf(QLatin1Char('>'), open);
+        address = close > open ? address.mid(open + 1, close - open - 1) : QString();
+    }
+    static const QRegularExpression shape(QStringLiteral("^[^\\s@<>]+@[^\\s@<>]+$"));
+    if (shape.match(address).hasMatch())
+        return true;
+    complain(QStringLiteral("%1 \"%2\" is no mail address such as ops@example.com or "
+                            "\"Jane Doe <jd@example.com>\"")
+                 .arg(what, text));
+    return false;
+}
+
 bool singleRunAhead(const QString& what, const QDateTime& start) {
     if (start >= QDateTime::currentDateTime())
         return true;

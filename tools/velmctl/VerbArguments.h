@@ -51,4 +51,8 @@ std::optional<QString> oneOf(const QString& what, const QString& text, const QSt
 // the service spells it.
 std::optional<QString> fileFormat(const QString& what, const QString& text);
 
+// A recipient such as ops@example.com or "Jane Doe <jd@example.com>": the address (the last
+// one in angle brackets, if any) has a local part, an "@" and a domain, without blanks.
+bool mailAddress(const QString& what, const QString& text);
+
 } // namespace VerbArguments
