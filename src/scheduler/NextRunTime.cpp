@@ -8,8 +8,11 @@
 
 namespace {
 
-qint64 nonNegative(qint64 value) {
-    return value < 0 ? 0 : value;
+// The units to add to a candidate `elapsed` units after the start so that it falls on the
+// item's rhythm of `n`: every run lies a whole number of intervals after the start.
+qint64 toRhythm(qint64 elapsed, qint64 n) {
+    const qint64 off = ((elapsed % n) + n) % n;
+    return off == 0 ? 0 : n - off;
 }
 
 std::optional<QDateTime> singleRun(const QDateTime& start, const QDateTime& now) {
@@ -20,7 +23,10 @@ std::optional<QDateTime> singleRun(const QDateTime& start, const QDateTime& now)
 
 QDateTime daily(const QDateTime& start, qint64 n, const QDateTime& now) {
     const QTime at = start.time();
-    if (now.time() < at) {
+    // Today only when today is one of the item's days: an item every n days (a weekly one)
+    // would otherwise run on the wrong day whenever it is planned before its time of day.
+    const bool todayInRhythm = start.date().daysTo(now.date()) % n == 0;
+    if (now.time() < at && todayInRhythm) {
         // On the day the clock is set back, now may already lie in the repeated hour after
         // the first occurrence of the time: then the second occurrence is still ahead.
         const QDateTime today = localAt(now.date(), at);
@@ -31,10 +37,8 @@ QDateTime daily(const QDateTime& start, qint64 n, const QDateTime& now) {
             return later;
     }
     QDate date = now.date().addDays(1);
-    if (n > 1) {
-        const qint64 d = nonNegative(start.date().daysTo(date) - 1);
-        date = date.addDays(n - (d % n) - 1);
-    }
+    if (n > 1)
+        date = date.addDays(toRhythm(start.date().daysTo(date), n));
     return localAt(date, at);
 }
 
@@ -48,9 +52,10 @@ QDateTime hourly(const QDateTime& start, qint64 n, const QDateTime& now) {
     if (c < now)
         c = c.addSecs(3600);
     if (n > 1) {
-        const qint64 d = nonNegative(start.date().daysTo(c.date()) - 1);
-        const qint64 k = (c.time().hour() + 24 + 24 * d - start.time().hour()) % n;
-        c = c.addSecs(k * 3600);
+        // Hours of the wall clock from the start's hour to the candidate's.
+        const qint64 elapsed =
+            24 * start.date().daysTo(c.date()) + c.time().hour() - start.time().hour();
+        c = c.addSecs(toRhythm(elapsed, n) * 3600);
     }
     return c;
 }
@@ -71,11 +76,11 @@ QDateTime monthly(const QDateTime& start, qint64 n, const QDateTime& now) {
         c = localAt(date, at);
     }
     if (n > 1) {
-        const qint64 d = nonNegative(qint64(date.year()) - start.date().year() - 1);
-        const qint64 k = (date.month() + 12 + 12 * d - start.date().month()) % n;
+        const qint64 elapsed =
+            12 * (qint64(date.year()) - start.date().year()) + date.month() - start.date().month();
         // The day comes from the start each time, so a day-31 item returns to the 31st
         // after a shorter month.
-        const QDate moved = date.addMonths(int(k));
+        const QDate moved = date.addMonths(int(toRhythm(elapsed, n)));
         c = localAt(clampedDay(moved.year(), moved.month(), day), at);
     }
     return c;

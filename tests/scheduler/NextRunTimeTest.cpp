@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include <QDateTime>
 #include <QString>
 
@@ -64,13 +67,18 @@ const Case kCases[] = {
      "2026-06-10T11:00:00+02:00", "2026-06-13T10:00:00+02:00"},
     {"every 3 days, started yesterday", "2026-06-09T10:00:00+02:00", OccurDaily, 3,
      "2026-06-10T11:00:00+02:00", "2026-06-12T10:00:00+02:00"},
-    {"every 3 days, today's time not passed: no alignment", "2026-06-08T10:00:00+02:00", OccurDaily,
-     3, "2026-06-10T09:00:00+02:00", "2026-06-10T10:00:00+02:00"},
+    // Runs lie whole intervals after the start: today only when it is one of the item's days.
+    {"every 3 days, today's time not passed, today off rhythm", "2026-06-08T10:00:00+02:00",
+     OccurDaily, 3, "2026-06-10T09:00:00+02:00", "2026-06-11T10:00:00+02:00"},
+    {"every 3 days, today's time not passed, today in rhythm", "2026-06-07T10:00:00+02:00",
+     OccurDaily, 3, "2026-06-10T09:00:00+02:00", "2026-06-10T10:00:00+02:00"},
     // Weekly is daily over 7 x n days.
     {"weekly", "2026-06-01T08:00:00+02:00", OccurWeekly, 1, "2026-06-08T09:00:00+02:00",
      "2026-06-15T08:00:00+02:00"},
     {"fortnightly", "2026-06-01T08:00:00+02:00", OccurWeekly, 2, "2026-06-05T12:00:00+02:00",
      "2026-06-15T08:00:00+02:00"},
+    {"weekly from a Sunday, planned on a Wednesday morning", "2026-12-06T21:01:00+01:00",
+     OccurWeekly, 1, "2026-12-09T08:00:00+01:00", "2026-12-13T21:01:00+01:00"},
     // Hourly.
     {"hourly later this hour", "2026-06-01T10:15:30+02:00", OccurHourly, 1,
      "2026-06-10T13:10:00+02:00", "2026-06-10T13:15:30+02:00"},
@@ -80,9 +88,12 @@ const Case kCases[] = {
      "2026-06-10T13:15:30+02:00", "2026-06-10T13:15:30+02:00"},
     {"hourly next day across midnight", "2026-06-01T10:15:30+02:00", OccurHourly, 1,
      "2026-06-10T23:50:00+02:00", "2026-06-11T00:15:30+02:00"},
-    // k = (12 + 24 + 24*0 - 10) mod 3 = 2 hours on top of 12:00.
-    {"every 3 hours adds k", "2026-06-09T10:00:00+02:00", OccurHourly, 3,
-     "2026-06-10T11:30:00+02:00", "2026-06-10T14:00:00+02:00"},
+    // Runs at 10:00, 13:00, ... of the start's day and on through midnight: 25 hours after
+    // the start is one past the rhythm, so 12:00 moves on to 13:00.
+    {"every 3 hours keeps its rhythm", "2026-06-09T10:00:00+02:00", OccurHourly, 3,
+     "2026-06-10T11:30:00+02:00", "2026-06-10T13:00:00+02:00"},
+    {"every 5 hours on the start's day", "2026-06-10T01:00:00+02:00", OccurHourly, 5,
+     "2026-06-10T07:30:00+02:00", "2026-06-10T11:00:00+02:00"},
     // Monthly, with the day clamped to shorter months and taken from the start each time.
     {"monthly 31st in February", "2026-01-31T09:00:00+01:00", OccurMonthly, 1,
      "2026-02-10T00:00:00+01:00", "2026-02-28T09:00:00+01:00"},
@@ -102,6 +113,10 @@ const Case kCases[] = {
      "2026-02-10T00:00:00+01:00", "2026-03-31T09:00:00+02:00"},
     {"every 3 months across the year", "2025-11-05T09:00:00+01:00", OccurMonthly, 3,
      "2026-01-10T00:00:00+01:00", "2026-02-05T09:00:00+01:00"},
+    {"quarterly a year on", "2026-01-15T10:00:00+01:00", OccurMonthly, 3,
+     "2026-12-09T12:00:00+01:00", "2027-01-15T10:00:00+01:00"},
+    {"every 7 months within the start's year", "2026-01-15T10:00:00+01:00", OccurMonthly, 7,
+     "2026-03-01T12:00:00+01:00", "2026-08-15T10:00:00+02:00"},
     // Spring: 2026-03-29 02:00 +01:00 jumps to 03:00 +02:00.
     {"daily 02:30 on the gap day runs after the gap", "2026-03-01T02:30:00+01:00", OccurDaily, 1,
      "2026-03-28T02:30:00.001+01:00", "2026-03-29T03:30:00+02:00"},
@@ -153,6 +168,38 @@ TEST(NextRunTime, WeeklyIsDailyOverSevenTimesTheValue) {
         ASSERT_EQ(show(nextRunTime(start, OccurWeekly, 2, now)),
                   show(nextRunTime(start, OccurDaily, 14, now)))
             << now.toString(Qt::ISODate).toStdString();
+    }
+}
+
+// Whenever it is planned, the next run is the first one of the item's rhythm still ahead: a
+// whole number of intervals after the start, with none of them between now and it.
+TEST(NextRunTime, TheNextRunIsTheFirstOfTheRhythmStillAhead) {
+    const QDateTime start = at("2026-04-07T10:20:00+02:00");
+    for (qint32 n = 2; n <= 13; ++n) {
+        // The runs of the rhythm over more than a year, in wall-clock units.
+        const auto runs = [&](int type) {
+            std::vector<QDateTime> list;
+            for (int i = 0; i < 2000; ++i)
+                list.push_back(type == OccurHourly  ? start.addSecs(qint64(i) * n * 3600)
+                               : type == OccurDaily ? start.addDays(qint64(i) * n)
+                                                    : start.addMonths(i * n));
+            return list;
+        };
+        for (int type : {int(OccurHourly), int(OccurDaily), int(OccurMonthly)}) {
+            const std::vector<QDateTime> rhythm = runs(type);
+            const qint64 step = type == OccurHourly  ? 1777
+                                : type == OccurDaily ? 7 * 3600 + 13
+                                                     : 5 * 86400 + 7;
+            for (QDateTime now = start.addSecs(1); now < start.addDays(150);
+                 now = now.addSecs(step)) {
+                const auto expected = std::find_if(
+                    rhythm.begin(), rhythm.end(), [&](const QDateTime& run) { return run >= now; });
+                ASSERT_NE(expected, rhythm.end());
+                ASSERT_EQ(show(nextRunTime(start, type, n, now)), show(*expected))
+                    << "type " << type << " every " << n << " at "
+                    << now.toString(Qt::ISODate).toStdString();
+            }
+        }
     }
 }
 
