@@ -161,6 +161,39 @@ TEST_F(JobAccountingFlowTest, CreatesPollsFetchesCopiesAndDeletes) {
                            "RGPDeleteJACReportResult"}));
 }
 
+// A report of a device group or model counts the jobs of its devices only; one whose group
+// has no device is refused with 112, as other reports are, without asking the plug-in.
+TEST_F(JobAccountingFlowTest, AGroupOrModelSelectionSendsItsDevices) {
+    peers.onDatabase([](const QStringList& queries) {
+        using Peers = ScriptedReportPeers;
+        if (queries.value(0).contains("r_GroupID in (9)"))
+            return Peers::DatabaseAnswer{{Peers::rows({})}};
+        return Peers::DatabaseAnswer{{Peers::rows({{{"DeviceID", "13"}}, {{"DeviceID", "20"}}})}};
+    });
+    const auto definition = [](ReportSelection selection) {
+        return reportDefinition({{"ReportType", "RT_JAC_DEVICE_BASIC"},
+                                 {"GroupBy", "Device"},
+                                 {"From", "1000"},
+                                 {"To", "2000"}},
+                                std::move(selection));
+    };
+    for (const ReportSelection& selection : {ReportSelection{{}, {"2"}, {}, {"7"}, {}},
+                                             ReportSelection{{}, {}, {"Orvane X"}, {}, {}}}) {
+        const int id = start(definition(selection));
+        EXPECT_EQ(waitForEnd(id)->result(), 0);
+        const auto created = peers.recorder().requests<RGPCreateJACReportRequest>();
+        ASSERT_FALSE(created.empty());
+        ASSERT_TRUE(created.back()->Devices);
+        EXPECT_EQ(created.back()->Devices->DeviceID, (QList<quint64>{13, 20}));
+    }
+    EXPECT_EQ(peers.recorder().requests<RGPCreateJACReportRequest>().back()->Users, std::nullopt);
+
+    const qsizetype createdBefore = peers.recorder().requests<RGPCreateJACReportRequest>().size();
+    EXPECT_EQ(generate(definition({{}, {"9"}, {}, {}, {}}))->result(),
+              ReportResult::NoDeviceInGroup);
+    EXPECT_EQ(peers.recorder().requests<RGPCreateJACReportRequest>().size(), createdBefore);
+}
+
 TEST_F(JobAccountingFlowTest, ProgressFollowsThePluginAboveTenAndPollingEndsAtHundred) {
     // Each status request sees what the previous answer made of the report's progress.
     std::vector<QString> seen;

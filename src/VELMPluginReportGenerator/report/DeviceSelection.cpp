@@ -19,10 +19,14 @@ const QString modelDevicesQuery =
     QStringLiteral("Select distinct R_DeviceID as DeviceID from DevicePropertyValues where "
                    "r_PropertyID = 8 and value in (%1)");
 
+bool isJobAccountingType(int type) {
+    return type >= RT_JAC_USER_BASIC && type <= RT_JAC_DEVICE_SCAN_DETAILS;
+}
+
 // Types whose selection names devices and users directly, without a query.
 bool takesSelectionAsWritten(std::optional<int> type) {
-    return type && (*type == RT_DEVICE_LIST || *type == RT_CONSUMABLE_TONER ||
-                    (*type >= RT_JAC_USER_BASIC && *type <= RT_JAC_DEVICE_SCAN_DETAILS));
+    return type &&
+           (*type == RT_DEVICE_LIST || *type == RT_CONSUMABLE_TONER || isJobAccountingType(*type));
 }
 
 // The ids in canonical decimal form, each once in the order first written (a device named twice
@@ -97,12 +101,18 @@ DeviceSelection DeviceSelection::resolve(const ReportSelection& asWritten,
             QStringLiteral("selection id \"%1\" is not a decimal integer").arg(unsafe);
 
     if (takesSelectionAsWritten(reportType)) {
-        // Naming no device, these reports cover them all.
-        selection.kind = written.deviceIds.isEmpty() ? AllDevices : Devices;
-        selection.values = selection.deviceIds = written.deviceIds;
         selection.userIds = written.userIds;
         selection.userGroupIds = written.userGroupIds;
-        return selection;
+        // A job accounting report of a device group or model would otherwise count every
+        // device under that heading: its devices are looked up as for the other reports.
+        const bool byGroupOrModel = written.deviceIds.isEmpty() &&
+                                    (!written.groupIds.isEmpty() || !written.models.isEmpty());
+        if (!(byGroupOrModel && isJobAccountingType(*reportType))) {
+            // Naming no device, these reports cover them all.
+            selection.kind = written.deviceIds.isEmpty() ? AllDevices : Devices;
+            selection.values = selection.deviceIds = written.deviceIds;
+            return selection;
+        }
     }
     if (!written.deviceIds.isEmpty()) {
         selection.kind = Devices;
