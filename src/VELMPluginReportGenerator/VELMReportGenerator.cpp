@@ -13,12 +13,14 @@
 #include <unistd.h>
 
 std::size_t ReportGeneratorSetup::defaultKeptReportsBudget() {
-    constexpr std::size_t most = std::size_t{4} << 30;
+    // A finished report's document takes about ten times its text; kept for hours, the
+    // documents of a busy day would otherwise make up most of the process.
+    constexpr std::size_t most = std::size_t{1} << 30;
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0)
         return most;
-    return std::min(most, std::size_t(pages) / 4 * std::size_t(pageSize));
+    return std::min(most, std::size_t(pages) / 8 * std::size_t(pageSize));
 }
 
 VELMReportGenerator::VELMReportGenerator(ReportGeneratorSetup setup)

@@ -28,7 +28,7 @@ struct ReportGeneratorSetup {
     // ago go, ahead of their six hours.
     std::size_t keptReportsBudget = defaultKeptReportsBudget();
 
-    // A quarter of the machine's memory, at most 4 GiB.
+    // An eighth of the machine's memory, at most 1 GiB.
     static std::size_t defaultKeptReportsBudget();
 };
 
