@@ -2,7 +2,10 @@
 
 #include "VELMPluginReportGenerator/report/ReportResult.h"
 
+#include "VXNServiceFramework/captured_log.h"
+
 #include <QRegularExpression>
+
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -224,6 +227,30 @@ TEST_F(ReportGeneratorTest, TheFirstEmptyResultSetStopsTheReportWith110) {
     const int id =
         start(reportDefinition({{"ReportType", "RT_DEVICE_LIST"}}, {{"1"}, {}, {}, {}, {}}));
     EXPECT_EQ(waitForEnd(id)->result(), ReportResult::NoData);
+}
+
+// A database that cannot tell the devices of the selection (a peer down for longer than the
+// retries) would leave the report with none, ending as an empty success that a template mails.
+TEST_F(ReportGeneratorTest, ASelectionWhoseDevicesCannotBeReadFailsWith109AndSendsNoScript) {
+    peers.onDatabase([](const QStringList&) { return ScriptedReportPeers::failure(); });
+    for (const ReportSelection& selection :
+         {ReportSelection{}, ReportSelection{{}, {"2"}, {}, {}, {}},
+          ReportSelection{{}, {}, {"X"}, {}, {}}}) {
+        CapturedLog log;
+        const qsizetype before = peers.queries().size();
+        const int id = start(reportDefinition(
+            {{"ReportType", "RT_USAGE_TOTAL_PAGES"}, {"ReportFormat", "TABLE"}}, selection));
+        EXPECT_EQ(waitForEnd(id)->result(), ReportResult::GenerationFailed);
+        // The selection's query, and for groups their names; never the report's script.
+        EXPECT_TRUE(peers.queries().mid(before).filter("TEMP").isEmpty())
+            << peers.queries().mid(before).join('\n').toStdString();
+        EXPECT_EQ(log.lines()
+                      .filter(QStringLiteral("the devices of the selection could not be read: 1 "
+                                             "SQL error; no report query sent"))
+                      .size(),
+                  1)
+            << log.lines().join('\n').toStdString();
+    }
 }
 
 TEST_F(ReportGeneratorTest, AFailedQueryRecords109AndTheDeviceListDoesNotStopTheRowReport) {

@@ -130,8 +130,13 @@ DeviceSelection DeviceSelection::resolve(const ReportSelection& asWritten,
         return selection;
 
     const auto answer = database.run(resolutionQuery(selection, written));
-    if (answer->result() != ResultCode::Ok)
+    if (answer->result() != ResultCode::Ok) {
+        selection.unresolvedReason =
+            QStringLiteral("the devices of the selection could not be read: %1 %2")
+                .arg(answer->result())
+                .arg(answer->details());
         return selection;
+    }
     const auto& sets = answer->resultSets();
     if (sets.isEmpty() || sets.first().rows.isEmpty())
         throw VELMReportException(ReportResult::NoDeviceInGroup, ReportResult::noDeviceInGroupText);

@@ -21,7 +21,12 @@ struct DeviceSelection {
     // Set when a value is not fit to go into SQL; the report then sends no statement at all.
     QString unsafeReason;
 
+    // Set when the database did not answer the query for the selection's devices: the report
+    // would otherwise run on no device and end as an empty success.
+    QString unresolvedReason;
+
     bool isSafe() const { return unsafeReason.isEmpty(); }
+    bool isResolved() const { return unresolvedReason.isEmpty(); }
 
     // Reads the selection and, for all devices, groups and models, asks the database for the
     // device ids. Throws VELMReportException (no device in the selected group) when that query

@@ -64,6 +64,9 @@ void VELMReport::run() {
     } else if (!m_selection.isSafe()) {
         VELM_ERR << logContext() << m_selection.unsafeReason << "; no query sent";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
+    } else if (!m_selection.isResolved()) {
+        VELM_ERR << logContext() << m_selection.unresolvedReason << "; no report query sent";
+        fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
     } else if (const QString refusal = rangeLimit::refusal(m_settings); !refusal.isEmpty()) {
         VELM_ERR << logContext() << refusal << "; no query sent";
         fail(ReportResult::GenerationFailed, ReportResult::generationFailedText);
