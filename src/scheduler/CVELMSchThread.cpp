@@ -56,9 +56,11 @@ qint64 CVELMSchThread::waitBefore(const std::optional<QDateTime>& next) const {
         return -1;
     }
     VELM_INFO << "Next time: " << next->toString();
-    // A time in the past wraps to a large number and so gets the capped wait.
-    const quint32 diff = quint32(next->toSecsSinceEpoch() - QDateTime::currentSecsSinceEpoch());
-    const qint64 waitMs = diff <= m_waitCapSeconds ? qint64(diff) * 1000 : m_waitCapSeconds * 1000;
+    // To the millisecond: an item fires no earlier than its time, so the wake must not come
+    // before it either. A time in the past gets the capped wait.
+    const qint64 diffMs = QDateTime::currentDateTime().msecsTo(*next);
+    const qint64 capMs = qint64(m_waitCapSeconds) * 1000;
+    const qint64 waitMs = diffMs >= 0 && diffMs <= capMs ? diffMs : capMs;
     VELM_INFO << "Next schedule check: " << waitMs << " ms.";
     return waitMs;
 }
@@ -105,14 +107,17 @@ void CVELMSchThread::examine(ScheduleItem& item, const QDateTime& now) {
         VELM_INFO << "Planned start time: " << planned.toString();
         VELM_INFO << "Next task time: " << planned.toString();
         VELM_INFO << "time left: " << quint32(left);
-        if (left > -firingWindowSeconds && left < firingWindowSeconds) {
+        // Due from its planned time on, never before: a report planned for Monday 00:00 that
+        // ran on Sunday 23:59:57 would report the week before. A late pass still fires it
+        // within the window.
+        if (planned <= now && left > -firingWindowSeconds) {
             VELM_INFO << "Send command: " << item.commandToSend;
             fire(item);
             item.firedFor = planned;
             item.nextTime = nextRunAfterNow(item);
             return;
         }
-        if (left > 0)
+        if (planned > now)
             return;
         // Missed (the clock jumped, or the pass came too late): keeping the past time would
         // leave the item waiting for it forever, so it goes on with its next run instead.
