@@ -29,6 +29,17 @@ bool takesSelectionAsWritten(std::optional<int> type) {
            (*type == RT_DEVICE_LIST || *type == RT_CONSUMABLE_TONER || isJobAccountingType(*type));
 }
 
+// Whether the written device ids are the report's devices. A job accounting report that names
+// device groups or models instead has their devices looked up as every other report does: it
+// would otherwise count every device under that heading.
+bool takesDevicesAsWritten(std::optional<int> type, const ReportSelection& written) {
+    if (!takesSelectionAsWritten(type))
+        return false;
+    const bool byGroupOrModel =
+        written.deviceIds.isEmpty() && (!written.groupIds.isEmpty() || !written.models.isEmpty());
+    return !(byGroupOrModel && isJobAccountingType(*type));
+}
+
 // The ids in canonical decimal form, each once in the order first written (a device named twice
 // would otherwise get its rows twice); the first one that is not a decimal id goes to `bad`.
 QStringList canonicalIds(const QStringList& ids, QString& bad) {
@@ -103,16 +114,12 @@ DeviceSelection DeviceSelection::resolve(const ReportSelection& asWritten,
     if (takesSelectionAsWritten(reportType)) {
         selection.userIds = written.userIds;
         selection.userGroupIds = written.userGroupIds;
-        // A job accounting report of a device group or model would otherwise count every
-        // device under that heading: its devices are looked up as for the other reports.
-        const bool byGroupOrModel = written.deviceIds.isEmpty() &&
-                                    (!written.groupIds.isEmpty() || !written.models.isEmpty());
-        if (!(byGroupOrModel && isJobAccountingType(*reportType))) {
-            // Naming no device, these reports cover them all.
-            selection.kind = written.deviceIds.isEmpty() ? AllDevices : Devices;
-            selection.values = selection.deviceIds = written.deviceIds;
-            return selection;
-        }
+    }
+    if (takesDevicesAsWritten(reportType, written)) {
+        // Naming no device, these reports cover them all.
+        selection.kind = written.deviceIds.isEmpty() ? AllDevices : Devices;
+        selection.values = selection.deviceIds = written.deviceIds;
+        return selection;
     }
     if (!written.deviceIds.isEmpty()) {
         selection.kind = Devices;

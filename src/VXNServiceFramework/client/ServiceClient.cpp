@@ -210,21 +210,23 @@ QByteArray ServiceClient::sendRequest(const QByteArray& body, const QString& com
             if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
-            why = url.isEmpty()
-                      ? QStringLiteral("the naming service at %1 could not be reached")
-                            .arg(namingServiceUrl().toString())
-                      : QStringLiteral("%1 at %2").arg(connectionFailureText(e.reason()), url);
+            if (attempt == 1)
+                why = url.isEmpty()
+                          ? QStringLiteral("the naming service at %1 could not be reached")
+                                .arg(namingServiceUrl().toString())
+                          : QStringLiteral("%1 at %2").arg(connectionFailureText(e.reason()), url);
         } catch (const UnknownCommand&) {
             if (attempt >= attempts || m_shutdown.load(std::memory_order_acquire)) {
                 throw;
             }
-            why = QStringLiteral("the naming service knows no service for it");
+            if (attempt == 1)
+                why = QStringLiteral("the naming service knows no service for it");
         }
         if (probing) {
             continue; // a probe's second attempt follows at once
         }
         // The retry line says nothing of the call; its first one is told here.
-        if (attempt == 1) {
+        if (!why.isEmpty()) {
             VELM_ERR << "SendRequest " << command << ": " << why;
         }
         VELM_ERR << "SendRequest retry in "
