@@ -324,6 +324,11 @@ bool ScheduleStore::loadFailed() const {
     return m_ready && !m_loaded;
 }
 
+bool ScheduleStore::waitForFirstLoad(std::chrono::milliseconds cap) const {
+    Lock lock(m_mutex);
+    return m_changed.wait_for(lock, cap, [this] { return m_ready; });
+}
+
 const QString& ScheduleStore::notLoadedReadText() {
     static const QString text = notLoadedPrefix + QStringLiteral("the list would lack them");
     return text;

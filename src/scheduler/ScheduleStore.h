@@ -25,7 +25,8 @@ class PeerCaller;
 // passes) goes on from memory.
 //
 // Changes wait until the first load of the table has ended, so loaded rows and early
-// registrations never replace one another; reads never wait. While the table could not be read,
+// registrations never replace one another; reads wait for it only as long as their caller
+// asks (a list made before it would lack the stored items). While the table could not be read,
 // permanent changes are refused: written blind they could duplicate or hide stored rows.
 class ScheduleStore {
 public:
@@ -70,6 +71,8 @@ public:
     bool isLoaded() const;
     // A load was tried and the rows could not be read (yet): a list of items would lack them.
     bool loadFailed() const;
+    // Waits up to `cap` for the first load attempt to end; false when it has not ended by then.
+    bool waitForFirstLoad(std::chrono::milliseconds cap) const;
     static const QString& notLoadedReadText();
     void startWorker();
 
@@ -96,7 +99,7 @@ private:
     PeerCaller& m_peers;
     mutable std::mutex m_mutex;
     // A load attempt ended, a busy row was freed.
-    std::condition_variable m_changed;
+    mutable std::condition_variable m_changed;
     bool m_ready = false;
     bool m_loaded = false;
     Services m_services;

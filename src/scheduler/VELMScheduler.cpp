@@ -7,6 +7,10 @@
 
 namespace {
 
+// How long a list waits for the first load of the stored items: the start-up delay and an
+// answering database take a few seconds; a database that does not answer takes its retries.
+constexpr std::chrono::seconds firstLoadWaitForReads{15};
+
 // Why a registration is refused before the store sees it; empty when it is not.
 QString refusal(const CmdSchRegisterRequest& request) {
     // An item without a service could never be loaded again, nor named by a later command.
@@ -88,8 +92,9 @@ std::unique_ptr<CmdSchGetEventsInfoResponse>
 VELMScheduler::getEventsInfo(CmdSchGetEventsInfoRequest& request) {
     VELM_INFO << "CmdSchGetEventsInfo";
     auto response = std::make_unique<CmdSchGetEventsInfoResponse>();
-    // An empty list would tell the caller there are no items, stored ones included.
-    if (m_store->loadFailed()) {
+    // An empty list would tell the caller there are no items, stored ones included. A list
+    // asked for in the first seconds after a start waits for the stored items to be read.
+    if (!m_store->waitForFirstLoad(firstLoadWaitForReads) || m_store->loadFailed()) {
         response->setResult(SchedulerResult::NotStored, ScheduleStore::notLoadedReadText());
         return response;
     }

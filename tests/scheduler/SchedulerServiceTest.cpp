@@ -518,6 +518,16 @@ TEST_F(SchedulerService, EarlyCommandsWaitForTheLoad) {
     EXPECT_EQ(ids("RG"), (QList<qint32>{0, 1, 2}));
 }
 
+TEST_F(SchedulerService, AListAskedForBeforeTheLoadShowsTheStoredItems) {
+    registerItem("RG", -1, true);
+    registerItem("RG", -1, true);
+    scheduler = makeScheduler(300ms);
+    // Right after a start: the stored items, not an empty list.
+    const auto early = get(QStringLiteral("RG"), QStringLiteral("all"));
+    EXPECT_EQ(early->result(), 0);
+    EXPECT_EQ(idsOf(*early), (QList<qint32>{0, 1}));
+}
+
 TEST_F(SchedulerService, DestroyedBeforeTheLoad) {
     scheduler = makeScheduler(1h);
     auto early = std::async(std::launch::async, [&] { return registerItem("RG", -1); });
