@@ -38,7 +38,9 @@ void CVELMSchThread::run() {
             // Changes made from here on are seen by this pass or set the flag again.
             m_wakePending = false;
         }
-        const qint64 waitMs = waitBefore(pass());
+        const std::optional<QDateTime> next = pass();
+        m_store.passEnded();
+        const qint64 waitMs = waitBefore(next);
         std::unique_lock lock(m_waitMutex);
         const auto woken = [this] {
             return m_wakePending || m_stopRequested;

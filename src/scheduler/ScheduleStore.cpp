@@ -318,15 +318,18 @@ bool ScheduleStore::isLoaded() const {
     return m_loaded;
 }
 
-bool ScheduleStore::loadFailed() const {
-    std::lock_guard lock(m_mutex);
-    // Ready without the rows: the load was tried (or given up at stop) and did not read them.
-    return m_ready && !m_loaded;
+bool ScheduleStore::waitForStoredItems(std::chrono::milliseconds cap) const {
+    Lock lock(m_mutex);
+    m_changed.wait_for(lock, cap, [this] { return m_ready && (m_passedSinceReady || !m_loaded); });
+    return m_loaded;
 }
 
-bool ScheduleStore::waitForFirstLoad(std::chrono::milliseconds cap) const {
-    Lock lock(m_mutex);
-    return m_changed.wait_for(lock, cap, [this] { return m_ready; });
+void ScheduleStore::passEnded() {
+    std::lock_guard lock(m_mutex);
+    if (m_ready && !m_passedSinceReady) {
+        m_passedSinceReady = true;
+        m_changed.notify_all();
+    }
 }
 
 const QString& ScheduleStore::notLoadedReadText() {

@@ -69,10 +69,11 @@ public:
     void skipLoad();
     // The table's rows have been read.
     bool isLoaded() const;
-    // A load was tried and the rows could not be read (yet): a list of items would lack them.
-    bool loadFailed() const;
-    // Waits up to `cap` for the first load attempt to end; false when it has not ended by then.
-    bool waitForFirstLoad(std::chrono::milliseconds cap) const;
+    // Waits up to `cap` for the first load attempt to end and, when it read the rows, for the
+    // worker's first pass to give them their next runs; true when the rows have been read.
+    bool waitForStoredItems(std::chrono::milliseconds cap) const;
+    // The worker ended a pass: every item has its next run.
+    void passEnded();
     static const QString& notLoadedReadText();
     void startWorker();
 
@@ -102,6 +103,7 @@ private:
     mutable std::condition_variable m_changed;
     bool m_ready = false;
     bool m_loaded = false;
+    bool m_passedSinceReady = false;
     Services m_services;
     std::map<QString, std::set<qint32>> m_busy;
     // Ids of new rows whose insert got no answer: the database may still write the row later,

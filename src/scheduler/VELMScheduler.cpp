@@ -93,8 +93,9 @@ VELMScheduler::getEventsInfo(CmdSchGetEventsInfoRequest& request) {
     VELM_INFO << "CmdSchGetEventsInfo";
     auto response = std::make_unique<CmdSchGetEventsInfoResponse>();
     // An empty list would tell the caller there are no items, stored ones included. A list
-    // asked for in the first seconds after a start waits for the stored items to be read.
-    if (!m_store->waitForFirstLoad(firstLoadWaitForReads) || m_store->loadFailed()) {
+    // asked for in the first seconds after a start waits for the stored items and their next
+    // runs.
+    if (!m_store->waitForStoredItems(firstLoadWaitForReads)) {
         response->setResult(SchedulerResult::NotStored, ScheduleStore::notLoadedReadText());
         return response;
     }

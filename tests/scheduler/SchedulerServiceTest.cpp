@@ -522,10 +522,12 @@ TEST_F(SchedulerService, AListAskedForBeforeTheLoadShowsTheStoredItems) {
     registerItem("RG", -1, true);
     registerItem("RG", -1, true);
     scheduler = makeScheduler(300ms);
-    // Right after a start: the stored items, not an empty list.
+    // Right after a start: the stored items with their next runs, not an empty list.
     const auto early = get(QStringLiteral("RG"), QStringLiteral("all"));
     EXPECT_EQ(early->result(), 0);
-    EXPECT_EQ(idsOf(*early), (QList<qint32>{0, 1}));
+    ASSERT_EQ(idsOf(*early), (QList<qint32>{0, 1}));
+    for (const auto& [id, item] : early->items)
+        EXPECT_TRUE(item.nextTime) << id;
 }
 
 TEST_F(SchedulerService, DestroyedBeforeTheLoad) {
