@@ -2,6 +2,7 @@
 
 #include "VXNServiceFramework/app/Log.h"
 #include "VXNServiceFramework/http/HttpAnswer.h"
+#include "VXNServiceFramework/http/SocketStream.h"
 
 #include <cerrno>
 #include <sys/epoll.h>
@@ -37,6 +38,7 @@ void sendRefusal(int fd, const QByteArray& bytes) {
     while (::send(fd, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL) < 0 &&
            errno == EINTR) {
     }
+    SocketStream::endOutput(fd);
 }
 
 } // namespace

@@ -78,5 +78,8 @@ bool RequestWorkers::serve(ReadRequest& request) {
     if (m_notices && !m_notices->end(request.fd)) {
         return false; // the peer stopped taking even the notices
     }
-    return SocketStream::writeAll(request.fd, {answer.head, answer.body}, m_writeTimeoutMs);
+    if (!SocketStream::writeAll(request.fd, {answer.head, answer.body}, m_writeTimeoutMs))
+        return false;
+    SocketStream::endOutput(request.fd);
+    return true;
 }

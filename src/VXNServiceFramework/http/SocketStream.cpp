@@ -59,4 +59,8 @@ bool writeAll(int fd, std::initializer_list<QByteArrayView> pieces, int msecs) {
     return true;
 }
 
+void endOutput(int fd) {
+    ::shutdown(fd, SHUT_WR);
+}
+
 } // namespace SocketStream

@@ -14,5 +14,9 @@ namespace SocketStream {
 bool writeAll(int fd, const QByteArray& bytes, int msecs);
 // The same for pieces written one after the other, without joining them first.
 bool writeAll(int fd, std::initializer_list<QByteArrayView> pieces, int msecs);
+// Tells the peer that nothing follows the answer, as its "Connection:close" says: a client that
+// reads up to the end of the stream gets it at once. What the peer still sends is read and
+// dropped until it closes.
+void endOutput(int fd);
 
 } // namespace SocketStream
