@@ -14,6 +14,8 @@
 #include "VXNServiceFramework/captured_log.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -210,4 +212,39 @@ TEST_F(ExportFileTest, ConcurrentTransformationsEachGetTheirOwnResult) {
     for (auto& worker : workers)
         worker.join();
     EXPECT_EQ(wrong, std::vector<int>(threads, 0));
+}
+
+// Characters beyond the 16-bit range are two UTF-16 code units; wherever the processor's output
+// buffers happen to fill, each one must come out whole (a text export once ran out of memory
+// when a buffer ended between the two).
+TEST(XsltOutput, CharactersBeyondSixteenBitsComeOutWholeAtEveryPosition) {
+    QTemporaryDir dir;
+    const auto sheet = [&](const char* name, const QByteArray& method) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<xsl:stylesheet version=\"1.0\" "
+                   "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                   "<xsl:output method=\"" +
+                   method +
+                   "\" encoding=\"UTF-8\"/>"
+                   "<xsl:template match=\"/\"><xsl:value-of select=\"/R\"/></xsl:template>"
+                   "</xsl:stylesheet>");
+        return file.fileName();
+    };
+    XsltRun text(sheet("text.xsl", "text"));
+    XsltRun html(sheet("html.xsl", "html"));
+    ASSERT_TRUE(text.compiled());
+    ASSERT_TRUE(html.compiled());
+    const QString emoji = QStringLiteral("\U0001F600");
+    int wrong = 0;
+    for (int padding = 0; padding < 1100; ++padding) {
+        const QString value = QString(padding, QLatin1Char('x')) + emoji + QStringLiteral("y");
+        const QByteArray document = "<R>" + value.toUtf8() + "</R>";
+        if (text.transform(document) != value.toUtf8())
+            ++wrong;
+        // Markup writes it as a character reference.
+        if (html.transform(document) != QByteArray(padding, 'x') + "&#128512;y")
+            ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
 }

@@ -12,6 +12,7 @@
 #include <streambuf>
 #include <vector>
 #include <xalanc/PlatformSupport/AttributesImpl.hpp>
+#include <xalanc/PlatformSupport/DOMStringPrintWriter.hpp>
 #include <xalanc/XSLT/StylesheetRoot.hpp>
 #include <xalanc/XalanDOM/XalanElement.hpp>
 #include <xalanc/XalanDOM/XalanText.hpp>
@@ -81,6 +82,61 @@ protected:
 private:
     static constexpr qsizetype blockSize = 256 * 1024;
     std::vector<QByteArray> m_blocks;
+};
+
+// Takes the processor's output as UTF-16 characters and keeps it as UTF-8 blocks. The processor's
+// own UTF-8 output stream cannot write a character beyond 16 bits whose two code units its
+// buffer happens to split: it grows its target until memory runs out. Here a pair is only ever
+// converted whole: a first half at the end of what was written waits for the rest.
+class Utf8Collector : public xalanc::DOMStringPrintWriter {
+public:
+    Utf8Collector() : DOMStringPrintWriter(m_text) {}
+
+    void write(const char* s, size_t offset, size_t length) override {
+        DOMStringPrintWriter::write(s, offset, length);
+        drainWhenLarge();
+    }
+    void write(const xalanc::XalanDOMChar* s, xalanc::XalanDOMString::size_type offset,
+               xalanc::XalanDOMString::size_type length) override {
+        DOMStringPrintWriter::write(s, offset, length);
+        drainWhenLarge();
+    }
+    void write(xalanc::XalanDOMChar c) override {
+        DOMStringPrintWriter::write(c);
+        drainWhenLarge();
+    }
+    void write(const xalanc::XalanDOMString& s, xalanc::XalanDOMString::size_type offset,
+               xalanc::XalanDOMString::size_type length) override {
+        DOMStringPrintWriter::write(s, offset, length);
+        drainWhenLarge();
+    }
+
+    // Everything written, as UTF-8; a first half left alone at the end becomes U+FFFD.
+    QByteArray joined() {
+        drain(m_text.length());
+        return m_blocks.joined();
+    }
+
+private:
+    void drainWhenLarge() {
+        if (m_text.length() < drainChars)
+            return;
+        xalanc::XalanDOMString::size_type whole = m_text.length();
+        if (QChar::isHighSurrogate(m_text[whole - 1]))
+            --whole;
+        drain(whole);
+    }
+    void drain(xalanc::XalanDOMString::size_type count) {
+        if (count == 0)
+            return;
+        const QByteArray utf8 = QStringView(m_text.c_str(), qsizetype(count)).toUtf8();
+        m_blocks.sputn(utf8.constData(), utf8.size());
+        m_text.erase(0, count);
+    }
+
+    static constexpr xalanc::XalanDOMString::size_type drainChars = 64 * 1024;
+    xalanc::XalanDOMString m_text;
+    BlockWriter m_blocks;
 };
 
 // Where the processor's warnings and messages go: nowhere.
@@ -212,16 +268,38 @@ QByteArray XsltRun::transform(std::unique_ptr<xalanc::XalanParsedSource> documen
     return transformed(*document, [&] { document.reset(); });
 }
 
+bool XsltRun::writesUtf8Text() const {
+    const xalanc::StylesheetRoot& root = *m_processor->stylesheet->getStylesheetRoot();
+    if (root.getOutputMethod() != xalanc::FormatterListener::OUTPUT_METHOD_TEXT)
+        return false;
+    xalanc::XalanDOMString encoding;
+    root.getOutputEncoding(encoding);
+    const auto name = QStringView(encoding.c_str(), qsizetype(encoding.length()));
+    // Without an encoding of its own the output is UTF-8.
+    return name.isEmpty() || name.compare(u"UTF-8", Qt::CaseInsensitive) == 0;
+}
+
 QByteArray XsltRun::transformed(const xalanc::XalanParsedSource& document,
                                 const std::function<void()>& release) {
-    BlockWriter writer;
-    std::ostream output(&writer);
-    const int status = m_processor->transformer.transform(document, m_processor->stylesheet,
-                                                          xalanc::XSLTResultTarget(output));
-    output.flush();
-    // The tree goes before the output is joined into one array: the two never meet.
-    release();
-    QByteArray result = writer.joined();
+    int status = 0;
+    QByteArray result;
+    // Text goes out as the characters were made; markup writes such characters as references.
+    if (writesUtf8Text()) {
+        Utf8Collector collector;
+        status = m_processor->transformer.transform(document, m_processor->stylesheet,
+                                                    xalanc::XSLTResultTarget(&collector));
+        // The tree goes before the output is joined into one array: the two never meet.
+        release();
+        result = collector.joined();
+    } else {
+        BlockWriter writer;
+        std::ostream output(&writer);
+        status = m_processor->transformer.transform(document, m_processor->stylesheet,
+                                                    xalanc::XSLTResultTarget(output));
+        output.flush();
+        release();
+        result = writer.joined();
+    }
     if (status != 0)
         result.append(failure());
     return result;

@@ -33,6 +33,8 @@ public:
     QByteArray transform(std::unique_ptr<xalanc::XalanParsedSource> document);
 
 private:
+    // The stylesheet writes text (no markup) in UTF-8, named so or by default.
+    bool writesUtf8Text() const;
     QByteArray transformed(const xalanc::XalanParsedSource& document,
                            const std::function<void()>& release);
 
