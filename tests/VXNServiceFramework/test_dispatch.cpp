@@ -4,8 +4,10 @@
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
+#include "captured_log.h"
 #include <QtEndian>
 #include <atomic>
+
 #include <gtest/gtest.h>
 #include <latch>
 #include <semaphore>
@@ -135,6 +137,7 @@ TEST(Dispatch, APacketOfAnotherClassReachesTheHandlerThroughItsBody) {
 
 TEST(Dispatch, FailuresBecomeResponsesWithTheirCodeAndText) {
     TestService service;
+    const CapturedLog log;
     expectFailure(service.dispatch(QStringLiteral("Unknown"), {}), 2,
                   QStringLiteral("Can't handle command: Unknown"));
     expectFailure(service.dispatch(QStringLiteral("echo"), echoBody({})), 2,
@@ -151,6 +154,9 @@ TEST(Dispatch, FailuresBecomeResponsesWithTheirCodeAndText) {
     ResponsePacket notARequest(0);
     expectFailure(service.dispatch(notARequest), 3, QStringLiteral("Wrong request format: "));
     EXPECT_EQ(service.calls, 3);
+    // What the caller is not told is in the log.
+    EXPECT_EQ(log.count(QStringLiteral("err: Fail: the handler raised an exception: boom")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("err: Fail: the handler raised an exception")), 1);
 }
 
 TEST(Dispatch, VelmExceptionAnswersWithTheHandlersOwnResponseClass) {

@@ -1,10 +1,13 @@
 #include "VXNServiceFramework/dispatch/Service.h"
 
+#include "VXNServiceFramework/app/Log.h"
+
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
 
 #include <QMutexLocker>
+#include <exception>
 #include <thread>
 
 Service::~Service() = default;
@@ -36,7 +39,13 @@ template <class Call> std::unique_ptr<Packet> Service::run(const QString& comman
     } catch (const WrongPacketFormat& e) {
         response = std::make_unique<ResponsePacket>(ResultCode::WrongRequestFormat,
                                                     ResultText::wrongRequestPrefix + e.message());
+    } catch (const std::exception& e) {
+        // The caller only learns that something went wrong; the log says what.
+        VELM_ERR << command << ": the handler raised an exception: " << e.what();
+        response = std::make_unique<ResponsePacket>(ResultCode::HandlerException,
+                                                    ResultText::handlerException);
     } catch (...) {
+        VELM_ERR << command << ": the handler raised an exception";
         response = std::make_unique<ResponsePacket>(ResultCode::HandlerException,
                                                     ResultText::handlerException);
     }
