@@ -24,6 +24,13 @@ bool CTRVSMTPConnection::SendMessage(const CTRVSMTPMessage& message) {
                     .arg(QString::fromLatin1(field)));
         return false;
     }
+    if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty()) {
+        SetSMTPLastSystemError(kErrorRefusedArgument);
+        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, Refused to send a message whose "
+                               "%1 address holds '<', '>', a blank or a control character")
+                    .arg(QString::fromLatin1(field)));
+        return false;
+    }
 
     if (!send("MAIL FROM:<" + message.From().address + ">\r\n")) {
         OnError(withSystemError("CTRVSMTPConnection::SendMessage, Failed in call to send MAIL "

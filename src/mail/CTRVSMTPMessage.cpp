@@ -80,6 +80,29 @@ bool hasLineBreak(const CTRVSMTPAddress& address) {
            MimeCodecs::ContainsLineBreak(address.address);
 }
 
+bool hasUnsafeAddress(const CTRVSMTPAddress& address) {
+    return std::any_of(address.address.begin(), address.address.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '<' || c == '>' || byte <= ' ' || byte == 0x7F;
+    });
+}
+
+// The first of From, To, Cc and Bcc holding an address for which `test` is true, or empty.
+template <class Test>
+QByteArray firstAddressField(const CTRVSMTPAddress& from, const QList<CTRVSMTPAddress>& to,
+                             const QList<CTRVSMTPAddress>& cc, const QList<CTRVSMTPAddress>& bcc,
+                             const Test& test) {
+    if (test(from))
+        return "From";
+    const std::pair<const char*, const QList<CTRVSMTPAddress>*> lists[] = {
+        {"To", &to}, {"Cc", &cc}, {"Bcc", &bcc}};
+    for (const auto& [name, list] : lists) {
+        if (std::any_of(list->begin(), list->end(), test))
+            return name;
+    }
+    return {};
+}
+
 } // namespace
 
 void CTRVSMTPMessage::AddRecipient(const CTRVSMTPAddress& recipient, RecipientType type) {
@@ -200,15 +223,14 @@ QByteArray CTRVSMTPMessage::GetHeader(const QDateTime& localTime) const {
     return out;
 }
 
+QByteArray CTRVSMTPMessage::FieldWithUnsafeAddress() const {
+    return firstAddressField(m_from, m_to, m_cc, m_bcc, hasUnsafeAddress);
+}
+
 QByteArray CTRVSMTPMessage::FieldWithLineBreak() const {
-    if (hasLineBreak(m_from))
-        return "From";
-    const std::pair<const char*, const QList<CTRVSMTPAddress>*> lists[] = {
-        {"To", &m_to}, {"Cc", &m_cc}, {"Bcc", &m_bcc}};
-    for (const auto& [name, list] : lists) {
-        if (std::any_of(list->begin(), list->end(), hasLineBreak))
-            return name;
-    }
+    if (QByteArray field = firstAddressField(m_from, m_to, m_cc, m_bcc, hasLineBreak);
+        !field.isEmpty())
+        return field;
     if (hasLineBreak(m_replyTo))
         return "Reply-To";
     if (MimeCodecs::ContainsLineBreak(m_subject))

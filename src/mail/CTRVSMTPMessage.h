@@ -61,6 +61,10 @@ public:
     // Which header value or address would break a header line or an SMTP command with a CR or
     // LF ("Subject", "To", ...); empty when the message is safe to send.
     QByteArray FieldWithLineBreak() const;
+    // The first of From, To, Cc and Bcc whose address could leave its angle brackets in MAIL
+    // FROM or RCPT TO ('<', '>', a blank or a control character), or empty: the rest would reach
+    // the server as parameters of the command.
+    QByteArray FieldWithUnsafeAddress() const;
 
 private:
     void makeRootContainer();

@@ -13,6 +13,9 @@ namespace {
 
 constexpr QByteArrayView kCharset = "utf-8";
 
+const QString unsafeAddressText =
+    QStringLiteral("address holds '<', '>', a blank or a control character");
+
 bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
@@ -62,13 +65,14 @@ std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
     }
     if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty())
         return refuse(QString::fromLatin1(field));
+    if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty())
+        return refuse(QString::fromLatin1(field), unsafeAddressText);
     return std::nullopt;
 }
 
-int CVELMMFCSMTPClient::refuse(const QString& field) {
-    error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 contains "
-                           "CR or LF")
-                .arg(field);
+int CVELMMFCSMTPClient::refuse(const QString& field, const QString& why) {
+    error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 %2")
+                .arg(field, why);
     return SEND_TRANSFER_FAILED;
 }
 

@@ -22,7 +22,7 @@ public:
 private:
     // The message, or the result code that stops the job before any connection.
     std::optional<int> compose(CTRVSMTPMessage& message);
-    // Sets the error for a field holding CR or LF; the code to answer.
-    int refuse(const QString& field);
+    // Sets the error "... Refused to send a message whose FIELD WHY" and answers its code.
+    int refuse(const QString& field, const QString& why = QStringLiteral("contains CR or LF"));
     bool connect(CVELMSMTPConnection& connection) const;
 };

@@ -68,35 +68,48 @@ TEST_F(MFCSMTPClient, RefusalsBeforeAnyConnection) {
         const char* name;
         std::function<void(CVELMMFCSMTPClient&)> change;
         int code;
-        bool errorText;
+        const char* errorText; // a part of the error, or none
     };
     const Row rows[] = {
-        {"no server", [](auto& c) { c.server.clear(); }, CVELMMFCSMTPClient::SEND_NO_SERVER, false},
+        {"no server", [](auto& c) { c.server.clear(); }, CVELMMFCSMTPClient::SEND_NO_SERVER,
+         nullptr},
         {"no recipient", [](auto& c) { c.recipients.clear(); },
-         CVELMMFCSMTPClient::SEND_NO_RECIPIENT, false},
+         CVELMMFCSMTPClient::SEND_NO_RECIPIENT, nullptr},
         {"only blank recipients",
          [](auto& c) {
              c.recipients = {"", "  "};
          },
-         CVELMMFCSMTPClient::SEND_NO_RECIPIENT, false},
+         CVELMMFCSMTPClient::SEND_NO_RECIPIENT, nullptr},
         {"unreadable attachment", [&](auto& c) { c.attachments = {dir.filePath("missing.csv")}; },
-         CVELMMFCSMTPClient::SEND_ATTACHMENT_UNREADABLE, false},
+         CVELMMFCSMTPClient::SEND_ATTACHMENT_UNREADABLE, nullptr},
         {"line break in subject", [](auto& c) { c.subject = "Weekly\r\nBcc: x@evil.test"; },
-         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "CR or LF"},
         {"line break in recipient", [](auto& c) { c.recipients.append("x@example.com\r\nDATA"); },
-         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "CR or LF"},
         {"line break in a display name, which parsing would fold away",
          [](auto& c) { c.recipients = {"Ops\r\nBcc: x@evil.test <ops@example.com>"}; },
-         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "CR or LF"},
         {"line break in sender", [](auto& c) { c.from = "r@example.com\rDATA"; },
-         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, true},
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "CR or LF"},
+        // A '>' would close the angle brackets of RCPT TO or MAIL FROM and make the rest of the
+        // text parameters of the command.
+        {"a recipient that closes its brackets",
+         [](auto& c) { c.recipients = {"a@b.c>\tRCPT TO:<evil@x.test"}; },
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "To address holds '<', '>'"},
+        {"a sender with parameters", [](auto& c) { c.from = "x@y.z> SIZE=1 BODY=8BITMIME"; },
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "From address holds '<', '>'"},
+        {"a blank inside an address", [](auto& c) { c.recipients = {"Ops <ops @example.com>"}; },
+         CVELMMFCSMTPClient::SEND_TRANSFER_FAILED, "To address holds"},
     };
     for (const Row& row : rows) {
         CVELMMFCSMTPClient client = job(port);
         row.change(client);
         EXPECT_EQ(client.Send(), row.code) << row.name;
-        EXPECT_EQ(client.error.contains("CR or LF"), row.errorText)
-            << row.name << ": " << client.error.toStdString();
+        if (row.errorText)
+            EXPECT_TRUE(client.error.contains(QLatin1String(row.errorText)))
+                << row.name << ": " << client.error.toStdString();
+        else
+            EXPECT_TRUE(client.error.isEmpty()) << row.name << ": " << client.error.toStdString();
     }
     EXPECT_FALSE(listener.waitForNewConnection(100));
 }

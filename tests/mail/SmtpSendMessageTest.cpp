@@ -172,6 +172,19 @@ TEST_F(SmtpSendMessage, HeaderInjectionIsRefusedAndNothingIsSent) {
     }
 }
 
+TEST_F(SmtpSendMessage, AnAddressThatWouldLeaveItsBracketsIsRefusedBeforeTheEnvelope) {
+    ScriptedSmtpServer server(greeting() + quit());
+    CTRVSMTPMessage message = plainMessage();
+    message.AddRecipient({"", "a@b.c> NOTIFY=NEVER"});
+    const Outcome outcome = send(server, message);
+    EXPECT_FALSE(outcome.sent);
+    EXPECT_EQ(outcome.errors, QStringList{QStringLiteral(
+                                  "CTRVSMTPConnection::SendMessage, Refused to send a message "
+                                  "whose To address holds '<', '>', a blank or a control "
+                                  "character")});
+    EXPECT_EQ(server.Received(), QByteArray("HELO client.test\r\nQUIT\r\n"));
+}
+
 TEST_F(SmtpSendMessage, RecipientWithLineBreakIsRefusedWhenSentAlone) {
     ScriptedSmtpServer server(greeting() + quit());
     {
