@@ -22,6 +22,7 @@ public:
 
     void beginSet() override {
         ++m_set;
+        m_row = 0;
         m_writer.beginRows();
     }
     void columns(const QStringList& names) override {
@@ -41,13 +42,15 @@ public:
         }
     }
     void row(const QByteArrayView* values) override {
+        ++m_row;
         m_writer.beginRow();
         for (qsizetype i = 0; i < m_order.size(); ++i) {
             if (!m_writer.attribute(m_prefixes[i], values[m_order[i]]) && m_problem.isEmpty())
-                m_problem = QStringLiteral("Query %1: the value of column '%2' holds a character "
-                                           "XML cannot carry")
+                m_problem = QStringLiteral("Query %1: the value of column '%2' in row %3 holds a "
+                                           "character XML cannot carry")
                                 .arg(m_set)
-                                .arg(m_names[i]);
+                                .arg(m_names[i])
+                                .arg(m_row);
         }
         m_writer.endRow();
         // Thrown from the row loop, so the database stops producing rows nobody could read.
@@ -66,6 +69,7 @@ private:
     queryxml::BodyWriter m_writer;
     const qsizetype m_maxBytes;
     int m_set = 0;
+    qint64 m_row = 0; // of the current set, from 1
     QList<QString> m_names;
     QList<QString> m_prefixes;
     QList<qsizetype> m_order;

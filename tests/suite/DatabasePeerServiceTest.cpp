@@ -54,7 +54,8 @@ TEST_F(DatabasePeerServiceTest, AnswersWhatXmlCannotCarryAsAnError) {
         const char* text;
     };
     for (const Case& c : {Case{"SELECT count(*) FROM Devices", "'count(*)' is not a valid XML"},
-                          Case{"SELECT char(1) AS v", "column 'v' holds a character"}}) {
+                          Case{"SELECT 'a' AS v UNION ALL SELECT char(1)",
+                               "column 'v' in row 2 holds a character"}}) {
         const auto answer = ask({QString::fromLatin1(c.sql)});
         EXPECT_EQ(answer->result(), DatabasePeerService::unwritableAnswer) << c.sql;
         EXPECT_TRUE(answer->details().contains(QLatin1String(c.text)))
