@@ -15,22 +15,20 @@ QString withSystemError(const char* text) {
 } // namespace
 
 bool CTRVSMTPConnection::SendMessage(const CTRVSMTPMessage& message) {
+    const auto refuse = [this](const QByteArray& field, const char* why) {
+        SetSMTPLastSystemError(kErrorRefusedArgument);
+        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, Refused to send a message whose "
+                               "%1 %2")
+                    .arg(QString::fromLatin1(field), QLatin1String(why)));
+        return false;
+    };
     // Checked before the envelope: a CR or LF would let a value end its header line or its
-    // command and smuggle in lines of its own.
-    if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty()) {
-        SetSMTPLastSystemError(kErrorRefusedArgument);
-        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, Refused to send a message whose "
-                               "%1 contains CR or LF")
-                    .arg(QString::fromLatin1(field)));
-        return false;
-    }
-    if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty()) {
-        SetSMTPLastSystemError(kErrorRefusedArgument);
-        OnError(QStringLiteral("CTRVSMTPConnection::SendMessage, Refused to send a message whose "
-                               "%1 address holds '<', '>', a blank or a control character")
-                    .arg(QString::fromLatin1(field)));
-        return false;
-    }
+    // command and smuggle in lines of its own, a '>' would end an address's brackets and make
+    // the rest parameters of MAIL FROM or RCPT TO.
+    if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty())
+        return refuse(field, "contains CR or LF");
+    if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty())
+        return refuse(field, "address holds '<', '>', a blank or a control character");
 
     if (!send("MAIL FROM:<" + message.From().address + ">\r\n")) {
         OnError(withSystemError("CTRVSMTPConnection::SendMessage, Failed in call to send MAIL "
