@@ -26,9 +26,9 @@ bool CTRVSMTPConnection::SendMessage(const CTRVSMTPMessage& message) {
     // command and smuggle in lines of its own, a '>' would end an address's brackets and make
     // the rest parameters of MAIL FROM or RCPT TO.
     if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty())
-        return refuse(field, "contains CR or LF");
+        return refuse(field, CTRVSMTPMessage::lineBreakRefusal);
     if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty())
-        return refuse(field, "address holds '<', '>', a blank or a control character");
+        return refuse(field, CTRVSMTPMessage::unsafeAddressRefusal);
 
     if (!send("MAIL FROM:<" + message.From().address + ">\r\n")) {
         OnError(withSystemError("CTRVSMTPConnection::SendMessage, Failed in call to send MAIL "

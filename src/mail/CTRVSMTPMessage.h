@@ -65,6 +65,10 @@ public:
     // FROM or RCPT TO ('<', '>', a blank or a control character), or empty: the rest would reach
     // the server as parameters of the command.
     QByteArray FieldWithUnsafeAddress() const;
+    // What a refusal says of the field each of the two above names.
+    static constexpr const char* lineBreakRefusal = "contains CR or LF";
+    static constexpr const char* unsafeAddressRefusal =
+        "address holds '<', '>', a blank or a control character";
 
 private:
     void makeRootContainer();

@@ -13,9 +13,6 @@ namespace {
 
 constexpr QByteArrayView kCharset = "utf-8";
 
-const QString unsafeAddressText =
-    QStringLiteral("address holds '<', '>', a blank or a control character");
-
 bool hasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
@@ -47,7 +44,7 @@ std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
     // Refused here rather than by the connection, so that no server hears anything of a
     // message whose header or envelope a CR or LF would break open.
     if (const QString field = fieldWithLineBreak(*this); !field.isEmpty())
-        return refuse(field);
+        return refuse(field, CTRVSMTPMessage::lineBreakRefusal);
     for (const QString& recipient : recipients) {
         if (!isBlank(recipient))
             message.AddRecipient(CTRVSMTPAddress::Parse(recipient.toUtf8()));
@@ -64,15 +61,15 @@ std::optional<int> CVELMMFCSMTPClient::compose(CTRVSMTPMessage& message) {
         message.AddBodyPart(part);
     }
     if (const QByteArray field = message.FieldWithLineBreak(); !field.isEmpty())
-        return refuse(QString::fromLatin1(field));
+        return refuse(QString::fromLatin1(field), CTRVSMTPMessage::lineBreakRefusal);
     if (const QByteArray field = message.FieldWithUnsafeAddress(); !field.isEmpty())
-        return refuse(QString::fromLatin1(field), unsafeAddressText);
+        return refuse(QString::fromLatin1(field), CTRVSMTPMessage::unsafeAddressRefusal);
     return std::nullopt;
 }
 
-int CVELMMFCSMTPClient::refuse(const QString& field, const QString& why) {
+int CVELMMFCSMTPClient::refuse(const QString& field, const char* why) {
     error = QStringLiteral("CVELMMFCSMTPClient::Send, Refused to send a message whose %1 %2")
-                .arg(field, why);
+                .arg(field, QLatin1String(why));
     return SEND_TRANSFER_FAILED;
 }
 

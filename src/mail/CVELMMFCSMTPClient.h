@@ -23,6 +23,6 @@ private:
     // The message, or the result code that stops the job before any connection.
     std::optional<int> compose(CTRVSMTPMessage& message);
     // Sets the error "... Refused to send a message whose FIELD WHY" and answers its code.
-    int refuse(const QString& field, const QString& why = QStringLiteral("contains CR or LF"));
+    int refuse(const QString& field, const char* why);
     bool connect(CVELMSMTPConnection& connection) const;
 };

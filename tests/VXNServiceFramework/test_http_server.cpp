@@ -33,8 +33,22 @@ protected:
         return client.readAnswer();
     }
 
+    // True when the server has let go of every connection within `msecs`.
+    bool allConnectionsClosedWithin(int msecs) {
+        const QDeadlineTimer deadline(msecs);
+        while (server.openConnections() > 0 && !deadline.hasExpired())
+            QThread::msleep(10);
+        return server.openConnections() == 0;
+    }
+
     ScriptedRouter router;
     ServerThread server;
+};
+
+// The same server with other limits.
+template <ListenerLimits (*Limits)()> class HttpServerWith : public HttpServerTest {
+protected:
+    HttpServerWith() : HttpServerTest(Limits()) {}
 };
 
 const QByteArray BadRequest =
@@ -213,10 +227,7 @@ TEST_F(HttpServerTest, APeerThatStaysAfterTheAnswerIsClosedLater) {
     ASSERT_TRUE(peer.connected());
     peer.send(request("Cmd", "x"));
     ASSERT_TRUE(peer.readToEnd(10000));
-    const QDeadlineTimer deadline(10000);
-    while (server.openConnections() > 0 && !deadline.hasExpired())
-        QThread::msleep(10);
-    EXPECT_EQ(server.openConnections(), 0);
+    EXPECT_TRUE(allConnectionsClosedWithin(10000));
 }
 
 ListenerLimits patientLimits() {
@@ -225,10 +236,7 @@ ListenerLimits patientLimits() {
     return limits;
 }
 
-class PatientHttpServerTest : public HttpServerTest {
-protected:
-    PatientHttpServerTest() : HttpServerTest(patientLimits()) {}
-};
+using PatientHttpServerTest = HttpServerWith<patientLimits>;
 
 TEST_F(PatientHttpServerTest, AnAnswerEndsTheStreamWhileThePeerMayStillClose) {
     PosixPeer peer(server.port());
@@ -250,11 +258,7 @@ TEST_F(HttpServerTest, FinishedConnectionsAreReclaimed) {
         client.readAnswer();
         client.close();
     }
-    const QDeadlineTimer deadline(5000);
-    while (server.openConnections() > 0 && !deadline.hasExpired()) {
-        QThread::msleep(10);
-    }
-    EXPECT_EQ(server.openConnections(), 0);
+    EXPECT_TRUE(allConnectionsClosedWithin(5000));
     EXPECT_EQ(server.activeConnections(), 0);
 }
 
@@ -266,10 +270,7 @@ ListenerLimits boundedLimits() {
     return limits;
 }
 
-class BoundedHttpServerTest : public HttpServerTest {
-protected:
-    BoundedHttpServerTest() : HttpServerTest(boundedLimits()) {}
-};
+using BoundedHttpServerTest = HttpServerWith<boundedLimits>;
 
 TEST_F(BoundedHttpServerTest, OversizedHeadOrBodyIsABadRequest) {
     const QByteArray longHeader = "X-Long:" + QByteArray(300, 'x') + "\r\n";
@@ -307,10 +308,7 @@ ListenerLimits budgetLimits() {
     return limits;
 }
 
-class BodyBudgetHttpServerTest : public HttpServerTest {
-protected:
-    BodyBudgetHttpServerTest() : HttpServerTest(budgetLimits()) {}
-};
+using BodyBudgetHttpServerTest = HttpServerWith<budgetLimits>;
 
 const QByteArray Overloaded =
     "HTTP/1.1 503 Service unavailable\r\nContent-Length:0\r\nConnection:close\r\n\r\n";

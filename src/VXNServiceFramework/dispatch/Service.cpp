@@ -1,7 +1,6 @@
 #include "VXNServiceFramework/dispatch/Service.h"
 
 #include "VXNServiceFramework/app/Log.h"
-
 #include "VXNServiceFramework/packets/ResponsePacket.h"
 #include "VXNServiceFramework/packets/ResultCodes.h"
 #include "VXNServiceFramework/packets/WrongPacketFormat.h"
